@@ -1,0 +1,55 @@
+# Cratebook: `make run` builds and starts the program, `make test` builds and runs every test.
+# Both install the Debian packages they need first (scripts/install-deps).
+
+BUILD_DIR  ?= build
+ASAN_DIR   ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+# Set SANITIZE=0 to skip the sanitizer run of the tests.
+SANITIZE   ?= 1
+
+.PHONY: all deps configure build run test test-asan bench screenshot clean format
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+
+configure: deps $(BUILD_DIR)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD_DIR) --parallel $(JOBS)
+
+run: build
+	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
+		$(BUILD_DIR)/src/cratebook; \
+	else \
+		echo "No display found: starting Cratebook on a virtual display (Xvfb)."; \
+		xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/src/cratebook; \
+	fi
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
+	@if [ "$(SANITIZE)" = "1" ]; then $(MAKE) --no-print-directory test-asan; fi
+
+test-asan: deps
+	@[ -f $(ASAN_DIR)/CMakeCache.txt ] || cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug \
+		-DCRATEBOOK_SANITIZE=ON -DCRATEBOOK_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(ASAN_DIR) --parallel $(JOBS)
+	cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure --parallel $(JOBS)
+
+bench: build
+	$(BUILD_DIR)/bench/cratebook-bench
+
+# The README's picture of the main window, made by the program itself on a virtual display.
+screenshot: build
+	scripts/screenshot $(BUILD_DIR)/src/cratebook docs/main-window.png
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)

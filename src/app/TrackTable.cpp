@@ -1,0 +1,28 @@
+#include "TrackTable.h"
+
+TrackRecord TrackRecord::fromList(const QStringList &fields)
+{
+    QStringList padded = fields.mid(0, kFieldCount);
+    while (padded.size() < kFieldCount)
+        padded.append(QString());
+    return TrackRecord(FieldList::fromList(padded));
+}
+
+void TrackTable::ClearTracks()
+{
+    m_slots.clear();
+    m_slots.shrink_to_fit();
+    m_slots.emplace_back();
+    m_hasTracks = false;
+}
+
+int TrackTable::AddTrack(const TrackRecord &record)
+{
+    if (m_hasTracks) {
+        m_slots.push_back(record);
+    } else {
+        m_slots.front() = record;
+        m_hasTracks = true;
+    }
+    return int(m_slots.size());
+}

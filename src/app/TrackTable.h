@@ -1,0 +1,67 @@
+#pragma once
+
+#include "FieldList.h"
+
+#include <vector>
+
+// One track: 14 text fields. Fields 0 to 11 are media type, media number, track number, artist, title,
+// album, duration, date, style, label, comment and rating; 12 and 13 are never shown or set, only read
+// from the base file and written back.
+class TrackRecord : public FieldList
+{
+public:
+    static constexpr int kFieldCount = 14;
+    enum Field {
+        MediaType = 0,
+        MediaNumber,
+        TrackNumber,
+        Artist,
+        Title,
+        Album,
+        Duration,
+        Date,
+        Style,
+        Label,
+        Comment,
+        Rating,
+        Reserved12,
+        Reserved13
+    };
+
+    TrackRecord() : FieldList(kFieldCount) {}
+    static TrackRecord fromLine(const QString &line) { return TrackRecord(FieldList::fromJoined(line, kFieldCount)); }
+    static TrackRecord fromList(const QStringList &fields);
+
+private:
+    explicit TrackRecord(const FieldList &fields) : FieldList(fields) {}
+};
+
+// The catalogue table (`arTracks`): the records of the open base with indexes from 1. It always has at
+// least one slot; when it holds no tracks that slot is an empty record and `hasTracks()` is false, so
+// every walk over the records goes from 1 to `count()`, never to the bare upper bound.
+class TrackTable
+{
+public:
+    TrackTable() { ClearTracks(); }
+
+    // Back to one empty slot and no tracks.
+    void ClearTracks();
+    // Appends a copy of `record` and returns its index, which is the new track count.
+    int AddTrack(const TrackRecord &record);
+    // Prepares room for `n` more records; a load of a large base then grows the table once.
+    void reserve(int n) { m_slots.reserve(m_slots.size() + size_t(n)); }
+
+    bool hasTracks() const { return m_hasTracks; }
+    int count() const { return m_hasTracks ? int(m_slots.size()) : 0; }
+    int upperBound() const { return int(m_slots.size()); }
+
+    // Slot `i`, 1 <= i <= upperBound().
+    const TrackRecord &at(int i) const { return m_slots[size_t(i - 1)]; }
+    TrackRecord &at(int i) { return m_slots[size_t(i - 1)]; }
+    QString field(int i, int f) const { return at(i).value(f); }
+    void setField(int i, int f, const QString &value) { at(i).set(f, value); }
+
+private:
+    std::vector<TrackRecord> m_slots;
+    bool m_hasTracks = false;
+};

@@ -1,0 +1,1 @@
+#include "modManageSettings.h"

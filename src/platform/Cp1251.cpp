@@ -1,0 +1,1 @@
+#include "Cp1251.h"

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+// The 8-bit code page of every file the program reads or writes (Windows-1251). Conversion goes
+// through 256-entry tables built once from Qt's "windows-1251" codec, so a large base converts at memory
+// speed. Every byte decodes to one character and back to the same byte (the one byte the code page
+// leaves unassigned, 0x98, maps to U+0098 and back), so a file read and written again is unchanged.
+//
+// Characters the code page cannot hold are written as Windows writes them: a close look-alike where one
+// exists (é as e, “ as "), otherwise "?". Never a control byte.
+namespace Cp1251 {
+
+QString decode(QByteArrayView bytes);
+QByteArray encode(QStringView text);
+// Appends the encoding of `text` to `out` (no allocation per call when `out` has room).
+void encodeAppend(QStringView text, QByteArray &out);
+
+// True when every character of `text` has its own byte in the code page, so encode() loses nothing.
+bool canEncode(QStringView text);
+// What `text` becomes after a write and a read back: the characters the code page cannot hold replaced
+// as encode() replaces them.
+QString roundTrip(QStringView text);
+
+} // namespace Cp1251

@@ -1,0 +1,1 @@
+#include "frmSplash.h"
