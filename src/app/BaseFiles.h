@@ -1,1 +1,70 @@
 #pragma once
+
+#include "FieldList.h"
+#include "TrackTable.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// The files of a catalogue, as stored in the DATA folder:
+//  - a base file (name + ".dat"): one track per line, its 14 fields joined by TAB;
+//  - the Tracklist file ("otbor.lst"): one picked track per line, its five texts joined by TAB.
+// Both are text in the Windows-1251 code page with CR LF line ends, with no header. Reading accepts CR,
+// LF or CR LF as a line end. Writing goes through a temporary file that replaces the old one only when
+// everything was written, so a failed write leaves the previous file as it was.
+namespace BaseFiles {
+
+// The bases in `dataPath`: the names of its "*.dat" files without the extension, sorted by name without
+// regard to case. Safety copies ("*.dat$") and folders are not bases.
+QStringList listBases(const QString &dataPath);
+
+struct ReadResult {
+    bool exists = false; // the file was there
+    bool ok = true;      // it could be read (a missing file counts as read: there was nothing to read)
+    QString error;       // what went wrong, when !ok
+};
+
+// Appends the tracks of the base file at `path` to `table`: field i of a track is part i of its line
+// split at TAB; missing parts leave fields empty, parts past the fourteenth are ignored, and an empty
+// line gives a track of empty fields. A readable file is made writable for the owner afterwards so the
+// next save can replace it.
+ReadResult readBase(const QString &path, TrackTable &table);
+
+// The lines of a base file for `table`: every TAB inside a field is first replaced by a space, in the
+// table too; records whose media type (field 0) is empty are left out.
+QByteArray baseFileContent(TrackTable &table);
+// Writes `table` to `path` (as baseFileContent()). False, with the reason in `error`, when it could not.
+bool writeBase(const QString &path, TrackTable &table, QString *error = nullptr);
+
+// Reads the Tracklist file: one row of `columns` texts per line (missing texts empty, extra ones
+// ignored). `result.exists` is false when there is no such file; `rows` is then left alone.
+ReadResult readTracklist(const QString &path, int columns, QVector<FieldList> &rows);
+// Writes the Tracklist rows, each as its first `columns` texts joined by TAB.
+bool writeTracklist(const QString &path, const QVector<FieldList> &rows, int columns, QString *error = nullptr);
+
+// Writes `content` to `path` through a temporary file beside it. False, with the reason, on failure.
+bool writeFileAtomically(const QString &path, const QByteArray &content, QString *error = nullptr);
+
+// Calls `lineHandler(QStringView line)` for every line of `bytes`, decoded from the code page.
+template <typename Handler> void forEachLine(const QByteArray &bytes, Handler &&lineHandler);
+
+} // namespace BaseFiles
+
+#include "platform/Cp1251.h"
+
+template <typename Handler> void BaseFiles::forEachLine(const QByteArray &bytes, Handler &&lineHandler)
+{
+    const char *data = bytes.constData();
+    const qsizetype size = bytes.size();
+    qsizetype start = 0;
+    while (start < size) {
+        qsizetype end = start;
+        while (end < size && data[end] != '\r' && data[end] != '\n')
+            ++end;
+        lineHandler(Cp1251::decode(QByteArrayView(data + start, end - start)));
+        if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n')
+            ++end;
+        start = end + 1;
+    }
+}

@@ -1,1 +1,183 @@
 #include "Program.h"
+
+#include "app/BaseFiles.h"
+#include "app/Numbers.h"
+#include "platform/ListView.h"
+#include "platform/MsgBox.h"
+#include "platform/SingleInstance.h"
+#include "platform/Twips.h"
+#include "ui/edit/frmAddEdit.h"
+#include "ui/main/frmKillBase.h"
+#include "ui/main/frmMain.h"
+#include "ui/main/frmPopup.h"
+#include "ui/main/frmSplash.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace {
+
+bool folderIsWritable(const QString &folder)
+{
+    QTemporaryFile probe(folder + QStringLiteral("/.cratebook-write-test-XXXXXX"));
+    return probe.open();
+}
+
+} // namespace
+
+Program::Program(const QString &appFolder)
+    : settings(QString())
+{
+    g.setAppPath(appFolder.isEmpty() ? defaultAppFolder() : appFolder);
+    settings = SettingsFile(g.settingsPath());
+}
+
+Program::~Program()
+{
+    delete splash.data();
+    delete main.data();
+}
+
+QString Program::defaultAppFolder()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    if (folderIsWritable(programFolder))
+        return programFolder;
+    const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(userFolder);
+    return userFolder;
+}
+
+QString Program::todayText(const QDate &date)
+{
+    QString weekday = QLocale(QLocale::Russian).dayName(date.dayOfWeek(), QLocale::LongFormat);
+    if (!weekday.isEmpty())
+        weekday[0] = weekday[0].toUpper();
+    return QStringLiteral("Сегодня ") + date.toString(QStringLiteral("dd-MM-yyyy")) + QStringLiteral(" (") + weekday +
+           QLatin1Char(')');
+}
+
+bool Program::Main()
+{
+    // Only one copy works on the same data at a time; a second start ends without a word.
+    MsgBox::setProgramTitle(QLatin1String(kTitle));
+    QDir().mkpath(g.sAppPath);
+    m_instance = std::make_unique<SingleInstance>(g.sAppPath + QStringLiteral(".cratebook.lock"));
+    if (!m_instance->tryLock())
+        return false;
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen(); screen && screen->size().width() < 1024) {
+        const auto answer = MsgBox::show(
+            nullptr,
+            QStringLiteral("Программе для нормального функционирования требуется разрешение экрана как минимум "
+                           "1024x768.\r\nВсе равно запустить программу?"),
+            MsgBox::YesNo, MsgBox::NoIcon, 2, QString());
+        if (answer == MsgBox::No)
+            return false;
+    }
+
+    settings.load();
+    g.iDisableXP = Numbers::leadingInt(settings.ReadSetting(QStringLiteral("DisableXP")));
+
+    splash = new frmSplash;
+    splash->show();
+    QCoreApplication::processEvents();
+
+    if (!QFileInfo(g.sDataPath).isDir())
+        QDir().mkpath(g.sDataPath);
+
+    createWindows();
+    if (g.iDisableXP != 0)
+        main->DXP();
+
+    main->lv2->setFlatColumnHeaders(true);
+    main->setWindowTitle(QLatin1String(kTitle));
+    InitMain();
+    return true;
+}
+
+void Program::createWindows()
+{
+    main = new frmMain(g, settings);
+    main->setUnloadHandler([this] { unloadWindows(); });
+    popup = new frmPopup(main);
+    killBase = new frmKillBase(main);
+    addEdit = new frmAddEdit(main);
+}
+
+void Program::ShowToday()
+{
+    main->setStatusText(todayText(QDate::currentDate()));
+}
+
+void Program::InitMain()
+{
+    ShowToday();
+    g.fillColumns();
+
+    addEdit->txt1->clear();
+    addEdit->txt1->addItems(modGlobalData::mediaTypes());
+    addEdit->txt1->setCurrentIndex(0);
+
+    // Every start searches all fields.
+    popup->chAll->setChecked(true);
+    for (int f = 1; f <= frmPopup::kFieldBoxes; ++f) {
+        popup->Ch[f]->setChecked(true);
+        popup->Ch[f]->setEnabled(false);
+    }
+
+    g.sMp3Folder = QDir::cleanPath(g.sAppPath);
+
+    for (int k = 1; k <= modGlobalData::kColumnCount; ++k) {
+        const ColumnInfo &column = g.arColumns[size_t(k - 1)];
+        main->lv->addColumn(column.caption, column.width);
+        popup->ChC[k]->setText(column.caption);
+    }
+    main->lv2->addColumn(QStringLiteral("№"), 30);
+    main->lv2->addColumn(QStringLiteral("Исполнитель"), 150);
+    main->lv2->addColumn(QStringLiteral("Название"), 300);
+    main->lv2->addColumn(QStringLiteral("Длительность"), 90);
+    main->lv2->addColumn(QStringLiteral("Тип и № носителя"), 120);
+
+    g.baseNames = BaseFiles::listBases(g.sDataPath);
+    for (int i = 0; i < g.baseNames.size(); ++i) {
+        QAction *item = i == 0 ? main->mnuSelectBase[0] : main->addBaseMenuItem(g.baseNames[i]);
+        item->setText(g.baseNames[i]);
+        item->setVisible(true);
+        killBase->Combo1->addItem(g.baseNames[i]);
+    }
+
+    g.iSelectedBase = modManageSettings::selectedBase(settings, int(main->mnuSelectBase.size()));
+    main->checkBaseItem(g.iSelectedBase);
+    if (g.iSelectedBase < killBase->Combo1->count())
+        killBase->Combo1->setCurrentIndex(g.iSelectedBase);
+    g.sBaseFile = main->mnuSelectBase[g.iSelectedBase]->text() + QStringLiteral(".dat");
+
+    main->LoadBase();
+    main->ApplySettings();
+
+    splash->hide();
+    main->show();
+}
+
+void Program::unloadWindows()
+{
+    // The other windows go in a fixed order; the main window itself is closing or closed.
+    for (QWidget *w : {static_cast<QWidget *>(killBase.data()), static_cast<QWidget *>(addEdit.data()),
+                       static_cast<QWidget *>(splash.data()), static_cast<QWidget *>(popup.data())}) {
+        if (w) {
+            w->hide();
+            w->deleteLater();
+        }
+    }
+}

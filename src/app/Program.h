@@ -1,1 +1,56 @@
 #pragma once
+
+#include "app/modGlobalData.h"
+#include "app/modManageSettings.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class SingleInstance;
+class frmAddEdit;
+class frmKillBase;
+class frmMain;
+class frmPopup;
+class frmSplash;
+
+// The running program: the shared state, the settings file and the windows, with the start-up and
+// shut-down sequences. main() makes one; each test makes its own in a temporary folder.
+class Program
+{
+public:
+    static constexpr const char *kTitle = "Cratebook 0.8.8 Beta";
+
+    // `appFolder`: where settings.ini and the DATA folder live; empty: the program's own folder, or the
+    // per-user data folder when the program's folder cannot be written.
+    explicit Program(const QString &appFolder = QString());
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+
+    // Starts the program: true when the main window is shown and the event loop should run, false when
+    // the program ends at once (another copy runs, or the user chose not to start on a small screen).
+    bool Main();
+
+    // The folder used when none is given (see the constructor).
+    static QString defaultAppFolder();
+    // The date line of the status bar, for `date`: "Сегодня dd-mm-yyyy (Weekday)".
+    static QString todayText(const QDate &date);
+
+    modGlobalData g;
+    SettingsFile settings;
+    QPointer<frmMain> main;
+    QPointer<frmSplash> splash;
+    QPointer<frmPopup> popup;
+    QPointer<frmKillBase> killBase;
+    QPointer<frmAddEdit> addEdit;
+
+private:
+    void InitMain();
+    void ShowToday();
+    void createWindows();
+    void unloadWindows();
+
+    std::unique_ptr<SingleInstance> m_instance;
+};

@@ -5,12 +5,14 @@
 #include <QStringView>
 
 // The 8-bit code page of every file the program reads or writes (Windows-1251). Conversion goes
-// through 256-entry tables built once from Qt's "windows-1251" codec, so a large base converts at memory
-// speed. Every byte decodes to one character and back to the same byte (the one byte the code page
-// leaves unassigned, 0x98, maps to U+0098 and back), so a file read and written again is unchanged.
+// through tables built once from Qt's "windows-1251" codec (256 entries one way, one per 16-bit character
+// the other), so a large base converts at memory speed. Every byte decodes to one character and back to
+// the same byte (the one byte the code page leaves unassigned, 0x98, maps to U+0098 and back), so a file
+// read and written again is unchanged.
 //
 // Characters the code page cannot hold are written as Windows writes them: a close look-alike where one
-// exists (é as e, “ as "), otherwise "?". Never a control byte.
+// exists (é as e, ß as ss, ‟ as "), otherwise "?"; a character beyond 16 bits (an emoji) is one "?".
+// Never a control byte.
 namespace Cp1251 {
 
 QString decode(QByteArrayView bytes);

@@ -42,15 +42,20 @@ public:
     bool save(QString *error = nullptr) const;
 
 private:
+    enum class LineKind : quint8 { Other, Section, Key };
     struct Line {
         QString text;        // the line as read, without its line end
         QString section;     // for a section header: its trimmed name
         QString key;         // for a key line: its trimmed name
         QByteArray lineEnd;  // "\r\n", "\n", "\r" or empty for a last line without one
+        LineKind kind = LineKind::Other;
     };
     int findSection(const QString &section) const;
     int findKey(const QString &section, const QString &key) const;
+    // Inserts `line` at `index`, first giving the line before it a line end if it has none.
+    void insertLine(qsizetype index, Line line);
 
     QString m_path;
     QList<Line> m_lines;
+    bool m_utf8Bom = false; // the file started with a UTF-8 byte order mark, written back as it was
 };

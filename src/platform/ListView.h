@@ -7,7 +7,9 @@
 #include <QTreeView>
 #include <QVector>
 
+class ListHeaderView;
 class ListViewModel;
+class QDropEvent;
 
 // One row of a list view: its texts (column 0 is the item's own text, column k its sub-item k), a
 // whole-number `Tag`, and its look. The texts are a FieldList, so a row that shows a catalogue record
@@ -18,6 +20,9 @@ struct ListItem {
     bool bold = false;
     QColor color; // invalid: the list's normal text colour
 };
+// A ListItem is a string, a few numbers and a colour: it may be moved in memory as raw bytes, which
+// keeps inserting into and sorting a vector of a million rows cheap.
+Q_DECLARE_TYPEINFO(ListItem, Q_RELOCATABLE_TYPE);
 
 // The report-style list view every list of the program is built on: rows with texts, sub-items, `Tag`,
 // bold and colour; at most one selected row; column headers with text, width, alignment, `Tag` and an
@@ -87,6 +92,7 @@ public:
     int selectedRow() const;
     // Selects `row` (-1: none) without raising itemClick; the row also becomes the current row.
     void setSelectedRow(int row);
+    // Scrolls vertically so that `row` is in view.
     void ensureVisible(int row);
     // The row under `pos` (viewport coordinates), -1 where there is none.
     int rowAt(const QPoint &pos) const;
@@ -105,6 +111,15 @@ public:
     void setDragSource(bool enabled);
     // Anything dropped onto this list raises dropped().
     void setDropTarget(bool enabled);
+    // The drop being delivered, while dropped() is being raised (its data, position, source and
+    // modifiers); null at any other time.
+    const QDropEvent *currentDrop() const { return m_currentDrop; }
+
+    // The row under `point` at any x, so the whole width of a row's line belongs to the row, also to
+    // the right of the last column.
+    QModelIndex indexAt(const QPoint &point) const override;
+    // Rows are scrolled into view vertically only; the horizontal position stays where the user put it.
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
 
 Q_SIGNALS:
     // The user made `row` the selected row, with the mouse or the keyboard.
@@ -132,8 +147,19 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event = nullptr) const override;
 
 private:
+    void startRowDrag(int row);
+
     ListViewModel *m_model;
-    // ... implementation state
+    ListHeaderView *m_header;
+    bool m_dragSource = false;
+    bool m_dropTarget = false;
+    // Left-button press on a row: the row, while the button is held and no drag has started yet.
+    int m_pressRow = -1;
+    // A double click's second press is being handled (the view may treat it as a plain press).
+    bool m_inDoubleClick = false;
+    const QDropEvent *m_currentDrop = nullptr;
 };

@@ -1,1 +1,99 @@
 #pragma once
+
+#include "ListView.h"
+
+#include <QAbstractTableModel>
+#include <QCollator>
+#include <QIcon>
+#include <QList>
+#include <QVector>
+
+// The rows and columns behind a ListView. Rows are ListItems in one vector; a cell's text is cut from
+// the row's FieldList only when the view asks for it, so a million rows cost a million FieldLists and
+// nothing more. Every change is one model signal: a reset for a new set of rows, one insert or remove
+// for a single row, a layout change for a sort.
+//
+// The model also keeps the list's sort state: while it is sorted, the rows are physically in the order
+// of one column's text, and a row added later is put where that order wants it.
+class ListViewModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    struct Column {
+        QString text;
+        Qt::Alignment alignment = Qt::AlignLeft;
+        QString tag;
+        int image = -1; // index into the header images, -1: none
+    };
+
+    explicit ListViewModel(QObject *parent = nullptr);
+    ~ListViewModel() override;
+
+    // --- QAbstractItemModel ---
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    // --- Columns ---
+    int addColumn(const QString &text, Qt::Alignment alignment);
+    void clearColumns();
+    // Column `column`; a default column for an index out of range.
+    const Column &column(int column) const;
+    void setColumnText(int column, const QString &text);
+    void setColumnAlignment(int column, Qt::Alignment alignment);
+    void setColumnTag(int column, const QString &tag);
+    void setColumnImage(int column, int image);
+    const QList<QIcon> &headerImages() const { return m_headerImages; }
+    void setHeaderImages(const QList<QIcon> &images);
+    // The image column `column`'s header shows; a null icon when it has none.
+    QIcon columnIcon(int column) const;
+
+    // --- Rows ---
+    const QVector<ListItem> &items() const { return m_items; }
+    // Row `row`; an empty item for an index out of range.
+    const ListItem &item(int row) const;
+    // Text of one cell; empty for an index out of range or a field the row does not have.
+    QString text(int row, int column) const;
+    // Adds `item` at the end, or at its place in the sort order while sorted; returns its row.
+    int addItem(ListItem item);
+    void setItems(QVector<ListItem> items);
+    void clearItems();
+    void removeItem(int row);
+    void setItemText(int row, int column, const QString &text);
+    void setItemTexts(int row, const FieldList &texts);
+    void setItemTag(int row, int tag);
+    void setItemBold(int row, bool bold);
+    void setItemColor(int row, const QColor &color);
+
+    // --- Sorting ---
+    bool isSorted() const { return m_sorted; }
+    // Turning sorting on sorts the rows now (also when it was already on); turning it off keeps the
+    // current order.
+    void setSorted(bool sorted);
+    int sortKey() const { return m_sortKey; }
+    void setSortKey(int column);
+    int sortOrder() const { return m_sortOrder; }
+    void setSortOrder(int order);
+
+private:
+    bool validRow(int row) const { return row >= 0 && row < m_items.size(); }
+    void emitRowChanged(int row);
+    // Puts the rows in sort order: one layout change, persistent indexes (selection, current row)
+    // follow their rows.
+    void sortRows();
+    // The rows of `items` in sort order, as a permutation: result[newRow] = oldRow.
+    QVector<int> sortPermutation(const QVector<ListItem> &items) const;
+    // The row a new item with sort text `key` goes to: after every row that sorts before it or equal.
+    int sortedInsertRow(QStringView key) const;
+
+    QVector<ListItem> m_items;
+    QVector<Column> m_columns;
+    QList<QIcon> m_headerImages;
+    QCollator m_collator;
+    bool m_sorted = false;
+    int m_sortKey = 0;
+    int m_sortOrder = 0;
+};

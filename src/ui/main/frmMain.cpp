@@ -1,1 +1,233 @@
 #include "frmMain.h"
+
+#include "app/modManageSettings.h"
+#include "platform/ListView.h"
+#include "platform/MsgBox.h"
+#include "platform/Twips.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolButton>
+
+frmMain::frmMain(modGlobalData &globals, SettingsFile &settings, QWidget *parent)
+    : QMainWindow(parent), g(globals), m_settings(settings)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    buildControls();
+    buildMenus();
+    buildContextMenu();
+    setMinimumSize(Twips::toPixelsX(MainLayout::kMinFormSize - MainLayout::kFrameWidth),
+                   Twips::toPixelsY(MainLayout::kMinFormSize - MainLayout::kNonClientHeight));
+    setFormSize(13500, 9600);
+}
+
+frmMain::~frmMain() = default;
+
+QToolButton *frmMain::makeButton(QWidget *parent, const char *name, const QString &command, int standardIcon)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(style()->standardIcon(QStyle::StandardPixmap(standardIcon)));
+    button->setIconSize(QSize(24, 24));
+    button->setAutoRaise(true);
+    button->setToolTip(command);
+    button->setAccessibleName(command);
+    return button;
+}
+
+void frmMain::buildControls()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("central"));
+    setCentralWidget(central);
+
+    // The button strip with the search box.
+    Frame1 = new QFrame(central);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Command5 = makeButton(Frame1, "Command5", QStringLiteral("Новый трек"), QStyle::SP_FileIcon);
+    Command4 = makeButton(Frame1, "Command4", QStringLiteral("Копировать в новый"), QStyle::SP_FileDialogNewFolder);
+    Command6 = makeButton(Frame1, "Command6", QStringLiteral("Изменить трек"), QStyle::SP_FileDialogDetailedView);
+    Command8 = makeButton(Frame1, "Command8", QStringLiteral("Удалить трек"), QStyle::SP_TrashIcon);
+    Command7 = makeButton(Frame1, "Command7", QStringLiteral("Новый CD альбом"), QStyle::SP_DriveCDIcon);
+    Command9 = makeButton(Frame1, "Command9", QStringLiteral("Сортировать"), QStyle::SP_ArrowDown);
+    Text1 = new QLineEdit(Frame1);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setAccessibleName(QStringLiteral("Поиск"));
+    Text1->setPlaceholderText(QStringLiteral("Поиск"));
+    Text1->setClearButtonEnabled(false);
+    cmdFind = makeButton(Frame1, "cmdFind", QStringLiteral("Показать все треки"), QStyle::SP_BrowserReload);
+    cmdOptions =
+        makeButton(Frame1, "cmdOptions", QStringLiteral("Параметры поиска"), QStyle::SP_FileDialogContentsView);
+    cmdExit = makeButton(Frame1, "cmdExit", QStringLiteral("Выход"), QStyle::SP_DialogCloseButton);
+
+    auto *strip = new QHBoxLayout(Frame1);
+    strip->setContentsMargins(4, 2, 4, 2);
+    strip->setSpacing(2);
+    for (QToolButton *b : {Command5, Command4, Command6, Command8, Command7, Command9})
+        strip->addWidget(b);
+    strip->addSpacing(16);
+    strip->addWidget(Text1, 1);
+    strip->addWidget(cmdFind);
+    strip->addWidget(cmdOptions);
+    strip->addSpacing(16);
+    strip->addWidget(cmdExit);
+
+    lv = new ListView(central);
+    lv->setObjectName(QStringLiteral("lv"));
+    lv->setAccessibleName(QStringLiteral("Треки базы"));
+
+    lr = new SplitterBar(central);
+    lr->setObjectName(QStringLiteral("lr"));
+    lr->setAccessibleName(QStringLiteral("Граница панели Tracklist"));
+
+    // The Tracklist panel: caption strip with its buttons, then the list.
+    Fr = new QFrame(central);
+    Fr->setObjectName(QStringLiteral("Fr"));
+    FrCaption = new QLabel(QStringLiteral("Track list:"), Fr);
+    FrCaption->setObjectName(QStringLiteral("FrCaption"));
+    Command1 = makeButton(Fr, "Command1", QStringLiteral("Добавить в Track list"), QStyle::SP_ArrowDown);
+    Command2 = makeButton(Fr, "Command2", QStringLiteral("Удалить трек из Track list"), QStyle::SP_DialogDiscardButton);
+    Command3 =
+        makeButton(Fr, "Command3", QStringLiteral("Удалить все треки из Track list"), QStyle::SP_DialogResetButton);
+    cmdUp = makeButton(Fr, "cmdUp", QStringLiteral("Переместить вверх"), QStyle::SP_ArrowUp);
+    cmdDown = makeButton(Fr, "cmdDown", QStringLiteral("Переместить вниз"), QStyle::SP_ArrowDown);
+    for (QToolButton *b : {Command1, Command2, Command3, cmdUp, cmdDown})
+        b->setIconSize(QSize(16, 16));
+    auto *panelStrip = new QHBoxLayout(Fr);
+    panelStrip->setContentsMargins(4, 0, 4, 0);
+    panelStrip->setSpacing(2);
+    panelStrip->addWidget(FrCaption);
+    panelStrip->addSpacing(12);
+    for (QToolButton *b : {Command1, Command2, Command3, cmdUp, cmdDown})
+        panelStrip->addWidget(b);
+    panelStrip->addStretch();
+
+    lv2 = new ListView(central);
+    lv2->setObjectName(QStringLiteral("lv2"));
+    lv2->setAccessibleName(QStringLiteral("Track list"));
+    lv2->setVisible(false);
+    Fr->setVisible(false);
+    lr->setVisible(false);
+
+    Stb = statusBar();
+    Stb->setObjectName(QStringLiteral("Stb"));
+    Stb->setSizeGripEnabled(true);
+    auto *statusLabel = new QLabel(Stb);
+    statusLabel->setObjectName(QStringLiteral("StbText"));
+    Stb->addWidget(statusLabel, 1);
+
+    // Strip heights are fixed; everything below them is placed by the layout rules.
+    m_geometry.frame1.top = 0;
+    m_geometry.frame1.height = Twips::fromPixelsY(Frame1->sizeHint().height());
+    m_geometry.fr.height = Twips::fromPixelsY(std::max(Fr->sizeHint().height(), 24));
+    m_geometry.lv.top = m_geometry.frame1.top + m_geometry.frame1.height;
+    m_geometry.lv2.visible = false;
+    m_geometry.fr.visible = false;
+    m_geometry.lr.visible = false;
+
+    connect(cmdExit, &QToolButton::clicked, this, &QWidget::close);
+    connect(lr, &SplitterBar::mouseDown, this, [this](Qt::MouseButton button, double y) {
+        if (button == Qt::LeftButton)
+            onSplitterDown(y);
+    });
+    connect(lr, &SplitterBar::mouseMove, this, [this](Qt::MouseButtons, double y) { onSplitterMove(y); });
+    connect(lr, &SplitterBar::mouseUp, this, [this](Qt::MouseButton, double) { onSplitterUp(); });
+}
+
+QString frmMain::statusText() const
+{
+    const auto *label = Stb->findChild<QLabel *>(QStringLiteral("StbText"));
+    return label ? label->text() : QString();
+}
+
+void frmMain::setStatusText(const QString &text)
+{
+    if (auto *label = Stb->findChild<QLabel *>(QStringLiteral("StbText")))
+        label->setText(text);
+}
+
+void frmMain::UpdateMenus()
+{
+    // The track commands that need a selected track arrive with the track list's selection handling.
+}
+
+void frmMain::FillTexts(int row)
+{
+    // Filling the editor from a row arrives with the track editor.
+    Q_UNUSED(row);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_closing || Form_Unload()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+bool frmMain::Form_Unload()
+{
+    // A completion scan still running must stop.
+    g.iAcSetting = true;
+
+    if (m_saveOnClose && !SaveCurentH()) {
+        const auto answer = MsgBox::show(
+            this, QStringLiteral("Изменения не сохранены. Всё равно закрыть программу?"), MsgBox::YesNo,
+            MsgBox::Question, 2, QString());
+        if (answer != MsgBox::Yes) {
+            g.iAcSetting = false;
+            return false;
+        }
+    }
+    StoreSettings();
+    m_closing = true;
+    if (m_unloadHandler)
+        m_unloadHandler();
+    return true;
+}
+
+void frmMain::reportWriteFailure(const QString &path, const QString &reason)
+{
+    MsgBox::show(this,
+                 QStringLiteral("Не удалось записать файл \"%1\".\r\n%2\r\n"
+                                "Прежнее содержимое файла осталось без изменений.")
+                     .arg(QDir::toNativeSeparators(path), reason),
+                 MsgBox::OkOnly, MsgBox::Critical, 1, QStringLiteral("Ошибка записи"));
+}
+
+SplitterBar::SplitterBar(QWidget *parent) : QWidget(parent)
+{
+    setCursor(Qt::SizeVerCursor);
+}
+
+void SplitterBar::mousePressEvent(QMouseEvent *event)
+{
+    Q_EMIT mouseDown(event->button(), Twips::fromPixelsY(qRound(event->position().y())));
+}
+
+void SplitterBar::mouseMoveEvent(QMouseEvent *event)
+{
+    Q_EMIT mouseMove(event->buttons(), Twips::fromPixelsY(qRound(event->position().y())));
+}
+
+void SplitterBar::mouseReleaseEvent(QMouseEvent *event)
+{
+    Q_EMIT mouseUp(event->button(), Twips::fromPixelsY(qRound(event->position().y())));
+}
+
+void SplitterBar::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    painter.setPen(palette().mid().color());
+    painter.drawLine(0, height() / 2, width(), height() / 2);
+}

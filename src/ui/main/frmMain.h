@@ -1,1 +1,179 @@
 #pragma once
+
+#include "app/modGlobalData.h"
+#include "MainLayout.h"
+
+#include <QMainWindow>
+#include <QVector>
+
+#include <functional>
+
+class ListView;
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QStatusBar;
+class QToolButton;
+class SettingsFile;
+class SplitterBar;
+
+// The main window: the button strip with the search box, the track list `lv`, the Tracklist panel
+// (`lr`, `Fr`, `lv2`) and the status bar `Stb`, under the menu bar.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    frmMain(modGlobalData &g, SettingsFile &settings, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // --- Controls ---
+    QFrame *Frame1 = nullptr;
+    QToolButton *Command4 = nullptr; // copy into a new track
+    QToolButton *Command5 = nullptr; // new track
+    QToolButton *Command6 = nullptr; // edit track
+    QToolButton *Command7 = nullptr; // new CD album
+    QToolButton *Command8 = nullptr; // delete track
+    QToolButton *Command9 = nullptr; // sort
+    QToolButton *cmdExit = nullptr;
+    QToolButton *cmdFind = nullptr;
+    QToolButton *cmdOptions = nullptr;
+    QLineEdit *Text1 = nullptr;
+    ListView *lv = nullptr;
+    SplitterBar *lr = nullptr;
+    QFrame *Fr = nullptr;
+    QLabel *FrCaption = nullptr; // "Track list:"
+    QToolButton *Command1 = nullptr; // add to the Tracklist
+    QToolButton *Command2 = nullptr; // remove from the Tracklist
+    QToolButton *Command3 = nullptr; // clear the Tracklist
+    QToolButton *cmdUp = nullptr;
+    QToolButton *cmdDown = nullptr;
+    ListView *lv2 = nullptr;
+    QStatusBar *Stb = nullptr;
+
+    // --- Menus ---
+    QMenu *mnuFile = nullptr, *mnExport2 = nullptr, *mnuBase = nullptr;
+    QAction *mnuImport = nullptr, *mnExport = nullptr, *mnuExportFile = nullptr, *mnuExportFile2 = nullptr;
+    QAction *mnuCreateBackup = nullptr, *mnuRestoreBackup = nullptr, *mnuExit = nullptr;
+    QMenu *mnuView = nullptr;
+    QAction *mnuOtbor = nullptr, *mnuViewSeparator = nullptr, *mnuDisableXP = nullptr, *mnuOnTop = nullptr;
+    QMenu *mnuHi = nullptr;
+    QAction *mnuNewRecord2 = nullptr, *mnuNewRecord3 = nullptr, *mnuEditRecord2 = nullptr, *mnuDelRecord2 = nullptr;
+    QAction *mnuKillAll = nullptr, *mnuSaveH = nullptr, *mnuNewAlbum = nullptr, *mnuSort = nullptr;
+    QAction *mnuPrint = nullptr, *mnuAddOtbor = nullptr;
+    QMenu *mnuDataBase = nullptr;
+    QAction *mnuNewBase = nullptr, *mnuBaseImport = nullptr, *mnuDelBase = nullptr, *mnuKillBase = nullptr;
+    QVector<QAction *> mnuSelectBase;
+    QMenu *mnuBackupMenu = nullptr;
+    QAction *mnuBackupSave = nullptr, *mnuBackupLoad = nullptr;
+    QMenu *mnuSPR = nullptr;
+    QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
+    QMenu *mnuC1 = nullptr;
+    QAction *mnuNewRecord = nullptr, *mnuNewRecord31 = nullptr, *mnuEditRecord = nullptr, *mnuDelRecord = nullptr;
+    QMenu *mnuCopyI = nullptr;
+    QAction *mnuTrek = nullptr, *mnuCopyIsp = nullptr, *mnuCopyTitle = nullptr;
+
+    // --- Status bar ---
+    QString statusText() const;
+    void setStatusText(const QString &text);
+
+    // --- Base files ---
+    // Reads the open base into the catalogue table and the track list, and reloads the Tracklist.
+    void LoadCurentH();
+    // Writes the open base and the Tracklist. False when a file could not be written (the user has been
+    // told which, and the previous file is intact).
+    bool SaveCurentH();
+    void LoadBase();
+    bool SaveBase();
+    void LoadTracklist();
+    bool SaveTracklist();
+
+    // --- Bases menu ---
+    // Adds item `index` of the bases menu, captioned `name`, and shows it.
+    QAction *addBaseMenuItem(const QString &name);
+    int checkedBaseIndex() const;
+    void checkBaseItem(int index);
+
+    // --- Layout and switches ---
+    void Form_Resize();
+    void resizey();
+    void ChangePanel();
+    void OnTopChange();
+    void DXP();
+    double sngPanelH() const { return m_geometry.sngPanelH; }
+    void setSngPanelH(double twips) { m_geometry.sngPanelH = twips; }
+    // The window's outer size in twips, as the layout rules see it.
+    double formWidth() const;
+    double formHeight() const;
+    void setFormSize(double widthTwips, double heightTwips);
+    const MainLayout::Geometry &layoutGeometry() const { return m_geometry; }
+
+    // --- Settings ---
+    void ApplySettings();
+    // Writes every setting; false when the settings file could not be written (the user was told).
+    bool StoreSettings();
+
+    // --- Selection and editor (filled in as the track commands arrive) ---
+    void UpdateMenus();
+    void FillTexts(int row);
+
+    // Closing the window after a restore from the safety copy must not save the base over it.
+    void setSaveOnClose(bool save) { m_saveOnClose = save; }
+
+    // Called once the window has saved and stored its settings while closing, to unload the other windows.
+    void setUnloadHandler(std::function<void()> handler) { m_unloadHandler = std::move(handler); }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void buildContextMenu();
+    QToolButton *makeButton(QWidget *parent, const char *name, const QString &command, int standardIcon);
+    void readGeometry();
+    void applyGeometry();
+    void onSplitterDown(double yTwips);
+    void onSplitterMove(double yTwips);
+    void onSplitterUp();
+    bool Form_Unload();
+    void reportWriteFailure(const QString &path, const QString &reason);
+
+    modGlobalData &g;
+    SettingsFile &m_settings;
+    MainLayout::Geometry m_geometry;
+    bool m_inLayout = false;
+    bool m_dragging = false;
+    double m_dragY0 = 0;
+    bool m_saveOnClose = true;
+    bool m_closing = false;
+    // Set when the open base's file (or the Tracklist file) exists but could not be read: it is then
+    // not overwritten with what little the program could show.
+    bool m_baseUnreadable = false;
+    bool m_tracklistUnreadable = false;
+    std::function<void()> m_unloadHandler;
+};
+
+// The bar between the track list and the Tracklist panel that the user drags to size the panel.
+class SplitterBar : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SplitterBar(QWidget *parent = nullptr);
+
+Q_SIGNALS:
+    void mouseDown(Qt::MouseButton button, double yTwips);
+    void mouseMove(Qt::MouseButtons buttons, double yTwips);
+    void mouseUp(Qt::MouseButton button, double yTwips);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+};

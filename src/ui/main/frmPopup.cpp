@@ -1,1 +1,34 @@
 #include "frmPopup.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+
+frmPopup::frmPopup(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("frmPopup"));
+    setWindowTitle(QStringLiteral("При поиске учитывать:"));
+
+    auto *grid = new QGridLayout(this);
+    heading = new QLabel(QStringLiteral("При поиске учитывать:"), this);
+    grid->addWidget(heading, 0, 0, 1, 2);
+    chAll = new QCheckBox(QStringLiteral("Всё"), this);
+    chAll->setObjectName(QStringLiteral("chAll"));
+    grid->addWidget(chAll, 1, 0, 1, 2);
+
+    Ch.fill(nullptr, kFieldBoxes + 1);
+    ChC.fill(nullptr, kFieldBoxes + 1);
+    for (int f = 1; f <= kFieldBoxes; ++f) {
+        auto *box = new QCheckBox(this);
+        box->setObjectName(QStringLiteral("Ch%1").arg(f));
+        auto *label = new QLabel(this);
+        label->setObjectName(QStringLiteral("ChC%1").arg(f));
+        label->setBuddy(box);
+        grid->addWidget(box, f + 1, 0);
+        grid->addWidget(label, f + 1, 1);
+        Ch[f] = box;
+        ChC[f] = label;
+        connect(box, &QCheckBox::clicked, this, [this, f] { Q_EMIT chClicked(f); });
+    }
+    connect(chAll, &QCheckBox::clicked, this, &frmPopup::chAllClicked);
+}

@@ -1,0 +1,101 @@
+// Reading and writing the open base and the Tracklist.
+#include "frmMain.h"
+
+#include "app/BaseFiles.h"
+#include "platform/ListView.h"
+#include "platform/MsgBox.h"
+
+#include <QDir>
+
+void frmMain::LoadCurentH()
+{
+    LoadBase();
+}
+
+bool frmMain::SaveCurentH()
+{
+    return SaveBase();
+}
+
+void frmMain::LoadBase()
+{
+    g.arTracks.ClearTracks();
+    lv->clear();
+
+    const QString path = g.baseFilePath();
+    const BaseFiles::ReadResult read = BaseFiles::readBase(path, g.arTracks);
+    m_baseUnreadable = !read.ok;
+    if (!read.ok) {
+        MsgBox::show(this,
+                     QStringLiteral("Не удалось прочитать файл базы \"%1\".\r\n%2\r\n"
+                                    "Файл не будет перезаписан, пока его не удастся прочитать.")
+                         .arg(QDir::toNativeSeparators(path), read.error),
+                     MsgBox::OkOnly, MsgBox::Exclamation, 1, QStringLiteral("Ошибка чтения"));
+    }
+
+    const int count = g.arTracks.count();
+    if (g.arTracks.hasTracks()) {
+        QVector<ListItem> rows(count);
+        for (int i = 1; i <= count; ++i) {
+            rows[i - 1].texts = g.arTracks.at(i);
+            rows[i - 1].tag = i;
+        }
+        lv->setItems(std::move(rows));
+        // The completion lists are fed from the newest tracks here once completion exists.
+        const int last = lv->count() - 1;
+        lv->setSelectedRow(last);
+        FillTexts(last);
+        lv->ensureVisible(last);
+    }
+    setStatusText(QStringLiteral("Загружено ") + QString::number(count) + QStringLiteral(" треков"));
+    LoadTracklist();
+    g.iBaseLoaded = true;
+}
+
+bool frmMain::SaveBase()
+{
+    bool ok = true;
+    const QString path = g.baseFilePath();
+    QString error;
+    if (m_baseUnreadable) {
+        reportWriteFailure(path, QStringLiteral("Файл не был прочитан при открытии базы."));
+        ok = false;
+    } else if (!BaseFiles::writeBase(path, g.arTracks, &error)) {
+        reportWriteFailure(path, error);
+        ok = false;
+    }
+    return SaveTracklist() && ok;
+}
+
+void frmMain::LoadTracklist()
+{
+    QVector<FieldList> rows;
+    const QString path = g.tracklistPath();
+    const BaseFiles::ReadResult read = BaseFiles::readTracklist(path, lv2->columnCount(), rows);
+    m_tracklistUnreadable = !read.ok;
+    if (!read.exists || !read.ok)
+        return;
+    QVector<ListItem> items(rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        items[i].texts = rows[i];
+    lv2->setItems(std::move(items));
+}
+
+bool frmMain::SaveTracklist()
+{
+    const QString path = g.tracklistPath();
+    if (m_tracklistUnreadable) {
+        reportWriteFailure(path, QStringLiteral("Файл не был прочитан при открытии базы."));
+        return false;
+    }
+    QVector<FieldList> rows;
+    rows.reserve(lv2->count());
+    for (const ListItem &item : lv2->items())
+        rows.append(item.texts);
+    QString error;
+    if (!BaseFiles::writeTracklist(path, rows, lv2->columnCount(), &error)) {
+        reportWriteFailure(path, error);
+        return false;
+    }
+    return true;
+}
