@@ -1,1 +1,203 @@
-int main() { return 0; }
+// Cratebook benchmark: each figure is the median of several runs, printed beside a plain baseline doing
+// comparable raw work in the same run, so the ratio holds on a noisy machine.
+
+#include "app/BaseFiles.h"
+#include "app/Program.h"
+#include "platform/Cp1251.h"
+#include "platform/ListView.h"
+#include "platform/MsgBox.h"
+#include "ui/main/frmMain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// A seeded generator of plausible tracks, Cyrillic and Latin mixed.
+QByteArray generateBase(int tracks, quint32 seed = 1234)
+{
+    static const char *const kLatin[] = {"Deep", "House", "Night", "Groove", "Sound", "Love", "Dance", "Bass",
+                                         "Soul", "Mix", "Dream", "Light", "Funk", "Disco", "Street", "Machine"};
+    static const char16_t *const kCyrillic[] = {u"Ночь", u"Город", u"Звезда", u"Ветер", u"Любовь", u"Танец",
+                                                u"Море", u"Лето", u"Огонь", u"Небо", u"Дорога", u"Время"};
+    static const char *const kStyles[] = {"House", "Techno", "Trance", "Disco", "Drum'n'Bass", "Pop", "Rock"};
+    QRandomGenerator random(seed);
+    const auto word = [&random]() -> QString {
+        if (random.bounded(3) == 0)
+            return QString::fromUtf16(kCyrillic[random.bounded(int(std::size(kCyrillic)))]);
+        return QLatin1String(kLatin[random.bounded(int(std::size(kLatin)))]);
+    };
+    const auto words = [&](int n) {
+        QString s = word();
+        for (int i = 1; i < n; ++i)
+            s += QLatin1Char(' ') + word();
+        return s;
+    };
+    QByteArray out;
+    out.reserve(qsizetype(tracks) * 110);
+    for (int i = 0; i < tracks; ++i) {
+        const QString line =
+            QStringList{random.bounded(4) ? QStringLiteral("CD") : QStringLiteral("LP"),
+                        QString::number(random.bounded(1, 3000)),
+                        QString::number(random.bounded(1, 20)),
+                        words(2),
+                        words(1 + random.bounded(4)),
+                        words(2),
+                        QStringLiteral("%1:%2").arg(random.bounded(2, 9)).arg(random.bounded(60), 2, 10, QLatin1Char('0')),
+                        QStringLiteral("%1.%2.20%3")
+                            .arg(random.bounded(1, 29), 2, 10, QLatin1Char('0'))
+                            .arg(random.bounded(1, 13), 2, 10, QLatin1Char('0'))
+                            .arg(random.bounded(0, 27), 2, 10, QLatin1Char('0')),
+                        QLatin1String(kStyles[random.bounded(int(std::size(kStyles)))]),
+                        word(),
+                        random.bounded(5) ? QString() : words(3),
+                        QString::number(random.bounded(6)),
+                        QString(),
+                        QString()}
+                .join(QLatin1Char('\t'));
+        out += Cp1251::encode(line);
+        out += "\r\n";
+    }
+    return out;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double timeMs(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void report(const char *work, int size, double ms, double baselineMs, const char *baseline)
+{
+    std::printf("%-28s %9d tracks  %9.1f ms   baseline %-28s %9.1f ms   ratio %5.2f\n", work, size, ms, baseline,
+                baselineMs, baselineMs > 0 ? ms / baselineMs : 0.0);
+    std::fflush(stdout);
+}
+
+long residentKiB()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return parts.size() > 1 ? parts[1].toLong() * 4 : 0;
+}
+
+void benchFiles(const QString &dir, int tracks, int runs)
+{
+    const QString path = dir + QStringLiteral("/bench.dat");
+    const QByteArray content = generateBase(tracks);
+    {
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(content);
+    }
+
+    std::vector<double> load, loadBase, save, saveBase;
+    for (int r = 0; r < runs; ++r) {
+        loadBase.push_back(timeMs([&] {
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            const QByteArray bytes = f.readAll();
+            const QString text = Cp1251::decode(bytes);
+            std::vector<QString> lines;
+            lines.reserve(size_t(tracks));
+            for (const QStringView line : QStringTokenizer(text, u"\r\n", Qt::SkipEmptyParts))
+                lines.push_back(line.toString());
+        }));
+        TrackTable table;
+        load.push_back(timeMs([&] { BaseFiles::readBase(path, table); }));
+
+        saveBase.push_back(timeMs([&] {
+            QByteArray out;
+            out.reserve(content.size());
+            for (int i = 1; i <= table.count(); ++i) {
+                Cp1251::encodeAppend(table.at(i).joined(), out);
+                out += "\r\n";
+            }
+            QFile f(dir + QStringLiteral("/raw.dat"));
+            f.open(QIODevice::WriteOnly);
+            f.write(out);
+        }));
+        save.push_back(timeMs([&] { BaseFiles::writeBase(dir + QStringLiteral("/saved.dat"), table); }));
+    }
+    report("LoadBase", tracks, median(load), median(loadBase), "read+decode+split");
+    report("SaveBase", tracks, median(save), median(saveBase), "encode+write");
+
+    // Memory of a loaded base: the table and the rows of the main list sharing its strings.
+    const long before = residentKiB();
+    {
+        TrackTable table;
+        BaseFiles::readBase(path, table);
+        QVector<ListItem> rows(table.count());
+        for (int i = 1; i <= table.count(); ++i) {
+            rows[i - 1].texts = table.at(i);
+            rows[i - 1].tag = i;
+        }
+        const long after = residentKiB();
+        std::printf("%-28s %9d tracks  %9.1f MiB   file %.1f MiB, %.0f bytes a track in memory\n",
+                    "Memory of a loaded base", tracks, (after - before) / 1024.0, content.size() / 1048576.0,
+                    (after - before) * 1024.0 / tracks);
+        std::fflush(stdout);
+    }
+}
+
+void benchStartup(const QString &dir, int tracks, int runs)
+{
+    const QByteArray content = generateBase(tracks);
+    std::vector<double> shown, raw;
+    const auto previous = MsgBox::setAnswerer([](const MsgBox::Request &) { return MsgBox::Yes; });
+    for (int r = 0; r < runs; ++r) {
+        QTemporaryDir folder(dir + QStringLiteral("/startXXXXXX"));
+        QDir(folder.path()).mkdir(QStringLiteral("DATA"));
+        QFile f(folder.path() + QStringLiteral("/DATA/Bench.dat"));
+        f.open(QIODevice::WriteOnly);
+        f.write(content);
+        f.close();
+        raw.push_back(timeMs([&] {
+            TrackTable table;
+            BaseFiles::readBase(f.fileName(), table);
+        }));
+        Program program(folder.path());
+        shown.push_back(timeMs([&] {
+            program.Main();
+            QCoreApplication::processEvents();
+        }));
+        program.main->setSaveOnClose(false);
+        program.main->close();
+    }
+    MsgBox::setAnswerer(previous);
+    report("Start to main window shown", tracks, median(shown), median(raw), "LoadBase alone");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    std::printf("Cratebook benchmark (median of several runs; baselines run in the same process)\n");
+    benchFiles(dir.path(), 100'000, 5);
+    benchFiles(dir.path(), 1'000'000, 3);
+    benchStartup(dir.path(), 100'000, 3);
+    return 0;
+}

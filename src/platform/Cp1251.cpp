@@ -22,20 +22,21 @@ constexpr char16_t kUpperHalf[64] = {
 
 // Look-alikes for characters that have no byte of their own and no decomposition that leads to one.
 // Only consulted for characters the code page lacks, so an entry never shadows a real byte.
-struct LookAlike {
+struct LookAlike
+{
     char16_t from;
     const char16_t *to;
 };
 constexpr LookAlike kLookAlikes[] = {
-    {0x00A1, u"!"},  {0x00A2, u"c"},  {0x00B4, u"'"},  {0x00B8, u","},  {0x00C6, u"AE"}, {0x00D0, u"D"},
-    {0x00D7, u"x"},  {0x00D8, u"O"},  {0x00DF, u"ss"}, {0x00E6, u"ae"}, {0x00F0, u"d"},  {0x00F8, u"o"},
-    {0x0110, u"D"},  {0x0111, u"d"},  {0x0126, u"H"},  {0x0127, u"h"},  {0x0131, u"i"},  {0x0141, u"L"},
-    {0x0142, u"l"},  {0x0152, u"OE"}, {0x0153, u"oe"}, {0x0166, u"T"},  {0x0167, u"t"},  {0x02B9, u"'"},
-    {0x02BA, u"\""}, {0x02BB, u"'"},  {0x02BC, u"'"},  {0x02C6, u"^"},  {0x02C8, u"'"},  {0x02CB, u"`"},
-    {0x02CD, u"_"},  {0x02D0, u":"},  {0x02DC, u"~"},  {0x1E9E, u"SS"}, {0x2010, u"-"},  {0x2012, u"-"},
-    {0x2015, u"\u2014"}, {0x201B, u"'"}, {0x201F, u"\""}, {0x2023, u"\u2022"}, {0x2032, u"'"}, {0x2033, u"\""},
-    {0x2035, u"`"},  {0x2036, u"\""}, {0x2043, u"-"},  {0x2044, u"/"},  {0x2212, u"-"},  {0x2215, u"/"},
-    {0x2216, u"\\"}, {0x2217, u"*"},  {0x2223, u"|"},  {0x2236, u":"},  {0x223C, u"~"},
+    {0x00A1, u"!"},      {0x00A2, u"c"},  {0x00B4, u"'"},  {0x00B8, u","},      {0x00C6, u"AE"}, {0x00D0, u"D"},
+    {0x00D7, u"x"},      {0x00D8, u"O"},  {0x00DF, u"ss"}, {0x00E6, u"ae"},     {0x00F0, u"d"},  {0x00F8, u"o"},
+    {0x0110, u"D"},      {0x0111, u"d"},  {0x0126, u"H"},  {0x0127, u"h"},      {0x0131, u"i"},  {0x0141, u"L"},
+    {0x0142, u"l"},      {0x0152, u"OE"}, {0x0153, u"oe"}, {0x0166, u"T"},      {0x0167, u"t"},  {0x02B9, u"'"},
+    {0x02BA, u"\""},     {0x02BB, u"'"},  {0x02BC, u"'"},  {0x02C6, u"^"},      {0x02C8, u"'"},  {0x02CB, u"`"},
+    {0x02CD, u"_"},      {0x02D0, u":"},  {0x02DC, u"~"},  {0x1E9E, u"SS"},     {0x2010, u"-"},  {0x2012, u"-"},
+    {0x2015, u"\u2014"}, {0x201B, u"'"},  {0x201F, u"\""}, {0x2023, u"\u2022"}, {0x2032, u"'"},  {0x2033, u"\""},
+    {0x2035, u"`"},      {0x2036, u"\""}, {0x2043, u"-"},  {0x2044, u"/"},      {0x2212, u"-"},  {0x2215, u"/"},
+    {0x2216, u"\\"},     {0x2217, u"*"},  {0x2223, u"|"},  {0x2236, u":"},      {0x223C, u"~"},
 };
 
 constexpr bool isSorted(const LookAlike *begin, const LookAlike *end)
@@ -58,11 +59,12 @@ bool isControlByte(quint8 byte)
 bool isMark(char32_t c)
 {
     const QChar::Category category = QChar::category(c);
-    return category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
-        || category == QChar::Mark_Enclosing;
+    return category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining ||
+           category == QChar::Mark_Enclosing;
 }
 
-struct Tables {
+struct Tables
+{
     // Byte -> character.
     std::array<char16_t, 256> toUnicode{};
     // Character -> its own byte, or the byte of its one-byte best fit ('?' when there is none). Zero (for
@@ -129,13 +131,15 @@ struct Tables {
         fromCodec[0x98] = 0x0098;
         std::array<char16_t, 256> sorted = fromCodec;
         std::sort(sorted.begin(), sorted.end());
-        if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()
-            || std::find(sorted.begin(), sorted.end(), char16_t(0xFFFD)) != sorted.end())
+        if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end() ||
+            std::find(sorted.begin(), sorted.end(), char16_t(0xFFFD)) != sorted.end())
             return;
         for (int b = 0; b < 0x80; ++b) {
             if (fromCodec[size_t(b)] != char16_t(b))
                 return;
         }
+        // The built-in table is only a stand-in for the codec; in a debug build a typo in it shows here.
+        Q_ASSERT(fromCodec == toUnicode);
         toUnicode = fromCodec;
     }
 
@@ -244,73 +248,66 @@ void encodeAppend(QStringView text, QByteArray &out)
     char *dst = out.data() + start;
     qsizetype room = size;
     qsizetype o = 0;
-    // The last character written with its own byte, for a combining mark that follows it; 0 when the last
-    // thing written was not such a character (or nothing was written yet).
-    char16_t base = 0;
-    bool anyBase = false;
     qsizetype i = 0;
     while (i < size) {
-        // Plain ASCII, four characters at a time.
+        // Four characters at a time: plain ASCII is copied, anything else is looked up; a zero from the
+        // table (or a real NUL) leaves the rest to the character-by-character path below.
         while (i + 4 <= size) {
             quint64 chunk;
             std::memcpy(&chunk, src + i, 8);
-            if (chunk & Q_UINT64_C(0xFF80FF80FF80FF80))
-                break;
-            for (int k = 0; k < 4; ++k)
-                dst[o + k] = char(src[i + k]);
+            if (!(chunk & Q_UINT64_C(0xFF80FF80FF80FF80))) {
+                for (int k = 0; k < 4; ++k)
+                    dst[o + k] = char(src[i + k]);
+            } else {
+                const quint8 b0 = t.toByte[src[i]];
+                const quint8 b1 = t.toByte[src[i + 1]];
+                const quint8 b2 = t.toByte[src[i + 2]];
+                const quint8 b3 = t.toByte[src[i + 3]];
+                if (!b0 || !b1 || !b2 || !b3)
+                    break;
+                dst[o] = char(b0);
+                dst[o + 1] = char(b1);
+                dst[o + 2] = char(b2);
+                dst[o + 3] = char(b3);
+            }
             o += 4;
             i += 4;
-            base = src[i - 1];
-            anyBase = true;
         }
         if (i >= size)
             break;
+
         const char16_t c = src[i];
         const quint8 byte = t.toByte[c];
         if (byte != 0 || c == 0) {
             dst[o++] = char(byte);
-            base = t.isExact(c) ? c : 0;
-            anyBase = true;
             ++i;
             continue;
         }
         if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(src[i + 1])) {
             // A character beyond the 16-bit range (an emoji, say): one "?" for the pair.
             dst[o++] = kUnknown;
-            base = 0;
-            anyBase = true;
             i += 2;
             continue;
         }
-        if (QChar::isSurrogate(c)) {
-            dst[o++] = kUnknown;
-            base = 0;
-            anyBase = true;
-            ++i;
-            continue;
-        }
         if (isMark(c)) {
-            // A combining mark joins the character before it. When the pair is a character of the code
-            // page (И and a breve make Й) the byte written for the base is replaced; otherwise the base
-            // alone stands for the pair, as it does for a precomposed character. A mark with nothing
-            // before it is unknown.
-            if (!anyBase) {
+            // A combining mark joins the character before it. When that character has a byte of its own
+            // and the pair is a character of the code page (И and a breve make Й), the pair's byte replaces
+            // the base's; otherwise the base alone stands for the pair, as it does for a precomposed
+            // character. A mark with nothing before it is unknown.
+            if (i == 0) {
                 dst[o++] = kUnknown;
-            } else if (base != 0) {
+            } else if (const char16_t base = src[i - 1]; t.isExact(base)) {
                 const QChar pair[2] = {QChar(base), QChar(c)};
                 const QString composed = QString(pair, 2).normalized(QString::NormalizationForm_C);
-                if (composed.size() == 1 && t.isExact(composed.at(0).unicode())) {
-                    base = composed.at(0).unicode();
-                    dst[o - 1] = char(t.toByte[base]);
-                }
+                if (composed.size() == 1 && t.isExact(composed.at(0).unicode()))
+                    dst[o - 1] = char(t.toByte[composed.at(0).unicode()]);
             }
-            anyBase = true;
             ++i;
             continue;
         }
         const QByteArray fit = t.multi.value(c);
         if (fit.isEmpty()) {
-            dst[o++] = kUnknown;
+            dst[o++] = kUnknown; // also a lone surrogate
         } else {
             const qsizetype need = o + fit.size() + (size - i - 1);
             if (need > room) {
@@ -321,8 +318,6 @@ void encodeAppend(QStringView text, QByteArray &out)
             std::memcpy(dst + o, fit.constData(), size_t(fit.size()));
             o += fit.size();
         }
-        base = 0;
-        anyBase = true;
         ++i;
     }
     out.resize(start + o);

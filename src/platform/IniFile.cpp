@@ -167,12 +167,10 @@ void IniFile::setValue(const QString &section, const QString &key, const QString
 
     const int index = findKey(section, key);
     if (index >= 0) {
-        // Keep the line's own spelling of the key and the blanks around "=" ("Width = 10" stays spaced).
+        // The line keeps its own spelling of the key, up to and including the "="; the new value replaces
+        // everything after it.
         Line &line = m_lines[index];
-        qsizetype valueStart = line.text.indexOf(u'=') + 1;
-        while (valueStart < line.text.size() && isBlank(line.text[valueStart]))
-            ++valueStart;
-        line.text = line.text.left(valueStart) + text;
+        line.text = line.text.left(line.text.indexOf(u'=') + 1) + text;
         return;
     }
 

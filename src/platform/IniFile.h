@@ -43,11 +43,12 @@ public:
 
 private:
     enum class LineKind : quint8 { Other, Section, Key };
-    struct Line {
-        QString text;        // the line as read, without its line end
-        QString section;     // for a section header: its trimmed name
-        QString key;         // for a key line: its trimmed name
-        QByteArray lineEnd;  // "\r\n", "\n", "\r" or empty for a last line without one
+    struct Line
+    {
+        QString text;       // the line as read, without its line end
+        QString section;    // for a section header: its trimmed name
+        QString key;        // for a key line: its trimmed name
+        QByteArray lineEnd; // "\r\n", "\n", "\r" or empty for a last line without one
         LineKind kind = LineKind::Other;
     };
     int findSection(const QString &section) const;

@@ -21,7 +21,7 @@ struct ListItem {
     QColor color; // invalid: the list's normal text colour
 };
 // A ListItem is a string, a few numbers and a colour: it may be moved in memory as raw bytes, which
-// keeps inserting into and sorting a vector of a million rows cheap.
+// keeps inserting a row into a vector of a million rows cheap.
 Q_DECLARE_TYPEINFO(ListItem, Q_RELOCATABLE_TYPE);
 
 // The report-style list view every list of the program is built on: rows with texts, sub-items, `Tag`,
@@ -90,24 +90,34 @@ public:
 
     // --- Selection: one row or none ---
     int selectedRow() const;
-    // Selects `row` (-1: none) without raising itemClick; the row also becomes the current row.
+    // Selects `row` (-1 or out of range: none) without raising itemClick; the row also becomes the
+    // current row and is scrolled into view.
     void setSelectedRow(int row);
     // Scrolls vertically so that `row` is in view.
     void ensureVisible(int row);
-    // The row under `pos` (viewport coordinates), -1 where there is none.
+    // The row under `pos` (viewport coordinates), -1 where there is none (below the last row, or an
+    // empty list). The whole width of a row's line belongs to it, also right of the last column.
     int rowAt(const QPoint &pos) const;
 
     // --- Sorting by the text of one column, case-insensitive and locale-aware, stable ---
+    // While sorted, the rows are kept in the order of column sortKey()'s text: the rows themselves move
+    // (with their Tags; the selected row stays on its item), and new rows go where the order puts them.
+    // Russian collation rules are used on every machine: digits, then Cyrillic, then Latin.
     bool isSorted() const;
+    // True sorts the rows now, also when the list was sorted already (after texts were changed, say);
+    // false leaves the rows in their current order.
     void setSorted(bool sorted);
     int sortKey() const;
+    // Changing the key or the order of a sorted list sorts it again.
     void setSortKey(int column);
     // 0 ascending, 1 descending.
     int sortOrder() const;
     void setSortOrder(int order);
 
     // --- Drag and drop ---
-    // Rows can be dragged out of this list (the drag carries the texts of the selected row).
+    // Rows can be dragged out of this list: the drag carries the selected row's texts as plain text,
+    // joined by TAB. Since the window selects the row under the pointer while the left button is held,
+    // a drag starts only when the left button, pressed on a row, takes the pointer out of the list.
     void setDragSource(bool enabled);
     // Anything dropped onto this list raises dropped().
     void setDropTarget(bool enabled);
@@ -122,14 +132,20 @@ public:
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
 
 Q_SIGNALS:
-    // The user made `row` the selected row, with the mouse or the keyboard.
+    // The user made `row` the selected row, with the mouse (any button; a click on the selected row
+    // raises it again) or the navigation keys. Raised after the selection has changed.
     void itemClick(int row);
+    // A double click with the left button, anywhere on the rows' area.
     void dblClick();
-    // A key went down; `key` is a Qt::Key.
+    // A key went down; `key` is a Qt::Key. Raised before the list moves its selection. Only the
+    // navigation keys do something of their own; Enter, Esc, Delete and typed characters do nothing
+    // but raise the signals (there is no search by typing).
     void keyDown(int key, Qt::KeyboardModifiers modifiers);
     // A character was typed: Enter is 13, Esc 27, Backspace 8, others their Unicode value.
     void keyPress(int character);
-    // Mouse events, with the position in viewport coordinates.
+    // Mouse events, with the position in viewport coordinates, for every button. mouseDown comes after
+    // the press has selected its row (and after itemClick). Moves are reported while a button is held,
+    // and without one only when mouse tracking is on.
     void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
     void mouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, const QPoint &pos);
     void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);

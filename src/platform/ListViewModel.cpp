@@ -2,10 +2,13 @@
 
 #include <QCollatorSortKey>
 #include <QFont>
+#include <QHash>
 #include <QLocale>
 
 #include <algorithm>
 #include <numeric>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -33,6 +36,78 @@ const ListItem &noItem()
 {
     static const ListItem item;
     return item;
+}
+
+// Below this many distinct texts the keys are made on the calling thread alone.
+constexpr size_t kParallelKeys = 20000;
+
+std::vector<QCollatorSortKey> makeKeys(const QCollator &collator, const std::vector<QStringView> &texts,
+                                       size_t from, size_t to)
+{
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(to - from);
+    // The text is only read while its key is made: no copy of it is needed.
+    for (size_t i = from; i < to; ++i)
+        keys.push_back(collator.sortKey(QString::fromRawData(texts[i].data(), texts[i].size())));
+    return keys;
+}
+
+// The collation keys of `texts`, in order. Making a key is the costly part of a sort, and the keys are
+// independent of one another, so a large set is shared out among the processor's cores; each worker
+// has a collator of its own, since one collator must not be used by two threads at once.
+std::vector<QCollatorSortKey> sortKeys(const QCollator &collator, const std::vector<QStringView> &texts)
+{
+    const size_t count = texts.size();
+    const size_t threads = count < kParallelKeys ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8);
+    if (threads == 1)
+        return makeKeys(collator, texts, 0, count);
+
+    std::vector<std::vector<QCollatorSortKey>> parts(threads);
+    std::vector<std::thread> workers;
+    workers.reserve(threads - 1);
+    for (size_t t = 1; t < threads; ++t) {
+        const size_t from = count * t / threads;
+        const size_t to = count * (t + 1) / threads;
+        try {
+            workers.emplace_back([&parts, &texts, from, to, t] {
+                const QCollator own = makeCollator();
+                parts[t] = makeKeys(own, texts, from, to);
+            });
+        } catch (const std::system_error &) {
+            parts[t] = makeKeys(collator, texts, from, to); // no thread to be had: do it here
+        }
+    }
+    parts[0] = makeKeys(collator, texts, 0, count / threads);
+    for (std::thread &worker : workers)
+        worker.join();
+
+    std::vector<QCollatorSortKey> keys = std::move(parts[0]);
+    keys.reserve(count);
+    for (size_t t = 1; t < threads; ++t)
+        keys.insert(keys.end(), parts[t].begin(), parts[t].end());
+    return keys;
+}
+
+// Reorders `items` in place so that new row i is old row order[i]. Each cycle of the permutation is
+// followed once, so every row is moved once and no second vector of rows is allocated.
+void permute(QVector<ListItem> &items, const QVector<int> &order)
+{
+    const int n = int(items.size());
+    ListItem *rows = items.data();
+    std::vector<bool> done(static_cast<size_t>(n), false);
+    for (int first = 0; first < n; ++first) {
+        if (done[size_t(first)] || order[first] == first)
+            continue;
+        ListItem held = std::move(rows[first]);
+        int to = first;
+        while (order[to] != first) {
+            rows[to] = std::move(rows[order[to]]);
+            done[size_t(to)] = true;
+            to = order[to];
+        }
+        rows[to] = std::move(held);
+        done[size_t(to)] = true;
+    }
 }
 
 } // namespace
@@ -209,15 +284,9 @@ int ListViewModel::addItem(ListItem item)
 void ListViewModel::setItems(QVector<ListItem> items)
 {
     beginResetModel();
-    if (m_sorted && items.size() > 1) {
-        const QVector<int> order = sortPermutation(items);
-        m_items.clear();
-        m_items.reserve(items.size());
-        for (int from : order)
-            m_items.append(std::move(items[from]));
-    } else {
-        m_items = std::move(items);
-    }
+    if (m_sorted && items.size() > 1)
+        permute(items, sortPermutation(items));
+    m_items = std::move(items);
     endResetModel();
 }
 
@@ -325,25 +394,56 @@ QVector<int> ListViewModel::sortPermutation(const QVector<ListItem> &items) cons
 {
     const int n = int(items.size());
     QVector<int> order(n);
-    std::iota(order.begin(), order.end(), 0);
-    if (n < 2)
+    if (n < 2) {
+        std::iota(order.begin(), order.end(), 0);
         return order;
-
-    // One collation key per row, made once: comparing two keys is a byte comparison, far cheaper than
-    // collating the two texts again at each of the n log n comparisons of the sort.
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(size_t(n));
-    for (const ListItem &it : items)
-        keys.push_back(m_collator.sortKey(it.texts.value(m_sortKey)));
-
-    // Stable in both directions: rows with equal keys keep their order.
-    if (m_sortOrder == 0) {
-        std::stable_sort(order.begin(), order.end(),
-                         [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
-    } else {
-        std::stable_sort(order.begin(), order.end(),
-                         [&keys](int a, int b) { return keys[size_t(b)].compare(keys[size_t(a)]) < 0; });
     }
+
+    // Collation keys are made once per distinct text, not per row: a column such as the artist or the
+    // media type repeats its texts many times, and making a key is the costly part. Comparing two keys
+    // is then a byte comparison, far cheaper than collating the texts again at every comparison.
+    QHash<QStringView, int> distinctOf;
+    std::vector<QStringView> texts;
+    std::vector<int> rowDistinct(static_cast<size_t>(n));
+    for (int row = 0; row < n; ++row) {
+        const QStringView text = items[row].texts.at(m_sortKey);
+        auto it = distinctOf.constFind(text);
+        if (it == distinctOf.cend()) {
+            it = distinctOf.insert(text, int(texts.size()));
+            texts.push_back(text);
+        }
+        rowDistinct[size_t(row)] = it.value();
+    }
+    const std::vector<QCollatorSortKey> keys = sortKeys(m_collator, texts);
+
+    // Rank the distinct texts; texts the collation finds equal (differing only in case) share a rank.
+    const int distinct = int(keys.size());
+    std::vector<int> byKey(static_cast<size_t>(distinct));
+    std::iota(byKey.begin(), byKey.end(), 0);
+    std::sort(byKey.begin(), byKey.end(),
+              [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    std::vector<int> rank(static_cast<size_t>(distinct));
+    int ranks = 0;
+    for (int i = 0; i < distinct; ++i) {
+        if (i > 0 && keys[size_t(byKey[size_t(i)])].compare(keys[size_t(byKey[size_t(i - 1)])]) != 0)
+            ++ranks;
+        rank[size_t(byKey[size_t(i)])] = ranks;
+    }
+    ++ranks;
+    if (m_sortOrder != 0) {
+        for (int &r : rank)
+            r = ranks - 1 - r;
+    }
+
+    // A counting sort of the rows by rank: stable, so rows with equal texts keep their order in
+    // either direction.
+    std::vector<int> start(size_t(ranks) + 1, 0);
+    for (int row = 0; row < n; ++row)
+        ++start[size_t(rank[size_t(rowDistinct[size_t(row)])]) + 1];
+    for (int r = 0; r < ranks; ++r)
+        start[size_t(r) + 1] += start[size_t(r)];
+    for (int row = 0; row < n; ++row)
+        order[start[size_t(rank[size_t(rowDistinct[size_t(row)])])]++] = row;
     return order;
 }
 
@@ -360,11 +460,7 @@ void ListViewModel::sortRows()
         return;
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    QVector<ListItem> sorted;
-    sorted.reserve(n);
-    for (int from : order)
-        sorted.append(std::move(m_items[from]));
-    m_items = std::move(sorted);
+    permute(m_items, order);
 
     // The selection and the current row are persistent indexes: move each to its row's new place.
     const QModelIndexList from = persistentIndexList();

@@ -121,7 +121,7 @@ Result show(QWidget *parent, const QString &text, Buttons buttons, Icon icon, in
     request.text = text;
     request.buttons = buttons;
     request.icon = icon;
-    // A position past the last button falls back to the first one, as the box itself would show it.
+    // A position with no button falls back to the first button; the request tells the position the box uses.
     request.defaultButton = defaultButton >= 1 && defaultButton <= set.count ? defaultButton : 1;
     request.title = resolveTitle(title);
     request.parent = parent;

@@ -46,11 +46,11 @@ public:
             QObject *child = static_cast<QChildEvent *>(event)->child();
             QStyle *style = classicStyle();
             // A widget announced by ChildAdded is still inside its QWidget constructor: setting the style
-            // now means the rest of its construction already sees the classic one. ChildPolished catches
-            // whatever got past that; it comes for every widget on first show, hence the cheap check.
+            // now means the rest of its construction already sees the classic one. ChildPolished, which
+            // comes for every widget on first show, only catches one that has no style set on it yet.
             if (child && child->isWidgetType() && style) {
                 auto *widget = static_cast<QWidget *>(child);
-                if (type == QEvent::ChildAdded || widget->style() != style)
+                if (type == QEvent::ChildAdded || !widget->testAttribute(Qt::WA_SetStyle))
                     applyClassic(widget, style, this);
             }
         }
@@ -114,7 +114,20 @@ void apply(QWidget *dialog, bool disabled)
 
 bool isClassic(const QWidget *widget)
 {
-    return widget && widget->style()->name().compare(ClassicStyleName, Qt::CaseInsensitive) == 0;
+    if (!widget)
+        return false;
+    const QStyle *style = widget->style();
+    if (style->name().compare(ClassicStyleName, Qt::CaseInsensitive) == 0)
+        return true;
+    // A widget with a style sheet draws through a wrapper style that has no name and does not tell what
+    // it wraps; within a classic dialog, it wraps the classic style.
+    if (!style->inherits("QStyleSheetStyle"))
+        return false;
+    for (const QWidget *w = widget; w; w = w->parentWidget()) {
+        if (keeperOf(w))
+            return true;
+    }
+    return false;
 }
 
 } // namespace VisualStyle

@@ -1,9 +1,610 @@
+#include "app/TrackTable.h"
+#include "platform/ListView.h"
+
+#include <QDialog>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QVBoxLayout>
 #include <QtTest>
+
+namespace {
+
+QString s(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// A one-column list with `texts` as rows, each tagged with its first row index.
+void fill(ListView &list, const QStringList &texts)
+{
+    list.addColumn(s("Название"), 200);
+    for (int i = 0; i < texts.size(); ++i)
+        list.addItem(QStringList{texts[i]}, i);
+}
+
+bool showList(QWidget &widget)
+{
+    widget.resize(400, 300);
+    widget.show();
+    return QTest::qWaitForWindowExposed(&widget);
+}
+
+QPoint rowCenter(const ListView &list, int row)
+{
+    return list.visualRect(list.model()->index(row, 0)).center();
+}
+
+QStringList columnTexts(const ListView &list, int column = 0)
+{
+    QStringList texts;
+    for (int row = 0; row < list.count(); ++row)
+        texts << list.itemText(row, column);
+    return texts;
+}
+
+// Rows in insertion order; "Apple"/"apple" and "Банан"/"банан" differ only in case.
+const QStringList kMixed{s("banana"), s("Apple"), s("яблоко"), s("Банан"), s("10"), s("Арбуз"),
+                         s("cherry"), s("банан"), s("apple"), s("9")};
+
+} // namespace
 
 class tst_listview : public QObject
 {
     Q_OBJECT
+
+private Q_SLOTS:
+    void clickRaisesItemClick();
+    void navigationKeysRaiseItemClick_data();
+    void navigationKeysRaiseItemClick();
+    void programmaticSelectionIsSilent();
+    void rowAtHitTest();
+    void moveWithButtonHeldOnlyReports();
+    void doubleClick();
+    void typedCharacters_data();
+    void typedCharacters();
+    void enterAndEscStayInTheList();
+    void sorting_data();
+    void sorting();
+    void sortKeepsSelection();
+    void insertWhileSorted_data();
+    void insertWhileSorted();
+    void batchChangesAreSingleSignals();
+    void manyRowsShareTheirTexts();
+    void fieldsAndColumns_data();
+    void fieldsAndColumns();
+    void cellLook();
+    void headerClickDoesNotSort();
+    void headerImages();
+    void flatHeaderToggle();
+    void dropRaisesDropped_data();
+    void dropRaisesDropped();
 };
+
+void tst_listview::clickRaisesItemClick()
+{
+    ListView list;
+    fill(list, {s("один"), s("два"), s("три")});
+    QVERIFY(showList(list));
+    QSignalSpy clicks(&list, &ListView::itemClick);
+    QSignalSpy downs(&list, &ListView::mouseDown);
+
+    const QPoint pos = rowCenter(list, 1);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, pos);
+    QCOMPARE(list.selectedRow(), 1);
+    QCOMPARE(clicks.count(), 1);
+    QCOMPARE(clicks.at(0).at(0).toInt(), 1);
+    QCOMPARE(downs.at(0).at(2).toPoint(), pos);
+
+    // A click on the selected row raises it again; Ctrl+click does not unselect it.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ControlModifier, pos);
+    QCOMPARE(clicks.count(), 2);
+    QCOMPARE(list.selectedRow(), 1);
+
+    // A right click selects too.
+    QTest::mouseClick(list.viewport(), Qt::RightButton, Qt::NoModifier, rowCenter(list, 2));
+    QCOMPARE(clicks.count(), 3);
+    QCOMPARE(clicks.at(2).at(0).toInt(), 2);
+    QCOMPARE(downs.at(2).at(0).value<Qt::MouseButton>(), Qt::RightButton);
+
+    // Below the last row: reported as a press, but no row is clicked.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, list.viewport()->height() - 5));
+    QCOMPARE(clicks.count(), 3);
+    QCOMPARE(downs.count(), 4);
+}
+
+void tst_listview::navigationKeysRaiseItemClick_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<bool>("raised");
+
+    QTest::newRow("down") << 1 << int(Qt::Key_Down) << 2 << true;
+    QTest::newRow("up") << 1 << int(Qt::Key_Up) << 0 << true;
+    QTest::newRow("home") << 3 << int(Qt::Key_Home) << 0 << true;
+    QTest::newRow("end") << 0 << int(Qt::Key_End) << 4 << true;
+    QTest::newRow("page down") << 0 << int(Qt::Key_PageDown) << 4 << true;
+    QTest::newRow("down at the end") << 4 << int(Qt::Key_Down) << 4 << false;
+    QTest::newRow("space") << 2 << int(Qt::Key_Space) << 2 << false;
+    QTest::newRow("delete") << 2 << int(Qt::Key_Delete) << 2 << false;
+}
+
+void tst_listview::navigationKeysRaiseItemClick()
+{
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, expected);
+    QFETCH(bool, raised);
+
+    ListView list;
+    fill(list, {s("а"), s("б"), s("в"), s("г"), s("д")});
+    QVERIFY(showList(list));
+    list.setFocus();
+    list.setSelectedRow(start);
+    QSignalSpy clicks(&list, &ListView::itemClick);
+    QSignalSpy downs(&list, &ListView::keyDown);
+
+    QTest::keyClick(&list, Qt::Key(key));
+    QCOMPARE(list.selectedRow(), expected);
+    QCOMPARE(clicks.count(), raised ? 1 : 0);
+    if (raised)
+        QCOMPARE(clicks.at(0).at(0).toInt(), expected);
+    QCOMPARE(downs.count(), 1);
+    QCOMPARE(downs.at(0).at(0).toInt(), key);
+}
+
+void tst_listview::programmaticSelectionIsSilent()
+{
+    ListView list;
+    fill(list, {s("а"), s("б"), s("в")});
+    QVERIFY(showList(list));
+    QSignalSpy clicks(&list, &ListView::itemClick);
+
+    list.setSelectedRow(2);
+    QCOMPARE(list.selectedRow(), 2);
+    QCOMPARE(list.currentIndex().row(), 2);
+    list.setSelectedRow(-1);
+    QCOMPARE(list.selectedRow(), -1);
+    list.setSelectedRow(0);
+    list.setSelectedRow(99);
+    QCOMPARE(list.selectedRow(), -1);
+    QCOMPARE(clicks.count(), 0);
+
+    // Removing a row before the selected one keeps the same item selected.
+    list.setSelectedRow(2);
+    list.removeItem(0);
+    QCOMPARE(list.itemText(list.selectedRow(), 0), s("в"));
+}
+
+void tst_listview::rowAtHitTest()
+{
+    ListView list;
+    list.addColumn(s("Узкая"), 60);
+    QVERIFY(showList(list));
+    QCOMPARE(list.rowAt(QPoint(10, 5)), -1); // empty list
+
+    list.addItem(QStringList{s("а")});
+    list.addItem(QStringList{s("б")});
+    const QRect last = list.visualRect(list.model()->index(1, 0));
+    QCOMPARE(list.rowAt(last.center()), 1);
+    QCOMPARE(list.rowAt(QPoint(10, last.bottom() + 2)), -1);
+    // Right of the only column the line still belongs to the row, for the hit test and for a click.
+    const QPoint right(300, last.center().y());
+    QCOMPARE(list.rowAt(right), 1);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, right);
+    QCOMPARE(list.selectedRow(), 1);
+}
+
+void tst_listview::moveWithButtonHeldOnlyReports()
+{
+    ListView list;
+    fill(list, {s("а"), s("б"), s("в")});
+    list.setDragSource(true);
+    QVERIFY(showList(list));
+    QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, rowCenter(list, 0));
+    QSignalSpy moves(&list, &ListView::mouseMove);
+    QSignalSpy clicks(&list, &ListView::itemClick);
+
+    // Inside the viewport a move with the button held neither selects nor drags: the window decides.
+    const QPoint to = rowCenter(list, 2);
+    QMouseEvent move(QEvent::MouseMove, to, list.viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(list.viewport(), &move);
+    QCOMPARE(moves.count(), 1);
+    QCOMPARE(moves.at(0).at(0).value<Qt::MouseButtons>(), Qt::MouseButtons(Qt::LeftButton));
+    QCOMPARE(moves.at(0).at(2).toPoint(), to);
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, to);
+    QCOMPARE(list.selectedRow(), 0);
+    QCOMPARE(clicks.count(), 0);
+}
+
+void tst_listview::doubleClick()
+{
+    ListView list;
+    fill(list, {s("а"), s("б")});
+    QVERIFY(showList(list));
+    QSignalSpy doubles(&list, &ListView::dblClick);
+    QSignalSpy downs(&list, &ListView::mouseDown);
+    QSignalSpy ups(&list, &ListView::mouseUp);
+
+    // A double click arrives as press, release, press, double click, release.
+    const QPoint pos = rowCenter(list, 1);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, pos);
+    QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, pos);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, pos);
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, pos);
+    QCOMPARE(doubles.count(), 1);
+    QCOMPARE(list.selectedRow(), 1);
+    QCOMPARE(downs.count(), 2);
+    QCOMPARE(ups.count(), 2);
+}
+
+void tst_listview::typedCharacters_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("character"); // 0: no keyPress
+
+    QTest::newRow("enter") << int(Qt::Key_Enter) << s("\r") << 13;
+    QTest::newRow("return") << int(Qt::Key_Return) << s("\r") << 13;
+    QTest::newRow("esc") << int(Qt::Key_Escape) << s("\x1b") << 27;
+    QTest::newRow("backspace") << int(Qt::Key_Backspace) << s("\b") << 8;
+    QTest::newRow("latin") << int(Qt::Key_A) << s("a") << int('a');
+    QTest::newRow("cyrillic") << int(Qt::Key_unknown) << s("ж") << 0x436;
+    QTest::newRow("delete") << int(Qt::Key_Delete) << s("\x7f") << 0;
+    QTest::newRow("arrow") << int(Qt::Key_Down) << QString() << 0;
+}
+
+void tst_listview::typedCharacters()
+{
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(int, character);
+
+    ListView list;
+    fill(list, {s("а"), s("б")});
+    QSignalSpy downs(&list, &ListView::keyDown);
+    QSignalSpy presses(&list, &ListView::keyPress);
+    QTest::sendKeyEvent(QTest::Press, &list, Qt::Key(key), text, Qt::NoModifier);
+
+    QCOMPARE(downs.count(), 1);
+    QCOMPARE(downs.at(0).at(0).toInt(), key);
+    QCOMPARE(presses.count(), character ? 1 : 0);
+    if (character)
+        QCOMPARE(presses.at(0).at(0).toInt(), character);
+}
+
+void tst_listview::enterAndEscStayInTheList()
+{
+    // In a dialog, Enter and Esc typed in the list neither close the dialog nor change the selection.
+    QDialog dialog;
+    auto *list = new ListView(&dialog);
+    (new QVBoxLayout(&dialog))->addWidget(list);
+    fill(*list, {s("а"), s("б")});
+    QVERIFY(showList(dialog));
+    list->setFocus();
+    list->setSelectedRow(1);
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    QSignalSpy presses(list, &ListView::keyPress);
+
+    QTest::keyClick(list, Qt::Key_Escape);
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(list->selectedRow(), 1);
+    QCOMPARE(presses.count(), 2);
+}
+
+void tst_listview::sorting_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QStringList>("expected");
+
+    // Russian rules: digits (as text), then Cyrillic, then Latin; case ignored, texts equal but for
+    // case stay in insertion order in both directions.
+    QTest::newRow("ascending") << 0
+                               << QStringList{s("10"), s("9"), s("Арбуз"), s("Банан"), s("банан"), s("яблоко"),
+                                              s("Apple"), s("apple"), s("banana"), s("cherry")};
+    QTest::newRow("descending") << 1
+                                << QStringList{s("cherry"), s("banana"), s("Apple"), s("apple"), s("яблоко"),
+                                               s("Банан"), s("банан"), s("Арбуз"), s("9"), s("10")};
+}
+
+void tst_listview::sorting()
+{
+    QFETCH(int, order);
+    QFETCH(QStringList, expected);
+
+    ListView list;
+    list.addColumn(s("Номер"), 50);
+    list.addColumn(s("Название"), 200);
+    QVector<ListItem> items;
+    for (int i = 0; i < kMixed.size(); ++i)
+        items.append(ListItem{FieldList::fromList({QString::number(i), kMixed[i]}), i, false, QColor()});
+    list.setItems(items);
+
+    list.setSortOrder(order);
+    list.setSortKey(1);
+    QCOMPARE(columnTexts(list, 1), kMixed); // not sorted yet
+    list.setSorted(true);
+    QCOMPARE(columnTexts(list, 1), expected);
+    // Tags and the other columns travel with their rows.
+    for (int row = 0; row < list.count(); ++row) {
+        QCOMPARE(list.itemText(row, 1), kMixed[list.itemTag(row)]);
+        QCOMPARE(list.itemText(row, 0), QString::number(list.itemTag(row)));
+    }
+
+    // A round trip through the other order is not a reversal: equal texts keep their order.
+    list.setSortOrder(1 - order);
+    list.setSortOrder(order);
+    QCOMPARE(columnTexts(list, 1), expected);
+    // New rows for a sorted list are sorted; turning sorting off keeps the order, later rows append.
+    list.setItems(items);
+    QCOMPARE(columnTexts(list, 1), expected);
+    list.setSorted(false);
+    QCOMPARE(columnTexts(list, 1), expected);
+    list.setItems(items);
+    QCOMPARE(columnTexts(list, 1), kMixed);
+    QCOMPARE(list.addItem(QStringList{s("0"), s("aaa")}), kMixed.size());
+}
+
+void tst_listview::sortKeepsSelection()
+{
+    ListView list;
+    fill(list, kMixed);
+    QVERIFY(showList(list));
+    list.setSelectedRow(kMixed.indexOf(s("cherry")));
+    QSignalSpy clicks(&list, &ListView::itemClick);
+
+    list.setSorted(true);
+    QCOMPARE(list.itemText(list.selectedRow(), 0), s("cherry"));
+    QCOMPARE(list.currentIndex().row(), list.selectedRow());
+    list.setSortOrder(1);
+    QCOMPARE(list.selectedRow(), 0);
+    QCOMPARE(list.itemText(0, 0), s("cherry"));
+    QCOMPARE(clicks.count(), 0);
+}
+
+void tst_listview::insertWhileSorted_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("row");
+
+    // Ascending: 10 9 Арбуз Банан банан яблоко Apple apple banana cherry.
+    QTest::newRow("asc, after equal texts") << 0 << s("APPLE") << 8;
+    QTest::newRow("asc, cyrillic") << 0 << s("БАНАН") << 5;
+    QTest::newRow("asc, first") << 0 << s("0") << 0;
+    QTest::newRow("asc, last") << 0 << s("zebra") << 10;
+    // Descending: cherry banana Apple apple яблоко Банан банан Арбуз 9 10.
+    QTest::newRow("desc, after equal texts") << 1 << s("apple") << 4;
+    QTest::newRow("desc, first") << 1 << s("zebra") << 0;
+    QTest::newRow("desc, last") << 1 << s("0") << 10;
+}
+
+void tst_listview::insertWhileSorted()
+{
+    QFETCH(int, order);
+    QFETCH(QString, text);
+    QFETCH(int, row);
+
+    ListView list;
+    fill(list, kMixed);
+    list.setSortOrder(order);
+    list.setSorted(true);
+    QCOMPARE(list.addItem(QStringList{text}, 99), row);
+    QCOMPARE(list.itemText(row, 0), text);
+    QCOMPARE(list.itemTag(row), 99);
+}
+
+void tst_listview::batchChangesAreSingleSignals()
+{
+    ListView list;
+    list.addColumn(s("Название"), 200);
+    QAbstractItemModel *model = list.model();
+    QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(model, &QAbstractItemModel::rowsInserted);
+
+    list.setItems(QVector<ListItem>(500));
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(inserts.count(), 0);
+    list.addItem(QStringList{s("ещё")});
+    QCOMPARE(inserts.count(), 1);
+    list.clear();
+    QCOMPARE(resets.count(), 2);
+    QCOMPARE(list.count(), 0);
+}
+
+void tst_listview::manyRowsShareTheirTexts()
+{
+    constexpr int kRows = 20000;
+    std::vector<TrackRecord> records(kRows);
+    QVector<ListItem> items;
+    items.reserve(kRows);
+    for (int i = 0; i < kRows; ++i) {
+        records[size_t(i)].set(TrackRecord::Artist, s("Исполнитель %1").arg(i));
+        records[size_t(i)].set(TrackRecord::Reserved13, s("скрытое"));
+        items.append(ListItem{records[size_t(i)], i, false, QColor()});
+    }
+
+    ListView list;
+    for (int c = 0; c <= TrackRecord::Rating; ++c)
+        list.addColumn(QString::number(c), 40);
+    list.setItems(std::move(items));
+    QCOMPARE(list.count(), kRows);
+    for (int row : {0, 1234, kRows - 1}) {
+        QCOMPARE(list.model()->index(row, TrackRecord::Artist).data().toString(), s("Исполнитель %1").arg(row));
+        QCOMPARE(list.itemTag(row), row);
+        // The row holds the record's own string, not a copy.
+        QCOMPARE(list.itemTexts(row).joined().constData(), records[size_t(row)].joined().constData());
+    }
+    // Fields past the 12 columns are kept but not shown.
+    QCOMPARE(list.itemText(7, TrackRecord::Reserved13), s("скрытое"));
+    QCOMPARE(list.model()->columnCount(), 12);
+}
+
+void tst_listview::fieldsAndColumns_data()
+{
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QStringList>("cells");
+
+    QTest::newRow("fewer fields") << QStringList{s("а")} << QStringList{s("а"), QString(), QString()};
+    QTest::newRow("as many") << QStringList{s("а"), s("б"), s("в")} << QStringList{s("а"), s("б"), s("в")};
+    QTest::newRow("more fields") << QStringList{s("а"), s("б"), s("в"), s("г")}
+                                 << QStringList{s("а"), s("б"), s("в")};
+    QTest::newRow("no fields") << QStringList() << QStringList{QString(), QString(), QString()};
+}
+
+void tst_listview::fieldsAndColumns()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(QStringList, cells);
+
+    ListView list;
+    list.addColumn(s("Один"), 50);
+    list.addColumn(s("Два"), 60);
+    list.addColumn(s("Три"), 70);
+    list.addItem(fields);
+    for (int c = 0; c < 3; ++c)
+        QCOMPARE(list.model()->index(0, c).data().toString(), cells[c]);
+
+    // Setting a cell the row has no field for grows the row; the other fields keep their texts.
+    list.setItemText(0, 2, s("новое"));
+    QCOMPARE(list.itemText(0, 2), s("новое"));
+    QCOMPARE(list.itemText(0, 0), cells[0]);
+    QCOMPARE(list.itemTexts(0).count(), std::max(3, int(fields.size())));
+}
+
+void tst_listview::cellLook()
+{
+    ListView list;
+    list.addColumn(s("Один"), 50);
+    list.addColumn(s("Два"), 0, Qt::AlignRight);
+    list.addItem(QStringList{s("а"), s("б")});
+    list.addItem(QStringList{s("в"), s("г")});
+    list.setItemBold(1, true);
+    list.setItemColor(1, Qt::red);
+    QAbstractItemModel *model = list.model();
+
+    QCOMPARE(list.columnWidth(0), 50);
+    QCOMPARE(list.columnWidth(1), 0); // a hidden column stays hidden
+    QVERIFY(!model->index(0, 0).data(Qt::FontRole).isValid());
+    QVERIFY(!model->index(0, 0).data(Qt::ForegroundRole).isValid());
+    QVERIFY(model->index(1, 1).data(Qt::FontRole).value<QFont>().bold());
+    QCOMPARE(model->index(1, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+    QVERIFY(Qt::Alignment(model->index(0, 1).data(Qt::TextAlignmentRole).toInt()) & Qt::AlignRight);
+    QVERIFY(Qt::Alignment(model->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).toInt()) & Qt::AlignRight);
+}
+
+void tst_listview::headerClickDoesNotSort()
+{
+    ListView list;
+    list.addColumn(s("Один"), 100);
+    list.addColumn(s("Два"), 100);
+    list.addItem(QStringList{s("я"), s("2")});
+    list.addItem(QStringList{s("а"), s("1")});
+    QVERIFY(showList(list));
+    QSignalSpy columns(&list, &ListView::columnClick);
+
+    QHeaderView *header = list.header();
+    const QPoint pos(header->sectionViewportPosition(1) + 20, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, pos);
+    QCOMPARE(columns.count(), 1);
+    QCOMPARE(columns.at(0).at(0).toInt(), 1);
+    QCOMPARE(columnTexts(list), (QStringList{s("я"), s("а")}));
+}
+
+void tst_listview::headerImages()
+{
+    ListView list;
+    list.addColumn(s("Один"), 100);
+    list.addColumn(s("Два"), 100);
+    QPixmap red(16, 16);
+    red.fill(Qt::red);
+    QPixmap blue(16, 16);
+    blue.fill(Qt::blue);
+    list.setHeaderImages({QIcon(red), QIcon(blue)});
+    auto decoration = [&list](int column) {
+        return list.model()->headerData(column, Qt::Horizontal, Qt::DecorationRole).value<QIcon>();
+    };
+
+    QVERIFY(decoration(1).isNull());
+    list.setColumnHeaderImage(1, 1);
+    QCOMPARE(list.columnHeaderImage(1), 1);
+    QCOMPARE(decoration(1).pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::blue));
+    QVERIFY(decoration(0).isNull());
+    list.setColumnHeaderImage(1, 5); // no such image: none shown
+    QVERIFY(decoration(1).isNull());
+    list.setColumnHeaderImage(1, -1);
+    QCOMPARE(list.columnHeaderImage(1), -1);
+    QVERIFY(decoration(1).isNull());
+
+    // The image is drawn to the right of a left-aligned caption.
+    list.setColumnHeaderImage(0, 0);
+    QVERIFY(showList(list));
+    const QImage image = list.header()->grab().toImage();
+    int firstRed = -1;
+    for (int x = 0; x < 100 && firstRed < 0; ++x) {
+        if (image.pixelColor(x, list.header()->height() / 2) == QColor(Qt::red))
+            firstRed = x;
+    }
+    QVERIFY(firstRed > list.header()->fontMetrics().horizontalAdvance(s("Один")));
+}
+
+void tst_listview::flatHeaderToggle()
+{
+    ListView list;
+    list.addColumn(s("Один"), 100);
+    list.addColumn(s("Два"), 100);
+    QVERIFY(showList(list));
+    const QImage raised = list.header()->grab().toImage();
+
+    list.setFlatColumnHeaders(true);
+    QVERIFY(list.flatColumnHeaders());
+    QVERIFY(list.header()->grab().toImage() != raised);
+    list.setFlatColumnHeaders(false);
+    QCOMPARE(list.header()->grab().toImage(), raised);
+}
+
+void tst_listview::dropRaisesDropped_data()
+{
+    QTest::addColumn<bool>("target");
+    QTest::newRow("drop target") << true;
+    QTest::newRow("not a target") << false;
+}
+
+void tst_listview::dropRaisesDropped()
+{
+    QFETCH(bool, target);
+
+    ListView list;
+    fill(list, {s("а")});
+    list.setDropTarget(target);
+    QSignalSpy dropped(&list, &ListView::dropped);
+    QList<QUrl> seen;
+    connect(&list, &ListView::dropped, &list, [&] {
+        QVERIFY(list.currentDrop());
+        seen = list.currentDrop()->mimeData()->urls();
+    });
+
+    QMimeData mime;
+    const QList<QUrl> urls{QUrl::fromLocalFile(s("/музыка/трек.mp3"))};
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list.viewport(), &enter);
+    QCOMPARE(enter.isAccepted(), target);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list.viewport(), &drop);
+
+    QCOMPARE(dropped.count(), target ? 1 : 0);
+    if (target) {
+        QCOMPARE(seen, urls);
+        QCOMPARE(drop.dropAction(), Qt::CopyAction); // the dropped files are never moved
+    }
+    QVERIFY(!list.currentDrop());
+}
 
 QTEST_MAIN(tst_listview)
 #include "tst_listview.moc"

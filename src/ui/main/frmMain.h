@@ -135,6 +135,8 @@ private:
     void buildMenus();
     void buildContextMenu();
     QToolButton *makeButton(QWidget *parent, const char *name, const QString &command, int standardIcon);
+    int menuBarHeight() const;
+    int statusBarHeight() const;
     void readGeometry();
     void applyGeometry();
     void onSplitterDown(double yTwips);

@@ -14,24 +14,34 @@
 #include <QStatusBar>
 
 // The layout rules work on the outer size of the window, frame and caption included. Here the window
-// system draws the frame, so the outer size is our client area plus the allowance the rules keep for it.
+// system draws the frame, so the outer size is our client area below the menu bar plus the allowance the
+// rules keep for frame, caption and menu bar. Until the window is first shown its bars are not laid out
+// yet, so their preferred heights stand in for their heights.
+int frmMain::menuBarHeight() const
+{
+    return isVisible() ? menuBar()->height() : menuBar()->sizeHint().height();
+}
+
+int frmMain::statusBarHeight() const
+{
+    return isVisible() ? Stb->height() : Stb->sizeHint().height();
+}
+
 double frmMain::formWidth() const
 {
-    return Twips::fromPixelsX(centralWidget()->width()) + MainLayout::kFrameWidth;
+    return Twips::fromPixelsX(width()) + MainLayout::kFrameWidth;
 }
 
 double frmMain::formHeight() const
 {
-    return Twips::fromPixelsY(centralWidget()->height() + Stb->height()) + MainLayout::kNonClientHeight;
+    return Twips::fromPixelsY(height() - menuBarHeight()) + MainLayout::kNonClientHeight;
 }
 
 void frmMain::setFormSize(double widthTwips, double heightTwips)
 {
-    const int menuHeight = menuBar()->isVisible() ? menuBar()->height() : menuBar()->sizeHint().height();
-    const int statusHeight = Stb->isVisible() ? Stb->height() : Stb->sizeHint().height();
     const int clientHeight = Twips::toPixelsY(heightTwips - MainLayout::kNonClientHeight);
     resize(Twips::toPixelsX(widthTwips - MainLayout::kFrameWidth),
-           std::max(clientHeight, statusHeight) + menuHeight);
+           std::max(clientHeight, statusBarHeight()) + menuBarHeight());
 }
 
 void frmMain::readGeometry()
@@ -39,7 +49,7 @@ void frmMain::readGeometry()
     m_geometry.minimised = isMinimized();
     m_geometry.formWidth = formWidth();
     m_geometry.formHeight = formHeight();
-    m_geometry.stbHeight = Twips::fromPixelsY(Stb->height());
+    m_geometry.stbHeight = Twips::fromPixelsY(statusBarHeight());
     m_geometry.lv2.visible = lv2->isVisibleTo(this);
 }
 
