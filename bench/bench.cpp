@@ -15,8 +15,11 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <unistd.h>
 #include <functional>
 #include <vector>
 
@@ -91,13 +94,11 @@ void report(const char *work, int size, double ms, double baselineMs, const char
     std::fflush(stdout);
 }
 
-long residentKiB()
+// Bytes currently allocated on the heap (not the resident size, which freed memory left from earlier
+// runs would hide).
+double heapBytes()
 {
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return parts.size() > 1 ? parts[1].toLong() * 4 : 0;
+    return double(mallinfo2().uordblks) + double(mallinfo2().hblkhd);
 }
 
 void benchFiles(const QString &dir, int tracks, int runs)
@@ -135,14 +136,16 @@ void benchFiles(const QString &dir, int tracks, int runs)
             QFile f(dir + QStringLiteral("/raw.dat"));
             f.open(QIODevice::WriteOnly);
             f.write(out);
+            f.flush();
+            fsync(f.handle()); // a safe save must reach the disk, so the baseline does too
         }));
         save.push_back(timeMs([&] { BaseFiles::writeBase(dir + QStringLiteral("/saved.dat"), table); }));
     }
     report("LoadBase", tracks, median(load), median(loadBase), "read+decode+split");
-    report("SaveBase", tracks, median(save), median(saveBase), "encode+write");
+    report("SaveBase", tracks, median(save), median(saveBase), "encode+write+fsync");
 
     // Memory of a loaded base: the table and the rows of the main list sharing its strings.
-    const long before = residentKiB();
+    const double before = heapBytes();
     {
         TrackTable table;
         BaseFiles::readBase(path, table);
@@ -151,10 +154,10 @@ void benchFiles(const QString &dir, int tracks, int runs)
             rows[i - 1].texts = table.at(i);
             rows[i - 1].tag = i;
         }
-        const long after = residentKiB();
-        std::printf("%-28s %9d tracks  %9.1f MiB   file %.1f MiB, %.0f bytes a track in memory\n",
-                    "Memory of a loaded base", tracks, (after - before) / 1024.0, content.size() / 1048576.0,
-                    (after - before) * 1024.0 / tracks);
+        const double after = heapBytes();
+        std::printf("%-28s %9d tracks  %9.1f MiB   file %.1f MiB: %.0f bytes a track in memory, %.0f in the file\n",
+                    "Memory of a loaded base", tracks, (after - before) / 1048576.0, content.size() / 1048576.0,
+                    (after - before) / tracks, double(content.size()) / tracks);
         std::fflush(stdout);
     }
 }
