@@ -16,6 +16,8 @@
 #include <QStyle>
 #include <QStyleOptionHeaderV2>
 
+#include <algorithm>
+
 // The column header of a list view. It draws a column's image to the right of its caption, not to the
 // left where a plain header puts it, and it has a flat look besides the style's raised buttons.
 class ListHeaderView : public QHeaderView

@@ -1,21 +1,13 @@
 #include "app/BaseFiles.h"
 
+#include "support/TestFiles.h"
+
 #include <QtTest>
 
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // "Артист" and "Название" in Windows-1251.
 const QByteArray kArtist = QByteArray::fromHex("c0f0f2e8f1f2");

@@ -1,23 +1,11 @@
 #include "app/modManageSettings.h"
 
+#include "support/TestFiles.h"
+
 #include <QtTest>
 
-namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
 
 class tst_settings : public QObject
 {

@@ -5,6 +5,7 @@
 #include "app/Program.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,21 +15,6 @@
 #include <memory>
 
 namespace TestSupport {
-
-inline QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    return f.write(bytes) == bytes.size();
-}
 
 // Answers every message box, records what was asked. The screen-size question is answered Yes unless
 // told otherwise; anything else gets `answer`.
