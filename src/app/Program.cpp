@@ -113,6 +113,9 @@ void Program::createWindows()
     popup = new frmPopup(main);
     killBase = new frmKillBase(main);
     addEdit = new frmAddEdit(main);
+    main->popup = popup;
+    main->killBase = killBase;
+    main->addEdit = addEdit;
 }
 
 void Program::ShowToday()

@@ -4,6 +4,7 @@
 #include "platform/ListView.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
+#include "frmPopup.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -163,6 +164,21 @@ void frmMain::FillTexts(int row)
 {
     // Filling the editor from a row arrives with the track editor.
     Q_UNUSED(row);
+}
+
+bool frmMain::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QMainWindow::event(event);
+}
+
+void frmMain::Form_Activate()
+{
+    // Coming back to the main window closes the search options.
+    cmdOptions->setEnabled(true);
+    if (popup)
+        popup->hide();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

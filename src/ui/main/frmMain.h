@@ -4,6 +4,7 @@
 #include "MainLayout.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QVector>
 
 #include <functional>
@@ -18,6 +19,9 @@ class QStatusBar;
 class QToolButton;
 class SettingsFile;
 class SplitterBar;
+class frmAddEdit;
+class frmKillBase;
+class frmPopup;
 
 // The main window: the button strip with the search box, the track list `lv`, the Tracklist panel
 // (`lr`, `Fr`, `lv2`) and the status bar `Stb`, under the menu bar.
@@ -75,6 +79,11 @@ public:
     QMenu *mnuCopyI = nullptr;
     QAction *mnuTrek = nullptr, *mnuCopyIsp = nullptr, *mnuCopyTitle = nullptr;
 
+    // --- The other windows the main window works with (set once at start-up) ---
+    QPointer<frmPopup> popup;
+    QPointer<frmKillBase> killBase;
+    QPointer<frmAddEdit> addEdit;
+
     // --- Status bar ---
     QString statusText() const;
     void setStatusText(const QString &text);
@@ -128,6 +137,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -142,6 +152,7 @@ private:
     void onSplitterDown(double yTwips);
     void onSplitterMove(double yTwips);
     void onSplitterUp();
+    void Form_Activate();
     bool Form_Unload();
     void reportWriteFailure(const QString &path, const QString &reason);
 

@@ -2,6 +2,7 @@
 
 #include "platform/ListView.h"
 #include "ui/main/frmMain.h"
+#include "ui/main/frmPopup.h"
 
 #include <QAction>
 #include <QMenu>
@@ -46,6 +47,7 @@ private Q_SLOTS:
     void splitterDrag();
     void visualStyleSwitch();
     void onTopSwitch();
+    void activationClosesSearchOptions();
     void exitButtonCloses();
 
 private:
@@ -223,6 +225,16 @@ void tst_frmmain::onTopSwitch()
     w->OnTopChange();
     QVERIFY(!w->mnuOnTop->isChecked());
     QVERIFY(!(w->windowFlags() & Qt::WindowStaysOnTopHint));
+}
+
+void tst_frmmain::activationClosesSearchOptions()
+{
+    w->cmdOptions->setEnabled(false);
+    m_program->popup->show();
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(w, &activate);
+    QVERIFY(w->cmdOptions->isEnabled());
+    QVERIFY(!m_program->popup->isVisible());
 }
 
 void tst_frmmain::exitButtonCloses()
