@@ -276,10 +276,21 @@ void tst_startup::appliesStoredWindowSettings()
 
     // Without "PanelH" the panel gets 0.3 of the window's height; "true" does not show it.
     writeBytes(folder.file(QStringLiteral("settings.ini")), "[Settings]\r\nShowPanel=true\r\n");
+    {
+        Program program(folder.path());
+        QVERIFY(program.Main());
+        QVERIFY(!program.main->lv2->isVisible());
+        QCOMPARE(program.main->sngPanelH(), program.main->formHeight() * 0.3);
+        program.main->close();
+    }
+
+    // A damaged negative height is treated as none; the quotes Windows allows around a value are dropped.
+    writeBytes(folder.file(QStringLiteral("settings.ini")), "[Settings]\r\nShowPanel=\"True\"\r\nPanelH=-5\r\n");
     Program program(folder.path());
     QVERIFY(program.Main());
-    QVERIFY(!program.main->lv2->isVisible());
+    QVERIFY(program.main->lv2->isVisible());
     QCOMPARE(program.main->sngPanelH(), program.main->formHeight() * 0.3);
+    QVERIFY(program.main->lv2->height() > 0);
     program.main->showMinimized();
     program.main->close();
     QVERIFY(readBytes(folder.file(QStringLiteral("settings.ini"))).contains("WindowState= 1\r\n"));

@@ -183,8 +183,10 @@ void frmMain::ApplySettings()
         setWindowState(Qt::WindowNoState);
         break;
     }
+    // No stored height gives 0.3 of the window's height; so does a negative one, which could only come
+    // from a damaged file and would leave no room for the panel.
     m_geometry.sngPanelH = s.panelH;
-    if (m_geometry.sngPanelH == 0)
+    if (m_geometry.sngPanelH <= 0)
         m_geometry.sngPanelH = formHeight() * 0.3;
     if (s.showPanel)
         ChangePanel();
