@@ -96,6 +96,7 @@ bool Program::Main()
     if (!QFileInfo(g.sDataPath).isDir())
         QDir().mkpath(g.sDataPath);
 
+    // Making the main window here also prepares where the search options open, below their button.
     createWindows();
     if (g.iDisableXP != 0)
         main->DXP();
@@ -109,6 +110,7 @@ bool Program::Main()
 void Program::createWindows()
 {
     main = new frmMain(g, settings);
+    main->Form_Load();
     main->setUnloadHandler([this] { unloadWindows(); });
     popup = new frmPopup(main);
     killBase = new frmKillBase(main);

@@ -166,6 +166,12 @@ void frmMain::FillTexts(int row)
     Q_UNUSED(row);
 }
 
+void frmMain::Form_Load()
+{
+    // The watcher of the track list's column headers, with its balloon tip, is installed here once the
+    // program has balloon tips.
+}
+
 bool frmMain::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate)

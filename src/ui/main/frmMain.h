@@ -84,6 +84,9 @@ public:
     QPointer<frmKillBase> killBase;
     QPointer<frmAddEdit> addEdit;
 
+    // Runs once when the window is first made, before it is shown.
+    void Form_Load();
+
     // --- Status bar ---
     QString statusText() const;
     void setStatusText(const QString &text);
