@@ -6,6 +6,8 @@
 #include "platform/MsgBox.h"
 #include "platform/SingleInstance.h"
 #include "platform/Twips.h"
+#include "platform/VisualStyle.h"
+#include "ui/controls/uSc_ListView_Xtended_Sort.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmKillBase.h"
 #include "ui/main/frmMain.h"
@@ -114,10 +116,9 @@ void Program::createWindows()
     main->setUnloadHandler([this] { unloadWindows(); });
     popup = new frmPopup(main);
     killBase = new frmKillBase(main);
-    addEdit = new frmAddEdit(main);
     main->popup = popup;
     main->killBase = killBase;
-    main->addEdit = addEdit;
+    VisualStyle::apply(popup, g.iDisableXP != 0);
 }
 
 void Program::ShowToday()
@@ -130,6 +131,9 @@ void Program::InitMain()
     ShowToday();
     g.fillColumns();
 
+    // The editor is made here, once the column captions that label its fields are known.
+    addEdit = new frmAddEdit(g, main);
+    main->addEdit = addEdit;
     addEdit->txt1->clear();
     addEdit->txt1->addItems(modGlobalData::mediaTypes());
     addEdit->txt1->setCurrentIndex(0);
@@ -153,6 +157,8 @@ void Program::InitMain()
     main->lv2->addColumn(QStringLiteral("Название"), 300);
     main->lv2->addColumn(QStringLiteral("Длительность"), 90);
     main->lv2->addColumn(QStringLiteral("Тип и № носителя"), 120);
+
+    main->LVXS->SetUp(main->lv);
 
     g.baseNames = BaseFiles::listBases(g.sDataPath);
     for (int i = 0; i < g.baseNames.size(); ++i) {

@@ -26,3 +26,14 @@ int TrackTable::AddTrack(const TrackRecord &record)
     }
     return int(m_slots.size());
 }
+
+void TrackTable::removeTrack(int i)
+{
+    if (i < 1 || i > count())
+        return;
+    if (count() == 1) {
+        ClearTracks();
+        return;
+    }
+    m_slots.erase(m_slots.begin() + (i - 1));
+}

@@ -48,6 +48,9 @@ public:
     void ClearTracks();
     // Appends a copy of `record` and returns its index, which is the new track count.
     int AddTrack(const TrackRecord &record);
+    // Removes track `i` (1 <= i <= count()); the tracks after it move up one place in unchanged order.
+    // Removing the last track leaves the empty table.
+    void removeTrack(int i);
     // Prepares room for `n` more records; a load of a large base then grows the table once.
     void reserve(int n) { m_slots.reserve(m_slots.size() + size_t(n)); }
 

@@ -294,6 +294,14 @@ int ListView::addItem(const FieldList &texts, int tag)
     return m_model->addItem(std::move(item));
 }
 
+int ListView::appendItem(const FieldList &texts, int tag)
+{
+    ListItem item;
+    item.texts = texts;
+    item.tag = tag;
+    return m_model->appendItem(std::move(item));
+}
+
 int ListView::addItem(const QStringList &texts, int tag)
 {
     return addItem(FieldList::fromList(texts), tag);

@@ -67,6 +67,8 @@ public:
     // returns its row index.
     int addItem(const FieldList &texts, int tag = 0);
     int addItem(const QStringList &texts, int tag = 0);
+    // Appends a row at the end even while the list is sorted; it stays there until the next sort.
+    int appendItem(const FieldList &texts, int tag = 0);
     // Replaces all rows at once (one model reset). While the list is sorted, the rows are sorted.
     void setItems(QVector<ListItem> items);
     void clear();

@@ -281,6 +281,15 @@ int ListViewModel::addItem(ListItem item)
     return row;
 }
 
+int ListViewModel::appendItem(ListItem item)
+{
+    const int row = int(m_items.size());
+    beginInsertRows(QModelIndex(), row, row);
+    m_items.append(std::move(item));
+    endInsertRows();
+    return row;
+}
+
 void ListViewModel::setItems(QVector<ListItem> items)
 {
     beginResetModel();

@@ -59,6 +59,7 @@ public:
     QString text(int row, int column) const;
     // Adds `item` at the end, or at its place in the sort order while sorted; returns its row.
     int addItem(ListItem item);
+    int appendItem(ListItem item);
     void setItems(QVector<ListItem> items);
     void clearItems();
     void removeItem(int row);

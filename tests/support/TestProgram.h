@@ -3,15 +3,19 @@
 // Helpers shared by the tests that start the whole program in a temporary folder.
 
 #include "app/Program.h"
+#include "platform/Modal.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
 #include "support/TestFiles.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <deque>
+#include <functional>
 #include <memory>
 
 namespace TestSupport {
@@ -51,6 +55,48 @@ public:
 
 private:
     MsgBox::Answerer m_previous;
+};
+
+// Drives the modal windows a test opens: each shown dialog is handed to the next step queued. A dialog
+// shown with no step left, or left open by its step, is closed and counted, so a test never hangs on it.
+class Driver
+{
+public:
+    using Step = std::function<void(QDialog *)>;
+
+    Driver()
+    {
+        m_previous = Modal::setDriver([this](QDialog *dialog) {
+            ++shown;
+            if (m_steps.empty()) {
+                ++unexpected;
+                dialog->reject();
+                return;
+            }
+            const Step step = m_steps.front();
+            m_steps.pop_front();
+            step(dialog);
+            // A step must close what it opened; one that forgot is caught here rather than hanging.
+            if (dialog->isVisible()) {
+                ++leftOpen;
+                dialog->reject();
+            }
+        });
+    }
+    ~Driver() { Modal::setDriver(m_previous); }
+    Driver(const Driver &) = delete;
+    Driver &operator=(const Driver &) = delete;
+
+    void then(Step step) { m_steps.push_back(std::move(step)); }
+    bool done() const { return m_steps.empty(); }
+
+    int shown = 0;
+    int unexpected = 0;
+    int leftOpen = 0;
+
+private:
+    std::deque<Step> m_steps;
+    Modal::Driver m_previous;
 };
 
 // A temporary program folder with its DATA folder.

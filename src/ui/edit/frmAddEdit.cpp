@@ -1,23 +1,348 @@
 #include "frmAddEdit.h"
 
-#include <QComboBox>
-#include <QFormLayout>
-#include <QLineEdit>
+#include "EditorRules.h"
+#include "app/modGlobalData.h"
+#include "platform/Cp1251.h"
+#include "platform/ListView.h"
+#include "platform/MsgBox.h"
+#include "platform/VisualStyle.h"
+#include "ui/main/frmMain.h"
 
-frmAddEdit::frmAddEdit(QWidget *parent) : QDialog(parent)
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+frmAddEdit::frmAddEdit(modGlobalData &globals, frmMain *owner) : QDialog(owner), g(globals), m_main(owner)
 {
     setObjectName(QStringLiteral("frmAddEdit"));
     setWindowTitle(QStringLiteral("Добавить/Изменить запись в журнале"));
+    buildControls();
+    VisualStyle::apply(this, g.iDisableXP != 0);
+}
 
-    auto *form = new QFormLayout(this);
+void frmAddEdit::buildControls()
+{
     txt1 = new QComboBox(this);
     txt1->setObjectName(QStringLiteral("txt1"));
-    form->addRow(txt1);
     txt.fill(nullptr, kLastBox + 1);
+    lbl.fill(nullptr, kLastBox + 1);
+    for (int k = 1; k <= kLastBox; ++k) {
+        auto *label = new QLabel(g.arColumns[size_t(k - 1)].caption, this);
+        label->setObjectName(QStringLiteral("lbl%1").arg(k));
+        lbl[k] = label;
+    }
     for (int i = kFirstBox; i <= kLastBox; ++i) {
         auto *box = new QLineEdit(this);
         box->setObjectName(QStringLiteral("txt%1").arg(i));
-        form->addRow(box);
+        box->installEventFilter(this);
+        lbl[i]->setBuddy(box);
         txt[i] = box;
+        connect(box, &QLineEdit::textChanged, this, [this, i] { txt_Change(i); });
     }
+    lbl[1]->setBuddy(txt1);
+
+    const auto button = [this](const char *name, const QString &text, const QString &tip = QString()) {
+        auto *b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        if (!tip.isEmpty())
+            b->setToolTip(tip);
+        return b;
+    };
+    Command1 = button("Command1", QStringLiteral("Ok"));
+    Command1->setDefault(true);
+    Command2 = button("Command2", QStringLiteral("Отмена"));
+    Command3 = button("Command3", QStringLiteral("Сегодня"), QStringLiteral("Вставить текущюю дату"));
+    Command4 = button("Command4", QStringLiteral("Из тега MP3"));
+    Command5 = button("Command5", QStringLiteral("В тег MP3"));
+    Command6 = button("Command6", QStringLiteral("Новый"), QStringLiteral("Назначить номер новому носителю"));
+    Command7 = button("Command7", QStringLiteral("Треки"));
+    Check1 = new QCheckBox(QStringLiteral("+копия"), this);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    Check1->setToolTip(QStringLiteral("Добавить+создать копию"));
+
+    // Two columns of fields; the buttons that fill a field stand beside it.
+    auto *grid = new QGridLayout;
+    const auto place = [grid](QLabel *label, QWidget *field, int row, int column, QWidget *extra = nullptr) {
+        grid->addWidget(label, row, column * 3);
+        grid->addWidget(field, row, column * 3 + 1, 1, extra ? 1 : 2);
+        if (extra)
+            grid->addWidget(extra, row, column * 3 + 2);
+    };
+    place(lbl[1], txt1, 0, 0);
+    place(lbl[2], txt[2], 0, 1, Command6);
+    place(lbl[3], txt[3], 1, 0);
+    place(lbl[7], txt[7], 1, 1);
+    place(lbl[4], txt[4], 2, 0, Command7);
+    place(lbl[8], txt[8], 2, 1, Command3);
+    place(lbl[5], txt[5], 3, 0);
+    place(lbl[9], txt[9], 3, 1);
+    place(lbl[6], txt[6], 4, 0);
+    place(lbl[10], txt[10], 4, 1);
+    place(lbl[12], txt[12], 5, 0);
+    place(lbl[11], txt[11], 5, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(4, 1);
+    grid->setColumnMinimumWidth(2, 8);
+    grid->setHorizontalSpacing(6);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Command4);
+    buttons->addWidget(Command5);
+    buttons->addStretch();
+    buttons->addWidget(Check1);
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    setMinimumWidth(640);
+
+    // Tab goes down the fields in their order.
+    QWidget *previous = txt1;
+    for (int i = kFirstBox; i <= kLastBox; ++i) {
+        setTabOrder(previous, txt[i]);
+        previous = txt[i];
+    }
+    setTabOrder(previous, Check1);
+    setTabOrder(Check1, Command1);
+    setTabOrder(Command1, Command2);
+
+    connect(Command1, &QPushButton::clicked, this, &frmAddEdit::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmAddEdit::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmAddEdit::Command3_Click);
+    connect(Command6, &QPushButton::clicked, this, &frmAddEdit::Command6_Click);
+    // "Из тега MP3", "В тег MP3" and "Треки" get their work with MP3 tags and the artist's track window.
+}
+
+void frmAddEdit::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    txt1->setFocus();
+    g.iEditorOpen = true;
+}
+
+void frmAddEdit::reject()
+{
+    Command2_Click();
+}
+
+bool frmAddEdit::confirmStorableText()
+{
+    QStringList changes;
+    const auto check = [&changes](const QString &text) {
+        const QString stored = Cp1251::roundTrip(text);
+        if (stored != text)
+            changes.append(QStringLiteral("«%1» → «%2»").arg(text, stored));
+    };
+    check(txt1->currentText());
+    for (int i = kFirstBox; i <= kLastBox; ++i)
+        check(txt[i]->text());
+    if (changes.isEmpty())
+        return true;
+    const auto answer = MsgBox::show(
+        this,
+        QStringLiteral("Некоторые символы нельзя сохранить в файле базы, они будут записаны так:\r\n") +
+            changes.join(QStringLiteral("\r\n")) + QStringLiteral("\r\nСохранить трек?"),
+        MsgBox::YesNo, MsgBox::Question, 2, QString());
+    if (answer != MsgBox::Yes)
+        return false;
+    const bool wasDisabled = AutoDisable;
+    AutoDisable = true;
+    for (int i = kFirstBox; i <= kLastBox; ++i)
+        txt[i]->setText(Cp1251::roundTrip(txt[i]->text()));
+    AutoDisable = wasDisabled;
+    return true;
+}
+
+void frmAddEdit::Command1_Click()
+{
+    if (txt[2]->text().isEmpty() || !m_main)
+        return;
+    ListView *lv = m_main->lv;
+
+    if (g.iAddMode) {
+        if (EditorRules::findDuplicate(g.arTracks, txt1->currentText(), txt[2]->text(), txt[3]->text()) != 0) {
+            MsgBox::show(this,
+                         QStringLiteral("Такой трек уже существует!\r\nПоменяйте тип носителя или его номер а также "
+                                        "номер трека."),
+                         MsgBox::OkOnly, MsgBox::Exclamation, 1, QStringLiteral("Уже есть!"));
+            return;
+        }
+        if (!confirmStorableText())
+            return;
+        if (lv->selectedRow() >= 0)
+            lv->setSelectedRow(-1);
+
+        TrackRecord record;
+        record.set(TrackRecord::MediaType, txt1->currentText());
+        for (int i = kFirstBox; i <= kLastBox; ++i)
+            record.set(i - 1, txt[i]->text());
+        const int n = g.arTracks.AddTrack(record);
+        const int row = lv->appendItem(record, n);
+        // The new values join the completion lists once completion exists.
+        lv->setSelectedRow(row);
+        lv->ensureVisible(row);
+        m_main->setStatusText(QStringLiteral("Загружено ") + QString::number(n) + QStringLiteral(" треков"));
+
+        if (Check1->isChecked()) {
+            // "+копия": the dialog stays open with every field as it is, for the next track of the disc.
+            Check1->setChecked(false);
+            m_main->SaveCurentH();
+            m_main->UpdateMenus();
+            return;
+        }
+    } else {
+        const int row = lv->selectedRow();
+        const int k = row >= 0 ? lv->itemTag(row) : 0;
+        if (k >= 1 && k <= g.arTracks.count()) {
+            if (!confirmStorableText())
+                return;
+            TrackRecord record = g.arTracks.at(k);
+            record.set(TrackRecord::MediaType, txt1->currentText());
+            for (int i = kFirstBox; i <= kLastBox; ++i)
+                record.set(i - 1, txt[i]->text());
+            g.arTracks.at(k) = record;
+            lv->setItemTexts(row, record);
+        }
+    }
+
+    m_main->SaveCurentH();
+    hide();
+    m_main->UpdateMenus();
+    g.iAddMode = false;
+    g.iEditorOpen = false;
+}
+
+void frmAddEdit::Command2_Click()
+{
+    g.iAddMode = false;
+    hide();
+    g.iEditorOpen = false;
+}
+
+void frmAddEdit::Command3_Click()
+{
+    txt[8]->setText(EditorRules::dateText(QDate::currentDate()));
+}
+
+void frmAddEdit::Command6_Click()
+{
+    txt[2]->setText(QString::number(EditorRules::nextMediaNumber(g.arTracks, txt1->currentText())));
+}
+
+void frmAddEdit::GoNext(int i)
+{
+    if (i <= 1)
+        return;
+    if (i == 2) {
+        if (txt1->isEnabled())
+            txt1->setFocus(Qt::BacktabFocusReason);
+        return;
+    }
+    for (int k = i - 1; k >= kFirstBox; --k) {
+        if (txt[k]->isEnabled()) {
+            txt[k]->setFocus(Qt::BacktabFocusReason);
+            return;
+        }
+    }
+    if (txt1->isEnabled())
+        txt1->setFocus(Qt::BacktabFocusReason);
+}
+
+void frmAddEdit::txt_Change(int i)
+{
+    if (iSelfChange) {
+        iSelfChange = false;
+        return;
+    }
+    if (AutoDisable || !EditorRules::capitalises(i))
+        return;
+    QLineEdit *box = txt[i];
+    const QString text = box->text();
+    const QString capitalised = EditorRules::capitalizeFirst(text);
+    if (capitalised != text) {
+        const int caret = box->cursorPosition();
+        iSelfChange = true;
+        box->setText(capitalised);
+        box->setCursorPosition(caret + int(capitalised.size() - text.size()));
+    }
+    // Completion of known values runs here for every capitalised box but the title.
+}
+
+int frmAddEdit::boxIndex(QObject *object) const
+{
+    for (int i = kFirstBox; i <= kLastBox; ++i) {
+        if (txt[i] == object)
+            return i;
+    }
+    return 0;
+}
+
+bool frmAddEdit::txt_KeyDown(int i, QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier) {
+        GoNext(i);
+        return true;
+    }
+    if (EditorRules::completes(i) && (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace))
+        g.iDeleteKey = true;
+    QLineEdit *box = txt[i];
+    if (i == 4 && event->key() == Qt::Key_Right && event->modifiers() == Qt::NoModifier && box->hasSelectedText()) {
+        // Accept one more character of a completed tail; the rest stays selected.
+        const int start = box->selectionStart() + 1;
+        box->setSelection(start, int(box->text().size()) - start);
+        return true;
+    }
+    return false;
+}
+
+void frmAddEdit::txt_KeyPress(int i, int character)
+{
+    AutoDisable = false;
+    if (EditorRules::completes(i) && character != 8)
+        g.iDeleteKey = false;
+}
+
+bool frmAddEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    const int i = boxIndex(watched);
+    if (i == 0)
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (txt_KeyDown(i, key))
+            return true;
+        // Typed characters only: Delete and the like type nothing.
+        if (key->key() == Qt::Key_Backspace)
+            txt_KeyPress(i, 8);
+        else if (key->key() != Qt::Key_Delete && !key->text().isEmpty() && key->text().at(0) != QChar(0x7f))
+            txt_KeyPress(i, key->text().at(0).unicode());
+        break;
+    }
+    case QEvent::FocusIn: {
+        // Entering a box selects its whole text, also when the click that gave the focus would not.
+        QLineEdit *box = txt[i];
+        QTimer::singleShot(0, box, [box] { box->selectAll(); });
+        break;
+    }
+    case QEvent::MouseButtonPress:
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)
+            AutoDisable = true;
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
 }

@@ -1,13 +1,20 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QVector>
 
+class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
+class frmMain;
+class modGlobalData;
 
 // The dialog in which one track is typed in or changed. It is made once and only hidden between uses,
-// so its fields keep their contents.
+// so its fields keep their contents. In add mode "Ok" appends a new track; in edit mode it overwrites the
+// track of the main list's selected row. Every store is saved at once.
 class frmAddEdit : public QDialog
 {
     Q_OBJECT
@@ -16,10 +23,52 @@ public:
     static constexpr int kFirstBox = 2;
     static constexpr int kLastBox = 12;
 
-    explicit frmAddEdit(QWidget *parent = nullptr);
+    frmAddEdit(modGlobalData &g, frmMain *owner);
 
     // The media type (track field 0).
     QComboBox *txt1 = nullptr;
     // Boxes 2..12 (0 and 1 unused): box i holds track field i - 1.
     QVector<QLineEdit *> txt;
+    // Labels 1..12 (0 unused): label k names field k - 1.
+    QVector<QLabel *> lbl;
+    QPushButton *Command1 = nullptr; // "Ok"
+    QPushButton *Command2 = nullptr; // "Отмена"
+    QPushButton *Command3 = nullptr; // "Сегодня"
+    QPushButton *Command4 = nullptr; // "Из тега MP3"
+    QPushButton *Command5 = nullptr; // "В тег MP3"
+    QPushButton *Command6 = nullptr; // "Новый"
+    QPushButton *Command7 = nullptr; // "Треки"
+    QCheckBox *Check1 = nullptr;     // "+копия"
+
+    // While true, a change of a field neither capitalises nor completes it.
+    bool AutoDisable = false;
+
+    // Moves the focus to the nearest enabled field before box `i`.
+    void GoNext(int i);
+
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command6_Click();
+
+    // Closing through the window frame or Esc is "Отмена".
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void txt_Change(int i);
+    bool txt_KeyDown(int i, QKeyEvent *event);
+    void txt_KeyPress(int i, int character);
+    int boxIndex(QObject *object) const;
+    // Asks before storing values the code page cannot hold; false when the user declines. On yes, the
+    // boxes are set to what will be stored.
+    bool confirmStorableText();
+
+    modGlobalData &g;
+    QPointer<frmMain> m_main;
+    bool iSelfChange = false;
 };

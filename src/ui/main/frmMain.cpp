@@ -5,6 +5,7 @@
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
 #include "frmPopup.h"
+#include "ui/controls/uSc_ListView_Xtended_Sort.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -25,6 +26,9 @@ frmMain::frmMain(modGlobalData &globals, SettingsFile &settings, QWidget *parent
     buildControls();
     buildMenus();
     buildContextMenu();
+    LVXS = std::make_unique<uSc_ListView_Xtended_Sort>();
+    connectTrackList();
+    connectTrackCommands();
     setMinimumSize(Twips::toPixelsX(MainLayout::kMinFormSize - MainLayout::kFrameWidth),
                    Twips::toPixelsY(MainLayout::kMinFormSize - MainLayout::kNonClientHeight));
     setFormSize(13500, 9600);
@@ -153,17 +157,6 @@ void frmMain::setStatusText(const QString &text)
 {
     if (auto *label = Stb->findChild<QLabel *>(QStringLiteral("StbText")))
         label->setText(text);
-}
-
-void frmMain::UpdateMenus()
-{
-    // The track commands that need a selected track arrive with the track list's selection handling.
-}
-
-void frmMain::FillTexts(int row)
-{
-    // Filling the editor from a row arrives with the track editor.
-    Q_UNUSED(row);
 }
 
 void frmMain::Form_Load()

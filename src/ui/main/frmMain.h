@@ -8,6 +8,7 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 class ListView;
 class QAction;
@@ -19,6 +20,7 @@ class QStatusBar;
 class QToolButton;
 class SettingsFile;
 class SplitterBar;
+class uSc_ListView_Xtended_Sort;
 class frmAddEdit;
 class frmKillBase;
 class frmPopup;
@@ -127,9 +129,26 @@ public:
     // Writes every setting; false when the settings file could not be written (the user was told).
     bool StoreSettings();
 
-    // --- Selection and editor (filled in as the track commands arrive) ---
+    // --- Selection and editor ---
+    // Enables the track commands that need a selected track, or disables them.
     void UpdateMenus();
+    // Fills the editor's fields from row `row` of the track list.
     void FillTexts(int row);
+
+    // --- Track commands ---
+    void mnuNewRecord_Click();
+    void mnuNewRecord3_Click();
+    void EditCurent();
+    void mnuDelRecord_Click();
+    void mnuKillAll_Click();
+    void mnuNewAlbum_Click();
+    void CopyCurentTrek();
+    void CopyCurentArtist();
+    void CopyCurentTitle();
+    void cmdFind_Click();
+
+    // Sorts the track list by a clicked column.
+    std::unique_ptr<uSc_ListView_Xtended_Sort> LVXS;
 
     // Closing the window after a restore from the safety copy must not save the base over it.
     void setSaveOnClose(bool save) { m_saveOnClose = save; }
@@ -147,6 +166,12 @@ private:
     void buildControls();
     void buildMenus();
     void buildContextMenu();
+    void connectTrackList();
+    void connectTrackCommands();
+    void showContextMenu(const QPoint &globalPos);
+    void showEditor();
+    void deleteTrackOfRow(int row);
+    void copyToClipboard(const QString &text);
     QToolButton *makeButton(QWidget *parent, const char *name, const QString &command, int standardIcon);
     int menuBarHeight() const;
     int statusBarHeight() const;

@@ -1,0 +1,169 @@
+// The commands on tracks: new, copy into new, edit, delete, delete all, new CD album and the clipboard
+// copies. Menus, the context menu, the buttons and the keys all come here.
+#include "frmMain.h"
+
+#include "platform/ListView.h"
+#include "platform/Modal.h"
+#include "platform/MsgBox.h"
+#include "ui/edit/frmAddEdit.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolButton>
+
+void frmMain::connectTrackCommands()
+{
+    connect(mnuNewRecord, &QAction::triggered, this, &frmMain::mnuNewRecord_Click);
+    connect(mnuNewRecord2, &QAction::triggered, this, &frmMain::mnuNewRecord_Click);
+    connect(Command5, &QToolButton::clicked, this, &frmMain::mnuNewRecord_Click);
+    connect(mnuNewRecord3, &QAction::triggered, this, &frmMain::mnuNewRecord3_Click);
+    connect(mnuNewRecord31, &QAction::triggered, this, &frmMain::mnuNewRecord3_Click);
+    connect(Command4, &QToolButton::clicked, this, &frmMain::mnuNewRecord3_Click);
+    connect(mnuEditRecord, &QAction::triggered, this, &frmMain::EditCurent);
+    connect(mnuEditRecord2, &QAction::triggered, this, &frmMain::EditCurent);
+    connect(Command6, &QToolButton::clicked, this, &frmMain::EditCurent);
+    connect(mnuDelRecord, &QAction::triggered, this, &frmMain::mnuDelRecord_Click);
+    connect(mnuDelRecord2, &QAction::triggered, this, &frmMain::mnuDelRecord_Click);
+    connect(Command8, &QToolButton::clicked, this, &frmMain::mnuDelRecord_Click);
+    connect(mnuKillAll, &QAction::triggered, this, &frmMain::mnuKillAll_Click);
+    connect(mnuNewAlbum, &QAction::triggered, this, &frmMain::mnuNewAlbum_Click);
+    connect(Command7, &QToolButton::clicked, this, &frmMain::mnuNewAlbum_Click);
+    connect(mnuTrek, &QAction::triggered, this, &frmMain::CopyCurentTrek);
+    connect(mnuCopyIsp, &QAction::triggered, this, &frmMain::CopyCurentArtist);
+    connect(mnuCopyTitle, &QAction::triggered, this, &frmMain::CopyCurentTitle);
+    connect(cmdFind, &QToolButton::clicked, this, &frmMain::cmdFind_Click);
+}
+
+void frmMain::showEditor()
+{
+    Modal::show(addEdit, this);
+}
+
+void frmMain::mnuNewRecord_Click()
+{
+    if (g.iEditorOpen || !addEdit)
+        return;
+    g.iAddMode = true;
+    // Media type, media number, date, style and label stay as the editor last held them.
+    addEdit->AutoDisable = true;
+    for (int box : {3, 4, 5, 6, 7, 11, 12})
+        addEdit->txt[box]->clear();
+    addEdit->AutoDisable = false;
+    addEdit->Check1->setEnabled(true);
+    showEditor();
+}
+
+void frmMain::mnuNewRecord3_Click()
+{
+    if (g.iEditorOpen || !addEdit || lv->selectedRow() < 0)
+        return;
+    FillTexts(lv->selectedRow());
+    g.iAddMode = true;
+    addEdit->Check1->setEnabled(true);
+    showEditor();
+}
+
+void frmMain::EditCurent()
+{
+    if (g.iEditorOpen || !addEdit || lv->selectedRow() < 0)
+        return;
+    FillTexts(lv->selectedRow());
+    addEdit->Check1->setEnabled(false);
+    g.iAddMode = false;
+    showEditor();
+}
+
+void frmMain::mnuDelRecord_Click()
+{
+    if (g.iEditorOpen)
+        return;
+    const int p = lv->selectedRow();
+    if (p < 0)
+        return;
+    if (MsgBox::show(this, QStringLiteral("Вы действительно хотите удалить выделенный трек?"), MsgBox::YesNo,
+                     MsgBox::Question, 1) != MsgBox::Yes)
+        return;
+
+    // The row to select afterwards: the next one, else the one before, else none.
+    const int c = lv->count();
+    int next = -1;
+    if (p + 1 < c)
+        next = p; // the next row moves up into the deleted row's place
+    else if (c > 1)
+        next = p - 1;
+
+    deleteTrackOfRow(p);
+    lv->setSelectedRow(-1);
+    if (next >= 0)
+        lv->setSelectedRow(next);
+    SaveCurentH();
+}
+
+void frmMain::deleteTrackOfRow(int row)
+{
+    const int removed = lv->itemTag(row);
+    g.arTracks.removeTrack(removed);
+    lv->removeItem(row);
+    // Every other row keeps pointing at its own track, which moved up one place if it came after.
+    const QVector<ListItem> &items = lv->items();
+    for (int r = 0; r < items.size(); ++r) {
+        if (items[r].tag > removed)
+            lv->setItemTag(r, items[r].tag - 1);
+    }
+}
+
+void frmMain::mnuKillAll_Click()
+{
+    if (MsgBox::show(this, QStringLiteral("Вы действительно хотите удалить все треки из базы?"), MsgBox::YesNo,
+                     MsgBox::Question, 2, QStringLiteral("Внимание!")) != MsgBox::Yes)
+        return;
+    g.arTracks.ClearTracks();
+    lv->clear();
+    SaveCurentH();
+    cmdFind_Click();
+}
+
+void frmMain::mnuNewAlbum_Click()
+{
+    // Whole CDs are entered in the album dialog, which opens from here once it exists.
+}
+
+void frmMain::cmdFind_Click()
+{
+    lv->setSorted(false);
+    if (!Text1->text().isEmpty())
+        Text1->clear();
+    setStatusText(QStringLiteral("Загружено ") + QString::number(g.arTracks.count()) + QStringLiteral(" треков"));
+}
+
+void frmMain::copyToClipboard(const QString &text)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+void frmMain::CopyCurentTrek()
+{
+    const int row = lv->selectedRow();
+    if (row >= 0)
+        copyToClipboard(lv->itemText(row, 3) + QStringLiteral(" - ") + lv->itemText(row, 4));
+}
+
+void frmMain::CopyCurentArtist()
+{
+    const int row = lv->selectedRow();
+    if (row >= 0)
+        copyToClipboard(lv->itemText(row, 3));
+}
+
+void frmMain::CopyCurentTitle()
+{
+    const int row = lv->selectedRow();
+    if (row >= 0)
+        copyToClipboard(lv->itemText(row, 4));
+}

@@ -1,0 +1,87 @@
+// The track list: how the selection follows the mouse and the keys, the context menu, which track
+// commands are enabled, and filling the editor from a row.
+#include "frmMain.h"
+
+#include "platform/ListView.h"
+#include "ui/controls/uSc_ListView_Xtended_Sort.h"
+#include "ui/edit/frmAddEdit.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+
+void frmMain::connectTrackList()
+{
+    connect(lv, &ListView::itemClick, this, [this](int row) {
+        UpdateMenus();
+        FillTexts(row);
+    });
+    connect(lv, &ListView::dblClick, this, [this] {
+        if (lv->selectedRow() >= 0)
+            EditCurent();
+    });
+    connect(lv, &ListView::keyDown, this, [this](int key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Delete)
+            mnuDelRecord_Click();
+    });
+    connect(lv, &ListView::keyPress, this, [this](int character) {
+        if (character == 13)
+            EditCurent();
+        else if (character == 27 && lv->selectedRow() >= 0)
+            lv->setSelectedRow(-1);
+    });
+    connect(lv, &ListView::mouseDown, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint &pos) {
+        if (button != Qt::LeftButton || lv->rowAt(pos) >= 0)
+            return;
+        // A click below the last row selects the last row.
+        lv->setSelectedRow(lv->count() > 0 ? lv->count() - 1 : -1);
+        UpdateMenus();
+    });
+    connect(lv, &ListView::mouseMove, this,
+            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, const QPoint &pos) {
+                if (!(buttons & Qt::LeftButton))
+                    return;
+                const int row = lv->rowAt(pos);
+                if (row < 0)
+                    return;
+                if (row != lv->selectedRow())
+                    lv->setSelectedRow(row);
+                UpdateMenus();
+            });
+    connect(lv, &ListView::mouseUp, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint &pos) {
+        if (button != Qt::RightButton || g.iEditorOpen)
+            return;
+        UpdateMenus();
+        mnuC1->setDefaultAction(mnuEditRecord);
+        showContextMenu(lv->viewport()->mapToGlobal(pos));
+    });
+    connect(lv, &ListView::columnClick, this, [this](int column) {
+        const int type = qRound(lv->columnTag(column).toDouble());
+        LVXS->Sort(true, column + 1, type);
+    });
+}
+
+void frmMain::showContextMenu(const QPoint &globalPos)
+{
+    mnuC1->popup(globalPos);
+}
+
+void frmMain::UpdateMenus()
+{
+    const bool selected = lv->selectedRow() >= 0;
+    for (QAction *item : {mnuEditRecord, mnuEditRecord2, mnuDelRecord, mnuDelRecord2, mnuCopyI->menuAction(),
+                          mnuNewRecord3, mnuNewRecord31})
+        item->setEnabled(selected);
+}
+
+void frmMain::FillTexts(int row)
+{
+    if (!addEdit || row < 0 || row >= lv->count())
+        return;
+    addEdit->txt1->setCurrentIndex(lv->itemText(row, 0) == QLatin1String("CD") ? 0 : 1);
+    addEdit->AutoDisable = true;
+    for (int i = frmAddEdit::kFirstBox; i <= frmAddEdit::kLastBox; ++i)
+        addEdit->txt[i]->setText(lv->itemText(row, i - 1));
+    addEdit->AutoDisable = true;
+}
