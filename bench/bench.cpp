@@ -6,7 +6,13 @@
 #include "platform/Cp1251.h"
 #include "platform/ListView.h"
 #include "platform/MsgBox.h"
+#include "ui/controls/uSc_ListView_Xtended_Sort.h"
+#include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 
 #include <QApplication>
 #include <QDir>
@@ -190,6 +196,78 @@ void benchStartup(const QString &dir, int tracks, int runs)
     report("Start to main window shown", tracks, median(shown), median(raw), "LoadBase alone");
 }
 
+void benchTrackCommands(const QString &dir, int tracks, int runs)
+{
+    const QByteArray content = generateBase(tracks);
+    const auto previous = MsgBox::setAnswerer([](const MsgBox::Request &) { return MsgBox::Yes; });
+    QTemporaryDir folder(dir + QStringLiteral("/commandsXXXXXX"));
+    QDir(folder.path()).mkdir(QStringLiteral("DATA"));
+    QFile f(folder.path() + QStringLiteral("/DATA/Bench.dat"));
+    f.open(QIODevice::WriteOnly);
+    f.write(content);
+    f.close();
+    Program program(folder.path());
+    program.Main();
+    frmMain *w = program.main;
+    ListView *lv = w->lv;
+
+    // A column click: sorting the shown rows by their text, beside a plain stable sort of the same
+    // texts compared without case.
+    std::vector<double> sort, sortBase;
+    for (int r = 0; r < runs; ++r) {
+        sortBase.push_back(timeMs([&] {
+            std::vector<QString> texts;
+            texts.reserve(size_t(lv->count()));
+            for (const ListItem &item : lv->items())
+                texts.push_back(item.texts.value(4));
+            std::stable_sort(texts.begin(), texts.end(), [](const QString &a, const QString &b) {
+                return a.compare(b, Qt::CaseInsensitive) < 0;
+            });
+        }));
+        w->LVXS->SetUp(lv);
+        sort.push_back(timeMs([&] { w->LVXS->Sort(true, 5, 0); }));
+    }
+    report("Column sort of the list", tracks, median(sort), median(sortBase), "case-folded stable_sort");
+
+    // Deleting one track from the middle: the table loses a record and every later row its index.
+    std::vector<double> remove, removeBase;
+    for (int r = 0; r < runs; ++r) {
+        removeBase.push_back(timeMs([&] {
+            std::vector<TrackRecord> copy;
+            copy.reserve(size_t(program.g.arTracks.count()));
+            for (int i = 1; i <= program.g.arTracks.count(); ++i)
+                copy.push_back(program.g.arTracks.at(i));
+        }));
+        remove.push_back(timeMs([&] { w->deleteTrackOfRow(lv->count() / 2); }));
+    }
+    report("Delete one track (no save)", tracks, median(remove), median(removeBase), "copy of the table");
+
+    std::vector<double> removeSaved, save;
+    for (int r = 0; r < runs; ++r) {
+        save.push_back(timeMs([&] { w->SaveCurentH(); }));
+        lv->setSelectedRow(lv->count() / 2);
+        removeSaved.push_back(timeMs([&] { w->mnuDelRecord_Click(); }));
+    }
+    report("Delete one track, saved", tracks, median(removeSaved), median(save), "SaveCurentH alone");
+
+    // Adding one track through the editor's "Ok", with its duplicate check and the save.
+    std::vector<double> add;
+    frmAddEdit *editor = program.addEdit;
+    for (int r = 0; r < runs; ++r) {
+        program.g.iAddMode = true;
+        editor->AutoDisable = true;
+        editor->txt[2]->setText(QStringLiteral("99999"));
+        editor->txt[3]->setText(QString::number(r + 1));
+        editor->txt[4]->setText(QStringLiteral("Bench"));
+        add.push_back(timeMs([&] { editor->Command1_Click(); }));
+    }
+    report("Add one track in the editor", tracks, median(add), median(save), "SaveCurentH alone");
+
+    w->setSaveOnClose(false);
+    w->close();
+    MsgBox::setAnswerer(previous);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -202,5 +280,6 @@ int main(int argc, char *argv[])
     benchFiles(dir.path(), 100'000, 5);
     benchFiles(dir.path(), 1'000'000, 3);
     benchStartup(dir.path(), 100'000, 3);
+    benchTrackCommands(dir.path(), 100'000, 5);
     return 0;
 }

@@ -179,6 +179,8 @@ void Program::InitMain()
 
     splash->hide();
     main->show();
+    // The keys of the track list (Enter, Delete, the arrows) work from the start.
+    main->lv->setFocus();
 }
 
 void Program::unloadWindows()

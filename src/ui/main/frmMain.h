@@ -146,6 +146,9 @@ public:
     void CopyCurentArtist();
     void CopyCurentTitle();
     void cmdFind_Click();
+    // Removes the track shown in `row` from the catalogue and the list; every other row keeps pointing
+    // at its own track.
+    void deleteTrackOfRow(int row);
 
     // Sorts the track list by a clicked column.
     std::unique_ptr<uSc_ListView_Xtended_Sort> LVXS;
@@ -170,7 +173,6 @@ private:
     void connectTrackCommands();
     void showContextMenu(const QPoint &globalPos);
     void showEditor();
-    void deleteTrackOfRow(int row);
     void copyToClipboard(const QString &text);
     QToolButton *makeButton(QWidget *parent, const char *name, const QString &command, int standardIcon);
     int menuBarHeight() const;

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -89,7 +90,16 @@ void tst_trackcommands::clicksAndKeysSelect()
     QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::NoModifier, rowCenter(lv, 2));
     QCOMPARE(lv->selectedRow(), 2);
     QCOMPARE(m_program->addEdit->txt[4]->text(), QStringLiteral("Artist 3"));
+    QCOMPARE(m_program->addEdit->txt1->currentText(), QStringLiteral("CD"));
     QVERIFY(m_program->addEdit->AutoDisable);
+    // Any media type but exactly "CD" shows as "LP" in the editor.
+    lv->setItemText(1, 0, QStringLiteral("cd"));
+    QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::NoModifier, rowCenter(lv, 1));
+    QCOMPARE(m_program->addEdit->txt1->currentText(), QStringLiteral("LP"));
+    // The keys move the selection and the editor follows.
+    QTest::keyClick(lv, Qt::Key_Down);
+    QCOMPARE(lv->selectedRow(), 2);
+    QCOMPARE(m_program->addEdit->txt[4]->text(), QStringLiteral("Artist 3"));
 
     // Below the last row: the last row.
     QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, lv->viewport()->height() - 3));
