@@ -7,6 +7,7 @@
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
 #include "support/TestFiles.h"
+#include "ui/main/frmMain.h"
 
 #include <QDialog>
 #include <QDir>
@@ -110,6 +111,37 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// One run of the program in a temporary folder, with its message boxes answered and its modal windows
+// driven. Destroyed, it closes the program first, then removes its hooks and its folder.
+class Session
+{
+public:
+    // Writes base `baseName` (in DATA) and, when given, settings.ini; then starts the program.
+    bool start(const QString &baseName, const QByteArray &base, const QByteArray &settings = QByteArray())
+    {
+        writeBytes(folder.data(baseName), base);
+        if (!settings.isEmpty())
+            writeBytes(folder.file(QStringLiteral("settings.ini")), settings);
+        program = std::make_unique<Program>(folder.path());
+        return program->Main();
+    }
+    // Closes the program as the user would and returns how many modal windows were left for the driver
+    // to close: a test expects none.
+    int finish()
+    {
+        if (program && program->main)
+            program->main->close();
+        program.reset();
+        return driver.leftOpen + driver.unexpected;
+    }
+    ~Session() { finish(); }
+
+    Folder folder;
+    Answers answers;
+    Driver driver;
+    std::unique_ptr<Program> program;
 };
 
 // The lines of a base file of `count` tracks, as the program writes them.

@@ -38,10 +38,11 @@ private:
     frmAddEdit *ed() const { return m_program->addEdit; }
     QString savedBase() const { return QString::fromLatin1(readBytes(m_folder->data(QStringLiteral("Main.dat")))); }
 
-    std::unique_ptr<Folder> m_folder;
-    std::unique_ptr<Answers> m_answers;
-    std::unique_ptr<Driver> m_driver;
-    std::unique_ptr<Program> m_program;
+    std::unique_ptr<Session> m_session;
+    Folder *m_folder = nullptr;
+    Answers *m_answers = nullptr;
+    Driver *m_driver = nullptr;
+    Program *m_program = nullptr;
     frmMain *w = nullptr;
 };
 
@@ -52,26 +53,19 @@ void tst_editor::initTestCase()
 
 void tst_editor::start(const QByteArray &base, const QByteArray &settings)
 {
-    m_folder = std::make_unique<Folder>();
-    m_answers = std::make_unique<Answers>();
-    m_driver = std::make_unique<Driver>();
-    writeBytes(m_folder->data(QStringLiteral("Main.dat")), base);
-    if (!settings.isEmpty())
-        writeBytes(m_folder->file(QStringLiteral("settings.ini")), settings);
-    m_program = std::make_unique<Program>(m_folder->path());
-    QVERIFY(m_program->Main());
+    m_session = std::make_unique<Session>();
+    m_folder = &m_session->folder;
+    m_answers = &m_session->answers;
+    m_driver = &m_session->driver;
+    QVERIFY(m_session->start(QStringLiteral("Main.dat"), base, settings));
+    m_program = m_session->program.get();
     w = m_program->main;
 }
 
 void tst_editor::cleanup()
 {
-    const int stray = m_driver ? m_driver->leftOpen + m_driver->unexpected : 0;
-    if (m_program && m_program->main)
-        m_program->main->close();
-    m_program.reset();
-    m_driver.reset();
-    m_answers.reset();
-    m_folder.reset();
+    const int stray = m_session ? m_session->finish() : 0;
+    m_session.reset();
     QCOMPARE(stray, 0);
 }
 

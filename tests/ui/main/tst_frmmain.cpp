@@ -51,9 +51,10 @@ private Q_SLOTS:
     void exitButtonCloses();
 
 private:
-    std::unique_ptr<Folder> m_folder;
-    std::unique_ptr<Answers> m_answers;
-    std::unique_ptr<Program> m_program;
+    std::unique_ptr<Session> m_session;
+    Folder *m_folder = nullptr;
+    Answers *m_answers = nullptr;
+    Program *m_program = nullptr;
     frmMain *w = nullptr;
 };
 
@@ -64,22 +65,20 @@ void tst_frmmain::initTestCase()
 
 void tst_frmmain::init()
 {
-    m_folder = std::make_unique<Folder>();
-    m_answers = std::make_unique<Answers>();
-    writeBytes(m_folder->data(QStringLiteral("Jazz.dat")), baseLines(20));
-    m_program = std::make_unique<Program>(m_folder->path());
-    QVERIFY(m_program->Main());
+    m_session = std::make_unique<Session>();
+    m_folder = &m_session->folder;
+    m_answers = &m_session->answers;
+    QVERIFY(m_session->start(QStringLiteral("Jazz.dat"), baseLines(20)));
+    m_program = m_session->program.get();
     w = m_program->main;
     QVERIFY(QTest::qWaitForWindowExposed(w));
 }
 
 void tst_frmmain::cleanup()
 {
-    if (m_program && m_program->main)
-        m_program->main->close();
-    m_program.reset();
-    m_answers.reset();
-    m_folder.reset();
+    const int stray = m_session->finish();
+    m_session.reset();
+    QCOMPARE(stray, 0);
 }
 
 void tst_frmmain::menuBarInOrder()

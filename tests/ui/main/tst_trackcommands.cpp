@@ -46,10 +46,11 @@ private Q_SLOTS:
     void columnSortIsOnlyAView();
 
 private:
-    std::unique_ptr<Folder> m_folder;
-    std::unique_ptr<Answers> m_answers;
-    std::unique_ptr<Driver> m_driver;
-    std::unique_ptr<Program> m_program;
+    std::unique_ptr<Session> m_session;
+    Folder *m_folder = nullptr;
+    Answers *m_answers = nullptr;
+    Driver *m_driver = nullptr;
+    Program *m_program = nullptr;
     frmMain *w = nullptr;
     ListView *lv = nullptr;
 };
@@ -61,12 +62,12 @@ void tst_trackcommands::initTestCase()
 
 void tst_trackcommands::init()
 {
-    m_folder = std::make_unique<Folder>();
-    m_answers = std::make_unique<Answers>();
-    m_driver = std::make_unique<Driver>();
-    writeBytes(m_folder->data(QStringLiteral("Main.dat")), baseLines(10));
-    m_program = std::make_unique<Program>(m_folder->path());
-    QVERIFY(m_program->Main());
+    m_session = std::make_unique<Session>();
+    m_folder = &m_session->folder;
+    m_answers = &m_session->answers;
+    m_driver = &m_session->driver;
+    QVERIFY(m_session->start(QStringLiteral("Main.dat"), baseLines(10)));
+    m_program = m_session->program.get();
     w = m_program->main;
     lv = w->lv;
     QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -74,13 +75,8 @@ void tst_trackcommands::init()
 
 void tst_trackcommands::cleanup()
 {
-    const int stray = m_driver->leftOpen + m_driver->unexpected;
-    if (m_program->main)
-        m_program->main->close();
-    m_program.reset();
-    m_driver.reset();
-    m_answers.reset();
-    m_folder.reset();
+    const int stray = m_session->finish();
+    m_session.reset();
     QCOMPARE(stray, 0);
 }
 
