@@ -1,0 +1,24 @@
+#pragma once
+
+// What every benchmark figure shares: generated tracks, timing, the median and the report line.
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace Bench {
+
+// A base file of `tracks` plausible tracks, Cyrillic and Latin mixed, the same for the same seed.
+QByteArray generateBase(int tracks, quint32 seed = 1234);
+double median(std::vector<double> values);
+double timeMs(const std::function<void()> &work);
+// One line: the work, its size, its median time, and the baseline's median time beside it.
+void report(const char *work, int size, double ms, double baselineMs, const char *baseline);
+
+} // namespace Bench
+
+// The figures of each part of the program, each in its own file.
+void benchSearch(const QString &dir);
+void benchCompletion();

@@ -1,0 +1,5 @@
+#include "BenchCommon.h"
+
+void benchCompletion()
+{
+}

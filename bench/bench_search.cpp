@@ -1,0 +1,6 @@
+#include "BenchCommon.h"
+
+void benchSearch(const QString &dir)
+{
+    Q_UNUSED(dir);
+}
