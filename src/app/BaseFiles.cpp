@@ -74,8 +74,8 @@ QByteArray baseFileContent(TrackTable &table)
         estimate += table.at(i).joined().size() + 2;
     out.reserve(estimate);
     for (int i = 1; i <= table.upperBound(); ++i) {
-        TrackRecord &record = table.at(i);
-        record.replaceTabsInFields();
+        table.replaceTabsInFields(i);
+        const TrackRecord &record = table.at(i);
         if (record.isEmpty(TrackRecord::MediaType))
             continue;
         Cp1251::encodeAppend(record.joined(), out);

@@ -116,7 +116,7 @@ void Program::createWindows()
     main->setUnloadHandler([this] { unloadWindows(); });
     popup = new frmPopup(main);
     killBase = new frmKillBase(main);
-    main->popup = popup;
+    main->attachPopup(popup);
     main->killBase = killBase;
     VisualStyle::apply(popup, g.iDisableXP != 0);
 }
@@ -138,12 +138,9 @@ void Program::InitMain()
     addEdit->txt1->addItems(modGlobalData::mediaTypes());
     addEdit->txt1->setCurrentIndex(0);
 
-    // Every start searches all fields.
+    // Every start searches all fields; no base is loaded yet, so this starts no search.
     popup->chAll->setChecked(true);
-    for (int f = 1; f <= frmPopup::kFieldBoxes; ++f) {
-        popup->Ch[f]->setChecked(true);
-        popup->Ch[f]->setEnabled(false);
-    }
+    main->chAll_Click();
 
     g.sMp3Folder = QDir::cleanPath(g.sAppPath);
 

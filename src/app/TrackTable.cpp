@@ -10,6 +10,7 @@ TrackRecord TrackRecord::fromList(const QStringList &fields)
 
 void TrackTable::ClearTracks()
 {
+    ++m_version;
     m_slots.clear();
     m_slots.shrink_to_fit();
     m_slots.emplace_back();
@@ -18,6 +19,7 @@ void TrackTable::ClearTracks()
 
 int TrackTable::AddTrack(const TrackRecord &record)
 {
+    ++m_version;
     if (m_hasTracks) {
         m_slots.push_back(record);
     } else {
@@ -35,5 +37,26 @@ void TrackTable::removeTrack(int i)
         ClearTracks();
         return;
     }
+    ++m_version;
     m_slots.erase(m_slots.begin() + (i - 1));
+}
+
+void TrackTable::setField(int i, int f, const QString &value)
+{
+    ++m_version;
+    m_slots[size_t(i - 1)].set(f, value);
+}
+
+void TrackTable::setRecord(int i, const TrackRecord &record)
+{
+    ++m_version;
+    m_slots[size_t(i - 1)] = record;
+}
+
+bool TrackTable::replaceTabsInFields(int i)
+{
+    if (!m_slots[size_t(i - 1)].replaceTabsInFields())
+        return false;
+    ++m_version;
+    return true;
 }

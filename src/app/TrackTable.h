@@ -60,11 +60,18 @@ public:
 
     // Slot `i`, 1 <= i <= upperBound().
     const TrackRecord &at(int i) const { return m_slots[size_t(i - 1)]; }
-    TrackRecord &at(int i) { return m_slots[size_t(i - 1)]; }
     QString field(int i, int f) const { return at(i).value(f); }
-    void setField(int i, int f, const QString &value) { at(i).set(f, value); }
+    void setField(int i, int f, const QString &value);
+    void setRecord(int i, const TrackRecord &record);
+    // Replaces the TABs inside the fields of slot `i` by spaces; true when there were any.
+    bool replaceTabsInFields(int i);
+
+    // Goes up with every change of the records, so that what was worked out from them (the search's
+    // index) can tell it is out of date.
+    quint64 version() const { return m_version; }
 
 private:
     std::vector<TrackRecord> m_slots;
     bool m_hasTracks = false;
+    quint64 m_version = 0;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TrackTable.h"
+#include "ui/edit/modAutoComplete.h"
 
 #include <QString>
 #include <QStringList>
@@ -44,6 +45,8 @@ public:
     bool iDeleteKey = false;
 
     TrackTable arTracks;
+    // The values the editor completes from (lists by editor box).
+    modAutoComplete colAutoComplete;
     std::array<ColumnInfo, kColumnCount> arColumns;
 
     // Fills the column table with the captions and default widths of the twelve shown fields.

@@ -4,9 +4,11 @@
 #include "app/modGlobalData.h"
 #include "platform/Cp1251.h"
 #include "platform/ListView.h"
+#include "platform/Modal.h"
 #include "platform/MsgBox.h"
 #include "platform/VisualStyle.h"
 #include "ui/main/frmMain.h"
+#include "ui/main/frmPesni.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -122,7 +124,8 @@ void frmAddEdit::buildControls()
     connect(Command2, &QPushButton::clicked, this, &frmAddEdit::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmAddEdit::Command3_Click);
     connect(Command6, &QPushButton::clicked, this, &frmAddEdit::Command6_Click);
-    // "Из тега MP3", "В тег MP3" and "Треки" get their work with MP3 tags and the artist's track window.
+    connect(Command7, &QPushButton::clicked, this, &frmAddEdit::Command7_Click);
+    // "Из тега MP3" and "В тег MP3" get their work with the MP3 tags.
 }
 
 void frmAddEdit::showEvent(QShowEvent *event)
@@ -190,7 +193,7 @@ void frmAddEdit::Command1_Click()
             record.set(i - 1, txt[i]->text());
         const int n = g.arTracks.AddTrack(record);
         const int row = lv->appendItem(record, n);
-        // The new values join the completion lists once completion exists.
+        addCompletionValues();
         lv->setSelectedRow(row);
         lv->ensureVisible(row);
         m_main->setStatusText(QStringLiteral("Загружено ") + QString::number(n) + QStringLiteral(" треков"));
@@ -212,8 +215,9 @@ void frmAddEdit::Command1_Click()
             record.set(TrackRecord::MediaType, txt1->currentText());
             for (int i = kFirstBox; i <= kLastBox; ++i)
                 record.set(i - 1, txt[i]->text());
-            g.arTracks.at(k) = record;
+            g.arTracks.setRecord(k, record);
             lv->setItemTexts(row, record);
+            addCompletionValues();
         }
     }
 
@@ -277,7 +281,28 @@ void frmAddEdit::txt_Change(int i)
         box->setText(capitalised);
         box->setCursorPosition(caret + int(capitalised.size() - text.size()));
     }
-    // Completion of known values runs here for every capitalised box but the title.
+    if (!EditorRules::completes(i))
+        return;
+    const auto completion =
+        g.colAutoComplete.Complete(i, box->text(), box->cursorPosition(), g.iDeleteKey, g.iAcSetting);
+    if (completion) {
+        // The change this raises sees iAcSetting and leaves the text alone.
+        box->setText(completion->text);
+        box->setSelection(completion->selectionStart, completion->selectionLength);
+    }
+}
+
+void frmAddEdit::addCompletionValues()
+{
+    for (int box : {4, 6, 9, 10, 11})
+        g.colAutoComplete.AddValue(box, txt[box]->text());
+}
+
+void frmAddEdit::Command7_Click()
+{
+    frmPesni window(this);
+    window.fill(g.arTracks, txt[4]->text());
+    Modal::show(&window, this);
 }
 
 int frmAddEdit::boxIndex(QObject *object) const

@@ -50,6 +50,8 @@ public:
     void Command2_Click();
     void Command3_Click();
     void Command6_Click();
+    // "Треки": the window listing the tracks of the artist typed.
+    void Command7_Click();
 
     // Closing through the window frame or Esc is "Отмена".
     void reject() override;
@@ -64,6 +66,7 @@ private:
     bool txt_KeyDown(int i, QKeyEvent *event);
     void txt_KeyPress(int i, int character);
     int boxIndex(QObject *object) const;
+    void addCompletionValues();
     // Asks before storing values the code page cannot hold; false when the user declines. On yes, the
     // boxes are set to what will be stored.
     bool confirmStorableText();

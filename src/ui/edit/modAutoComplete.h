@@ -50,5 +50,7 @@ public:
 
 private:
     struct ValueList;
+    // A list is made on its first value. Copies of this object share their lists until one of them adds a
+    // value, which first gives that copy a list of its own: copies never see each other's values.
     std::array<std::shared_ptr<ValueList>, kLists> m_lists;
 };

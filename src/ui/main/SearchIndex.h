@@ -30,10 +30,14 @@ public:
     // The indexes (from 1, ascending) of the tracks matching `text` in the chosen fields; every track
     // when `text` is empty. `cancelled` is asked now and then; once it answers true the search stops
     // and returns nothing.
+    //
+    // Several threads may search one index at once. A large search also uses a second thread of its
+    // own; `cancelled` is still only ever asked on the calling thread.
     std::optional<std::vector<int>> find(const QString &text, quint16 fields,
                                          const std::function<bool()> &cancelled = {}) const;
 
-    // The rule itself, for one record: the plain statement find() must agree with.
+    // The rule itself, for one record: the plain statement find() must agree with. (An empty text
+    // matches every record, whatever the fields.)
     static bool matches(const TrackRecord &record, QStringView text, quint16 fields);
 
 private:

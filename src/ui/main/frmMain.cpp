@@ -4,6 +4,7 @@
 #include "platform/ListView.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
+#include "SearchIndex.h"
 #include "frmPopup.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 
@@ -17,6 +18,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QThreadPool>
 #include <QToolButton>
 
 frmMain::frmMain(modGlobalData &globals, SettingsFile &settings, QWidget *parent)
@@ -29,12 +31,16 @@ frmMain::frmMain(modGlobalData &globals, SettingsFile &settings, QWidget *parent
     LVXS = std::make_unique<uSc_ListView_Xtended_Sort>();
     connectTrackList();
     connectTrackCommands();
+    connectSearch();
     setMinimumSize(Twips::toPixelsX(MainLayout::kMinFormSize - MainLayout::kFrameWidth),
                    Twips::toPixelsY(MainLayout::kMinFormSize - MainLayout::kNonClientHeight));
     setFormSize(13500, 9600);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    stopSearch();
+}
 
 QToolButton *frmMain::makeButton(QWidget *parent, const char *name, const QString &command, int standardIcon)
 {
@@ -191,8 +197,9 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 bool frmMain::Form_Unload()
 {
-    // A completion scan still running must stop.
+    // A completion still running must stop, and so must a search.
     g.iAcSetting = true;
+    stopSearch();
 
     if (m_saveOnClose && !SaveCurentH()) {
         const auto answer = MsgBox::show(

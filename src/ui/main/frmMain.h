@@ -7,6 +7,9 @@
 #include <QPointer>
 #include <QVector>
 
+#include <vector>
+
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -20,6 +23,8 @@ class QStatusBar;
 class QToolButton;
 class SettingsFile;
 class SplitterBar;
+class SearchIndex;
+class QThreadPool;
 class uSc_ListView_Xtended_Sort;
 class frmAddEdit;
 class frmKillBase;
@@ -146,6 +151,17 @@ public:
     void CopyCurentArtist();
     void CopyCurentTitle();
     void cmdFind_Click();
+
+    // --- Search ---
+    // Runs one search with the search box's text; its rows replace the list when it is done.
+    void MainFind();
+    void Text1_Change();
+    void cmdOptions_Click();
+    void chAll_Click();
+    void Ch_Click(int index);
+    bool isSearching() const { return m_searching; }
+    // Connects the search options window.
+    void attachPopup(frmPopup *window);
     // Removes the track shown in `row` from the catalogue and the list; every other row keeps pointing
     // at its own track.
     void deleteTrackOfRow(int row);
@@ -163,6 +179,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -174,6 +191,11 @@ private:
     void showContextMenu(const QPoint &globalPos);
     void showEditor();
     void copyToClipboard(const QString &text);
+    void connectSearch();
+    void stopSearch();
+    quint16 chosenFields() const;
+    std::shared_ptr<const SearchIndex> searchIndex();
+    void showSearchResult(quint64 generation, quint64 version, const std::vector<int> &found);
     QToolButton *makeButton(QWidget *parent, const char *name, const QString &command, int standardIcon);
     int menuBarHeight() const;
     int statusBarHeight() const;
@@ -199,6 +221,14 @@ private:
     bool m_baseUnreadable = false;
     bool m_tracklistUnreadable = false;
     std::function<void()> m_unloadHandler;
+
+    // Search state: the index of the catalogue and the table version it was built from, the worker
+    // that scans it, and the generation of the newest search (shared with the worker).
+    std::shared_ptr<const SearchIndex> m_searchIndex;
+    quint64 m_searchIndexVersion = 0;
+    std::unique_ptr<QThreadPool> m_searchPool;
+    std::shared_ptr<std::atomic<quint64>> m_searchGeneration;
+    bool m_searching = false;
 };
 
 // The bar between the track list and the Tracklist panel that the user drags to size the panel.

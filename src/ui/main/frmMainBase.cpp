@@ -19,6 +19,9 @@ bool frmMain::SaveCurentH()
 
 void frmMain::LoadBase()
 {
+    // A load shows every track, whatever a running search was looking for.
+    ++*m_searchGeneration;
+    m_searching = false;
     g.arTracks.ClearTracks();
     lv->clear();
 
@@ -41,7 +44,7 @@ void frmMain::LoadBase()
             rows[i - 1].tag = i;
         }
         lv->setItems(std::move(rows));
-        // The completion lists are fed from the newest tracks here once completion exists.
+        g.colAutoComplete.feed(g.arTracks);
         const int last = lv->count() - 1;
         lv->setSelectedRow(last);
         FillTexts(last);

@@ -132,14 +132,6 @@ void frmMain::mnuNewAlbum_Click()
     // Whole CDs are entered in the album dialog, which opens from here once it exists.
 }
 
-void frmMain::cmdFind_Click()
-{
-    lv->setSorted(false);
-    if (!Text1->text().isEmpty())
-        Text1->clear();
-    setStatusText(QStringLiteral("Загружено ") + QString::number(g.arTracks.count()) + QStringLiteral(" треков"));
-}
-
 void frmMain::copyToClipboard(const QString &text)
 {
     QClipboard *clipboard = QGuiApplication::clipboard();

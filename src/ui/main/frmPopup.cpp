@@ -1,6 +1,7 @@
 #include "frmPopup.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 
@@ -31,4 +32,11 @@ frmPopup::frmPopup(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::FramelessWi
         connect(box, &QCheckBox::clicked, this, [this, f] { Q_EMIT chClicked(f); });
     }
     connect(chAll, &QCheckBox::clicked, this, &frmPopup::chAllClicked);
+}
+
+bool frmPopup::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowDeactivate)
+        Q_EMIT deactivated();
+    return QDialog::event(event);
 }

@@ -25,4 +25,9 @@ public:
 Q_SIGNALS:
     void chAllClicked();
     void chClicked(int index);
+    // The window lost the focus: it closes.
+    void deactivated();
+
+protected:
+    bool event(QEvent *event) override;
 };

@@ -1,0 +1,49 @@
+#include "frmPesni.h"
+
+#include "app/TrackTable.h"
+#include "platform/ListView.h"
+#include "platform/Twips.h"
+
+#include <QResizeEvent>
+
+frmPesni::frmPesni(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmPesni"));
+    setWindowTitle(QStringLiteral("Список треков текущего исполнителя"));
+    lv2 = new ListView(this);
+    lv2->setObjectName(QStringLiteral("lv2"));
+    lv2->setAccessibleName(QStringLiteral("Треки исполнителя"));
+    lv2->setFlatColumnHeaders(true);
+    lv2->addColumn(QStringLiteral("№"), 30);
+    lv2->addColumn(QStringLiteral("Название"), 300);
+    lv2->addColumn(QStringLiteral("Альбом"), 150);
+    lv2->addColumn(QStringLiteral("Длительность"), 30);
+    lv2->addColumn(QStringLiteral("Тип и № носителя"), 120);
+    resize(Twips::toPixelsX(8055), Twips::toPixelsY(4305));
+}
+
+void frmPesni::fill(const TrackTable &table, const QString &artist)
+{
+    const QString wanted = artist.toUpper();
+    QVector<ListItem> rows;
+    for (int i = 1; i <= table.count(); ++i) {
+        const TrackRecord &r = table.at(i);
+        if (r.at(TrackRecord::Artist).toString().toUpper() != wanted)
+            continue;
+        ListItem item;
+        item.texts = FieldList::fromList({QString::number(rows.size() + 1), r.value(TrackRecord::Title),
+                                          r.value(TrackRecord::Album), r.value(TrackRecord::Duration),
+                                          r.value(TrackRecord::MediaType) + QStringLiteral(" #") +
+                                              r.value(TrackRecord::MediaNumber)});
+        rows.append(item);
+    }
+    lv2->setItems(std::move(rows));
+}
+
+void frmPesni::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    // The list fills the window; a minimised window leaves it as it was.
+    if (!isMinimized())
+        lv2->setGeometry(rect());
+}
