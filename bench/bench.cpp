@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
@@ -203,6 +204,62 @@ void benchTrackCommands(const QString &dir, int tracks, int runs)
     MsgBox::setAnswerer(previous);
 }
 
+// Typing into the search box of a running program: how long a keystroke holds the window, and how long
+// until the rows of the newest text are shown.
+void benchTyping(const QString &dir, int tracks, int runs)
+{
+    const QByteArray content = generateBase(tracks);
+    const auto previous = MsgBox::setAnswerer([](const MsgBox::Request &) { return MsgBox::Yes; });
+    QTemporaryDir folder(dir + QStringLiteral("/typingXXXXXX"));
+    QDir(folder.path()).mkdir(QStringLiteral("DATA"));
+    QFile f(folder.path() + QStringLiteral("/DATA/Bench.dat"));
+    f.open(QIODevice::WriteOnly);
+    f.write(content);
+    f.close();
+    Program program(folder.path());
+    program.Main();
+    frmMain *w = program.main;
+
+    const auto waitShown = [w] {
+        while (w->isSearching())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    };
+    // A long text with few matches, and a one-letter text that matches most tracks.
+    for (const QString &text : {QStringLiteral("groove sound"), QStringLiteral("e")}) {
+        std::vector<double> keystroke, shown, baseline;
+        for (int r = 0; r < runs; ++r) {
+            w->Text1->clear();
+            waitShown();
+            QElapsedTimer timer;
+            timer.start();
+            w->Text1->setText(text);
+            keystroke.push_back(double(timer.nsecsElapsed()) / 1e6);
+            waitShown();
+            shown.push_back(double(timer.nsecsElapsed()) / 1e6);
+            baseline.push_back(timeMs([&] {
+                int found = 0;
+                for (int i = 1; i <= program.g.arTracks.count(); ++i) {
+                    const TrackRecord &rec = program.g.arTracks.at(i);
+                    for (int field = 0; field < 12; ++field) {
+                        if (rec.at(field).contains(text, Qt::CaseInsensitive)) {
+                            ++found;
+                            break;
+                        }
+                    }
+                }
+                Q_UNUSED(found);
+            }));
+        }
+        const QByteArray label = "Keystroke holds window \"" + text.toUtf8() + "\"";
+        report(label.constData(), tracks, median(keystroke), median(baseline), "case-folded scan");
+        const QByteArray label2 = "Keystroke to rows \"" + text.toUtf8() + "\"";
+        report(label2.constData(), tracks, median(shown), median(baseline), "case-folded scan");
+    }
+    w->setSaveOnClose(false);
+    w->close();
+    MsgBox::setAnswerer(previous);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -217,6 +274,8 @@ int main(int argc, char *argv[])
     benchStartup(dir.path(), 100'000, 3);
     benchTrackCommands(dir.path(), 100'000, 5);
     benchSearch(dir.path());
+    benchTyping(dir.path(), 100'000, 5);
+    benchTyping(dir.path(), 1'000'000, 3);
     benchCompletion();
     return 0;
 }

@@ -195,6 +195,8 @@ private:
     void stopSearch();
     quint16 chosenFields() const;
     std::shared_ptr<const SearchIndex> searchIndex();
+    // Builds the search index if the catalogue changed since it was built.
+    void prepareSearch();
     void showSearchResult(quint64 generation, quint64 version, const std::vector<int> &found);
     QToolButton *makeButton(QWidget *parent, const char *name, const QString &command, int standardIcon);
     int menuBarHeight() const;

@@ -53,6 +53,7 @@ void frmMain::LoadBase()
     setStatusText(QStringLiteral("Загружено ") + QString::number(count) + QStringLiteral(" треков"));
     LoadTracklist();
     g.iBaseLoaded = true;
+    prepareSearch();
 }
 
 bool frmMain::SaveBase()
@@ -67,7 +68,11 @@ bool frmMain::SaveBase()
         reportWriteFailure(path, error);
         ok = false;
     }
-    return SaveTracklist() && ok;
+    ok = SaveTracklist() && ok;
+    // Every change of the catalogue is saved: the search index is brought up to date now, while the user
+    // is not typing.
+    prepareSearch();
+    return ok;
 }
 
 void frmMain::LoadTracklist()

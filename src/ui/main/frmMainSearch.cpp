@@ -79,6 +79,11 @@ std::shared_ptr<const SearchIndex> frmMain::searchIndex()
     return m_searchIndex;
 }
 
+void frmMain::prepareSearch()
+{
+    searchIndex();
+}
+
 void frmMain::MainFind()
 {
     const QString text = Text1->text();
