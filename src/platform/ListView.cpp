@@ -313,6 +313,17 @@ void ListView::setItems(QVector<ListItem> items)
     m_model->setItems(std::move(items));
 }
 
+void ListView::setSourceRows(TextSource source, std::vector<int> tags)
+{
+    m_pressRow = -1;
+    m_model->setSourceRows(std::move(source), std::move(tags));
+}
+
+bool ListView::hasSourceRows() const
+{
+    return m_model->hasSourceRows();
+}
+
 void ListView::clear()
 {
     m_pressRow = -1;
@@ -341,7 +352,7 @@ void ListView::setItemText(int row, int column, const QString &text)
 
 const FieldList &ListView::itemTexts(int row) const
 {
-    return m_model->item(row).texts;
+    return m_model->rowTexts(row);
 }
 
 void ListView::setItemTexts(int row, const FieldList &texts)
@@ -351,7 +362,7 @@ void ListView::setItemTexts(int row, const FieldList &texts)
 
 int ListView::itemTag(int row) const
 {
-    return m_model->item(row).tag;
+    return m_model->rowTag(row);
 }
 
 void ListView::setItemTag(int row, int tag)

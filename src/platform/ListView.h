@@ -7,6 +7,9 @@
 #include <QTreeView>
 #include <QVector>
 
+#include <functional>
+#include <vector>
+
 class ListHeaderView;
 class ListViewModel;
 class QDropEvent;
@@ -31,11 +34,19 @@ Q_DECLARE_TYPEINFO(ListItem, Q_RELOCATABLE_TYPE);
 // row), with uniform row heights, so a list of a million rows stays quick.
 //
 // Rows and columns are numbered from 0 here. Column widths are in pixels.
+//
+// A list can also hold source rows (setSourceRows): each row is only its Tag, and its texts are those a
+// text source gives for that Tag, typically a record of a table the window owns. Such a list costs 4
+// bytes a row, so a million search results are shown without building a million ListItems.
 class ListView : public QTreeView
 {
     Q_OBJECT
 
 public:
+    // The texts of the row whose Tag is `tag`. The reference must stay valid, and the texts unchanged,
+    // until the list call that asked for it returns: a sort holds the texts of every row at once.
+    using TextSource = std::function<const FieldList &(int tag)>;
+
     explicit ListView(QWidget *parent = nullptr);
     ~ListView() override;
 
@@ -74,6 +85,23 @@ public:
     void clear();
     void removeItem(int row);
 
+    // Replaces all rows at once (one model reset): row r shows the texts source(tags[r]) and has the
+    // Tag tags[r]; the rows are neither bold nor coloured. While the list is sorted, the rows are sorted
+    // by the source's texts. The list keeps only the Tags until setItems() or clear() gives it ordinary
+    // rows again. With source rows:
+    // - addItem() and appendItem() add a row with the given Tag and ignore `texts`: the record is
+    //   expected to be in the source already;
+    // - setItemTexts() ignores `texts` and only repaints the row: the record is expected to have been
+    //   changed in the source already; setItemTag() repaints the row too, as it then shows another
+    //   record;
+    // - setItemText(), and setItemBold() or setItemColor() with a non-default look, first turn every
+    //   row into an ordinary row holding its texts (slow for a long list, and meant for rare use);
+    // - item() and items() are built on demand, see there.
+    void setSourceRows(TextSource source, std::vector<int> tags);
+    bool hasSourceRows() const;
+
+    // With source rows the item is built for the call: the reference is valid until the next call on
+    // this list.
     const ListItem &item(int row) const;
     // Column 0 is the item's text, column k its sub-item k. Out of range: an empty text.
     QString itemText(int row, int column) const;
@@ -87,7 +115,10 @@ public:
     QColor itemColor(int row) const;
     void setItemColor(int row, const QColor &color);
 
-    // Read access to all rows, for walks over the whole list (renumbering, export, printing).
+    // Read access to all rows, for walks over the whole list (renumbering, export, printing). With
+    // source rows the vector is a copy built on the first call (a ListItem per row: slow and large for
+    // a long list; count() and itemTag() are the cheap way to walk it). The list keeps that copy up to
+    // date through its own row calls and drops it when the rows are replaced or sorted.
     const QVector<ListItem> &items() const;
 
     // --- Selection: one row or none ---

@@ -38,6 +38,12 @@ const ListItem &noItem()
     return item;
 }
 
+const FieldList &noTexts()
+{
+    static const FieldList texts;
+    return texts;
+}
+
 // Below this many distinct texts the keys are made on the calling thread alone.
 constexpr size_t kParallelKeys = 20000;
 
@@ -90,15 +96,14 @@ std::vector<QCollatorSortKey> sortKeys(const QCollator &collator, const std::vec
 
 // Reorders `items` in place so that new row i is old row order[i]. Each cycle of the permutation is
 // followed once, so every row is moved once and no second vector of rows is allocated.
-void permute(QVector<ListItem> &items, const QVector<int> &order)
+template<typename Row>
+void permute(Row *rows, int n, const QVector<int> &order)
 {
-    const int n = int(items.size());
-    ListItem *rows = items.data();
     std::vector<bool> done(static_cast<size_t>(n), false);
     for (int first = 0; first < n; ++first) {
         if (done[size_t(first)] || order[first] == first)
             continue;
-        ListItem held = std::move(rows[first]);
+        Row held = std::move(rows[first]);
         int to = first;
         while (order[to] != first) {
             rows[to] = std::move(rows[order[to]]);
@@ -120,9 +125,16 @@ ListViewModel::ListViewModel(QObject *parent)
 
 ListViewModel::~ListViewModel() = default;
 
+QModelIndex ListViewModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (parent.isValid() || row < 0 || row >= rows() || column < 0 || column >= m_columns.size())
+        return {};
+    return createIndex(row, column);
+}
+
 int ListViewModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_items.size());
+    return parent.isValid() ? 0 : rows();
 }
 
 int ListViewModel::columnCount(const QModelIndex &parent) const
@@ -136,12 +148,11 @@ QVariant ListViewModel::data(const QModelIndex &index, int role) const
     const int col = index.column();
     if (!index.isValid() || !validRow(row) || col < 0 || col >= m_columns.size())
         return {};
-    const ListItem &it = m_items[row];
     switch (role) {
     case Qt::DisplayRole:
-        return it.texts.at(col).toString();
+        return rowTexts(row).at(col).toString();
     case Qt::FontRole:
-        if (it.bold) {
+        if (!m_hasSource && m_items[row].bold) {
             // Only the weight is set, so the view's own font supplies the rest.
             QFont font;
             font.setBold(true);
@@ -149,7 +160,9 @@ QVariant ListViewModel::data(const QModelIndex &index, int role) const
         }
         return {};
     case Qt::ForegroundRole:
-        return it.color.isValid() ? QVariant(it.color) : QVariant();
+        if (!m_hasSource && m_items[row].color.isValid())
+            return m_items[row].color;
+        return {};
     case Qt::TextAlignmentRole:
         return int((m_columns[col].alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
     default:
@@ -227,8 +240,8 @@ void ListViewModel::setColumnAlignment(int column, Qt::Alignment alignment)
         return;
     m_columns[column].alignment = alignment;
     Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
-    if (!m_items.isEmpty())
-        Q_EMIT dataChanged(index(0, column), index(int(m_items.size()) - 1, column), {Qt::TextAlignmentRole});
+    if (rows() > 0)
+        Q_EMIT dataChanged(index(0, column), index(rows() - 1, column), {Qt::TextAlignmentRole});
 }
 
 void ListViewModel::setColumnTag(int column, const QString &tag)
@@ -262,18 +275,58 @@ QIcon ListViewModel::columnIcon(int column) const
 
 // --- Rows ---
 
+const QVector<ListItem> &ListViewModel::items() const
+{
+    if (!m_hasSource)
+        return m_items;
+    if (!m_itemsCopyValid) {
+        m_itemsCopy.clear();
+        m_itemsCopy.reserve(qsizetype(m_tags.size()));
+        for (const int tag : m_tags)
+            m_itemsCopy.append(ListItem{m_source(tag), tag, false, QColor()});
+        m_itemsCopyValid = true;
+    }
+    return m_itemsCopy;
+}
+
 const ListItem &ListViewModel::item(int row) const
 {
-    return validRow(row) ? m_items[row] : noItem();
+    if (!validRow(row))
+        return noItem();
+    if (!m_hasSource)
+        return m_items[row];
+    const int tag = m_tags[size_t(row)];
+    m_scratch = ListItem{m_source(tag), tag, false, QColor()};
+    return m_scratch;
+}
+
+const FieldList &ListViewModel::rowTexts(int row) const
+{
+    if (!validRow(row))
+        return noTexts();
+    return m_hasSource ? m_source(m_tags[size_t(row)]) : m_items[row].texts;
+}
+
+int ListViewModel::rowTag(int row) const
+{
+    if (!validRow(row))
+        return 0;
+    return m_hasSource ? m_tags[size_t(row)] : m_items[row].tag;
 }
 
 QString ListViewModel::text(int row, int column) const
 {
-    return validRow(row) ? m_items[row].texts.value(column) : QString();
+    return rowTexts(row).value(column);
 }
 
 int ListViewModel::addItem(ListItem item)
 {
+    if (m_hasSource) {
+        // The record is in the source already: its texts there decide where the row goes. The key is
+        // copied, as the source is asked again for every row the search looks at.
+        const QString key = m_sorted ? m_source(item.tag).value(m_sortKey) : QString();
+        return insertSourceRow(m_sorted ? sortedInsertRow(key) : rows(), item.tag);
+    }
     const int row = m_sorted ? sortedInsertRow(item.texts.at(m_sortKey)) : int(m_items.size());
     beginInsertRows(QModelIndex(), row, row);
     m_items.insert(row, std::move(item));
@@ -283,6 +336,8 @@ int ListViewModel::addItem(ListItem item)
 
 int ListViewModel::appendItem(ListItem item)
 {
+    if (m_hasSource)
+        return insertSourceRow(rows(), item.tag);
     const int row = int(m_items.size());
     beginInsertRows(QModelIndex(), row, row);
     m_items.append(std::move(item));
@@ -290,18 +345,70 @@ int ListViewModel::appendItem(ListItem item)
     return row;
 }
 
+int ListViewModel::insertSourceRow(int row, int tag)
+{
+    beginInsertRows(QModelIndex(), row, row);
+    m_tags.insert(m_tags.begin() + row, tag);
+    if (m_itemsCopyValid)
+        m_itemsCopy.insert(row, ListItem{m_source(tag), tag, false, QColor()});
+    endInsertRows();
+    return row;
+}
+
 void ListViewModel::setItems(QVector<ListItem> items)
 {
     beginResetModel();
-    if (m_sorted && items.size() > 1)
-        permute(items, sortPermutation(items));
+    dropSourceRows();
     m_items = std::move(items);
+    if (m_sorted && m_items.size() > 1) {
+        const QVector<int> order = sortPermutation();
+        permute(m_items.data(), int(m_items.size()), order);
+    }
     endResetModel();
+}
+
+void ListViewModel::setSourceRows(ListView::TextSource source, std::vector<int> tags)
+{
+    if (!source)
+        source = [](int) -> const FieldList & { return noTexts(); };
+    beginResetModel();
+    dropSourceRows();
+    m_items.clear();
+    m_items.squeeze();
+    m_hasSource = true;
+    m_source = std::move(source);
+    m_tags = std::move(tags);
+    if (m_sorted && m_tags.size() > 1) {
+        const QVector<int> order = sortPermutation();
+        permute(m_tags.data(), int(m_tags.size()), order);
+    }
+    endResetModel();
+}
+
+void ListViewModel::dropSourceRows()
+{
+    m_hasSource = false;
+    m_source = nullptr;
+    std::vector<int>().swap(m_tags);
+    m_itemsCopy = QVector<ListItem>();
+    m_itemsCopyValid = false;
+    m_scratch = ListItem();
+}
+
+void ListViewModel::materialize()
+{
+    if (!m_hasSource)
+        return;
+    items(); // builds the copy, unless it is there already
+    QVector<ListItem> rowItems = std::move(m_itemsCopy);
+    dropSourceRows();
+    m_items = std::move(rowItems);
 }
 
 void ListViewModel::clearItems()
 {
     beginResetModel();
+    dropSourceRows();
     m_items.clear();
     m_items.squeeze();
     endResetModel();
@@ -312,7 +419,13 @@ void ListViewModel::removeItem(int row)
     if (!validRow(row))
         return;
     beginRemoveRows(QModelIndex(), row, row);
-    m_items.remove(row);
+    if (m_hasSource) {
+        m_tags.erase(m_tags.begin() + row);
+        if (m_itemsCopyValid)
+            m_itemsCopy.remove(row);
+    } else {
+        m_items.remove(row);
+    }
     endRemoveRows();
 }
 
@@ -326,6 +439,8 @@ void ListViewModel::setItemText(int row, int column, const QString &text)
 {
     if (!validRow(row) || column < 0 || column >= FieldList::kMaxFields)
         return;
+    // One cell of a source row cannot differ from its record: the rows become ordinary ones first.
+    materialize();
     FieldList &texts = m_items[row].texts;
     if (column < texts.count()) {
         texts.set(column, text);
@@ -345,28 +460,47 @@ void ListViewModel::setItemTexts(int row, const FieldList &texts)
 {
     if (!validRow(row))
         return;
-    m_items[row].texts = texts;
+    if (m_hasSource) {
+        // The record has been changed in the source already; only the copy and the view catch up.
+        if (m_itemsCopyValid)
+            m_itemsCopy[row].texts = m_source(m_tags[size_t(row)]);
+    } else {
+        m_items[row].texts = texts;
+    }
     emitRowChanged(row);
 }
 
 void ListViewModel::setItemTag(int row, int tag)
 {
-    if (validRow(row))
+    if (!validRow(row))
+        return;
+    if (!m_hasSource) {
         m_items[row].tag = tag;
+        return;
+    }
+    if (m_tags[size_t(row)] == tag)
+        return;
+    // A source row shows the record of its Tag: another Tag, other texts.
+    m_tags[size_t(row)] = tag;
+    if (m_itemsCopyValid)
+        m_itemsCopy[row] = ListItem{m_source(tag), tag, false, QColor()};
+    emitRowChanged(row);
 }
 
 void ListViewModel::setItemBold(int row, bool bold)
 {
-    if (!validRow(row) || m_items[row].bold == bold)
+    if (!validRow(row) || item(row).bold == bold)
         return;
+    materialize(); // source rows are never bold
     m_items[row].bold = bold;
     emitRowChanged(row);
 }
 
 void ListViewModel::setItemColor(int row, const QColor &color)
 {
-    if (!validRow(row) || m_items[row].color == color)
+    if (!validRow(row) || item(row).color == color)
         return;
+    materialize(); // source rows have no colour of their own
     m_items[row].color = color;
     emitRowChanged(row);
 }
@@ -399,9 +533,9 @@ void ListViewModel::setSortOrder(int order)
         sortRows();
 }
 
-QVector<int> ListViewModel::sortPermutation(const QVector<ListItem> &items) const
+QVector<int> ListViewModel::sortPermutation() const
 {
-    const int n = int(items.size());
+    const int n = rows();
     QVector<int> order(n);
     if (n < 2) {
         std::iota(order.begin(), order.end(), 0);
@@ -411,11 +545,12 @@ QVector<int> ListViewModel::sortPermutation(const QVector<ListItem> &items) cons
     // Collation keys are made once per distinct text, not per row: a column such as the artist or the
     // media type repeats its texts many times, and making a key is the costly part. Comparing two keys
     // is then a byte comparison, far cheaper than collating the texts again at every comparison.
+    // The texts are viewed, not copied: rows and source records stay put while the sort runs.
     QHash<QStringView, int> distinctOf;
     std::vector<QStringView> texts;
     std::vector<int> rowDistinct(static_cast<size_t>(n));
     for (int row = 0; row < n; ++row) {
-        const QStringView text = items[row].texts.at(m_sortKey);
+        const QStringView text = rowTexts(row).at(m_sortKey);
         auto it = distinctOf.constFind(text);
         if (it == distinctOf.cend()) {
             it = distinctOf.insert(text, int(texts.size()));
@@ -458,10 +593,10 @@ QVector<int> ListViewModel::sortPermutation(const QVector<ListItem> &items) cons
 
 void ListViewModel::sortRows()
 {
-    const int n = int(m_items.size());
+    const int n = rows();
     if (n < 2)
         return;
-    const QVector<int> order = sortPermutation(m_items);
+    const QVector<int> order = sortPermutation();
     bool unchanged = true;
     for (int i = 0; i < n && unchanged; ++i)
         unchanged = order[i] == i;
@@ -469,7 +604,14 @@ void ListViewModel::sortRows()
         return;
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    permute(m_items, order);
+    if (m_hasSource) {
+        permute(m_tags.data(), n, order);
+        // Cheaper to build again, if it is asked for, than to carry along.
+        m_itemsCopy = QVector<ListItem>();
+        m_itemsCopyValid = false;
+    } else {
+        permute(m_items.data(), n, order);
+    }
 
     // The selection and the current row are persistent indexes: move each to its row's new place.
     const QModelIndexList from = persistentIndexList();
@@ -492,10 +634,10 @@ int ListViewModel::sortedInsertRow(QStringView key) const
 {
     // The first row the new one sorts strictly before; equal keys stay ahead of it.
     int low = 0;
-    int high = int(m_items.size());
+    int high = rows();
     while (low < high) {
         const int mid = low + (high - low) / 2;
-        const int c = m_collator.compare(key, m_items[mid].texts.at(m_sortKey));
+        const int c = m_collator.compare(key, rowTexts(mid).at(m_sortKey));
         const bool before = m_sortOrder == 0 ? c < 0 : c > 0;
         if (before)
             high = mid;

@@ -9,6 +9,10 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
 namespace {
 
 QString s(const char *utf8)
@@ -48,6 +52,41 @@ QStringList columnTexts(const ListView &list, int column = 0)
 const QStringList kMixed{s("banana"), s("Apple"), s("яблоко"), s("Банан"), s("10"), s("Арбуз"),
                          s("cherry"), s("банан"), s("apple"), s("9")};
 
+// A table of two-column records, number and `names[i]`, and a text source that reads it by Tag.
+struct RecordTable {
+    explicit RecordTable(const QStringList &names)
+    {
+        for (int i = 0; i < names.size(); ++i)
+            records.push_back(FieldList::fromList({QString::number(i), names[i]}));
+    }
+    ListView::TextSource source()
+    {
+        return [this](int tag) -> const FieldList & { return records.at(size_t(tag)); };
+    }
+    std::vector<FieldList> records;
+};
+
+std::vector<int> allTags(int count)
+{
+    std::vector<int> tags(static_cast<size_t>(count));
+    std::iota(tags.begin(), tags.end(), 0);
+    return tags;
+}
+
+void addTwoColumns(ListView &list)
+{
+    list.addColumn(s("Номер"), 50);
+    list.addColumn(s("Название"), 200);
+}
+
+QList<int> rowTags(const ListView &list)
+{
+    QList<int> tags;
+    for (int row = 0; row < list.count(); ++row)
+        tags << list.itemTag(row);
+    return tags;
+}
+
 } // namespace
 
 class tst_listview : public QObject
@@ -77,6 +116,12 @@ private Q_SLOTS:
     void flatHeaderToggle();
     void dropRaisesDropped_data();
     void dropRaisesDropped();
+    void sourceRowsShowTheSourceTexts();
+    void sourceRowsChangeOneByOne();
+    void sourceRowsSortLikeItems_data();
+    void sourceRowsSortLikeItems();
+    void sourceRowsBecomeItemsForOwnLook();
+    void setItemsAndClearLeaveSourceRows();
 };
 
 void tst_listview::clickRaisesItemClick()
@@ -554,6 +599,209 @@ void tst_listview::dropRaisesDropped()
         QCOMPARE(drop.dropAction(), Qt::CopyAction); // the dropped files are never moved
     }
     QVERIFY(!list.currentDrop());
+}
+
+void tst_listview::sourceRowsShowTheSourceTexts()
+{
+    RecordTable table({s("ноль"), s("один"), s("два")});
+    ListView list;
+    addTwoColumns(list);
+    QSignalSpy resets(list.model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(list.model(), &QAbstractItemModel::rowsInserted);
+
+    list.setSourceRows(table.source(), {2, 0, 2});
+    QVERIFY(list.hasSourceRows());
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(inserts.count(), 0);
+    QCOMPARE(list.count(), 3);
+    QCOMPARE(rowTags(list), (QList<int>{2, 0, 2}));
+    QCOMPARE(columnTexts(list, 1), (QStringList{s("два"), s("ноль"), s("два")}));
+    QCOMPARE(list.model()->index(1, 1).data().toString(), s("ноль"));
+    QVERIFY(!list.model()->index(0, 1).data(Qt::FontRole).isValid());
+    // The row reads the record itself, not a copy of it.
+    QCOMPARE(list.itemTexts(0).joined().constData(), table.records[2].joined().constData());
+    QCOMPARE(list.item(1).tag, 0);
+    QCOMPARE(list.item(1).texts, table.records[0]);
+    QVERIFY(!list.itemBold(0));
+    QVERIFY(!list.itemColor(0).isValid());
+    QCOMPARE(list.items().size(), 3);
+    QCOMPARE(list.items().at(2).texts, table.records[2]);
+    QCOMPARE(list.items().at(2).tag, 2);
+    // Out of range: nothing, as for ordinary rows.
+    QVERIFY(list.itemText(3, 0).isEmpty());
+    QCOMPARE(list.itemTag(-1), 0);
+    QCOMPARE(list.itemTexts(7).count(), 0);
+}
+
+void tst_listview::sourceRowsChangeOneByOne()
+{
+    RecordTable table({s("в"), s("а"), s("д"), s("б"), s("г")});
+    ListView list;
+    addTwoColumns(list);
+    list.setSourceRows(table.source(), {0, 1, 2, 3});
+    const QVector<ListItem> &copy = list.items(); // made now: must follow every change below
+    QAbstractItemModel *model = list.model();
+    QSignalSpy removes(model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy inserts(model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy changes(model, &QAbstractItemModel::dataChanged);
+
+    list.removeItem(1);
+    QCOMPARE(removes.count(), 1);
+    QCOMPARE(rowTags(list), (QList<int>{0, 2, 3}));
+    list.removeItem(3); // out of range
+    QCOMPARE(removes.count(), 1);
+
+    // Another Tag shows another record, and the view is told.
+    list.setItemTag(0, 1);
+    QCOMPARE(list.itemText(0, 1), s("а"));
+    QCOMPARE(changes.count(), 1);
+
+    // The texts passed are ignored: the record in the table is what the row shows.
+    table.records[2].set(1, s("дом"));
+    list.setItemTexts(1, FieldList::fromList({s("x"), s("y")}));
+    QCOMPARE(list.itemText(1, 1), s("дом"));
+    QCOMPARE(changes.count(), 2);
+
+    QCOMPARE(list.appendItem(FieldList::fromList({s("x"), s("y")}), 4), 3);
+    QCOMPARE(list.itemText(3, 1), s("г"));
+    QCOMPARE(inserts.count(), 1);
+    QVERIFY(list.hasSourceRows());
+    QCOMPARE(copy.size(), list.count());
+    for (int row = 0; row < list.count(); ++row) {
+        QCOMPARE(copy[row].tag, list.itemTag(row));
+        QCOMPARE(copy[row].texts, list.itemTexts(row));
+    }
+
+    // While sorted, a new row goes where its record's text puts it, after equal texts.
+    list.setSortKey(1);
+    list.setSorted(true);
+    QCOMPARE(columnTexts(list, 1), (QStringList{s("а"), s("б"), s("г"), s("дом")}));
+    table.records.push_back(FieldList::fromList({s("5"), s("Г")}));
+    QCOMPARE(list.addItem(FieldList::fromList({s("x"), s("я")}), 5), 3);
+    QCOMPARE(list.itemTag(3), 5);
+    QCOMPARE(list.itemTag(2), 4);
+    list.setSortOrder(1);
+    QCOMPARE(columnTexts(list, 1), (QStringList{s("дом"), s("г"), s("Г"), s("б"), s("а")}));
+    QCOMPARE(list.addItem(QStringList(), 3), 4); // "б"
+    QCOMPARE(list.items().size(), 6);
+    QCOMPARE(list.items().at(4).texts, table.records[3]);
+}
+
+void tst_listview::sourceRowsSortLikeItems_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<int>("key");
+    QTest::newRow("by name, ascending") << 0 << 1;
+    QTest::newRow("by name, descending") << 1 << 1;
+    QTest::newRow("by number, descending") << 1 << 0;
+}
+
+void tst_listview::sourceRowsSortLikeItems()
+{
+    QFETCH(int, order);
+    QFETCH(int, key);
+
+    // Every name twice under different Tags, so the stability of the sort shows in the Tags.
+    QStringList names = kMixed;
+    names += kMixed;
+    RecordTable table(names);
+    std::vector<int> tags = allTags(int(names.size()));
+    std::reverse(tags.begin(), tags.end());
+    QVector<ListItem> items;
+    for (const int tag : tags)
+        items.append(ListItem{table.records[size_t(tag)], tag, false, QColor()});
+
+    ListView plain;
+    ListView sourced;
+    for (ListView *list : {&plain, &sourced}) {
+        addTwoColumns(*list);
+        list->setSortOrder(order);
+        list->setSortKey(key);
+    }
+    plain.setItems(items);
+    sourced.setSourceRows(table.source(), tags);
+    const int selected = 3;
+    const int selectedTag = sourced.itemTag(selected);
+    sourced.setSelectedRow(selected);
+    QSignalSpy clicks(&sourced, &ListView::itemClick);
+
+    plain.setSorted(true);
+    sourced.setSorted(true);
+    QCOMPARE(rowTags(sourced), rowTags(plain));
+    QCOMPARE(columnTexts(sourced, key), columnTexts(plain, key));
+    QVERIFY(rowTags(sourced) != QList<int>(tags.begin(), tags.end()));
+    // The selection stays on its row, silently.
+    QCOMPARE(sourced.itemTag(sourced.selectedRow()), selectedTag);
+    QCOMPARE(sourced.currentIndex().row(), sourced.selectedRow());
+    QCOMPARE(clicks.count(), 0);
+
+    // Rows handed to a sorted list come sorted, in both modes alike; so do the other key and order.
+    plain.setItems(items);
+    sourced.setSourceRows(table.source(), tags);
+    QCOMPARE(rowTags(sourced), rowTags(plain));
+    plain.setSortKey(1 - key);
+    sourced.setSortKey(1 - key);
+    plain.setSortOrder(1 - order);
+    sourced.setSortOrder(1 - order);
+    QCOMPARE(rowTags(sourced), rowTags(plain));
+    QVERIFY(sourced.hasSourceRows());
+}
+
+void tst_listview::sourceRowsBecomeItemsForOwnLook()
+{
+    RecordTable table({s("а"), s("б"), s("в")});
+    ListView list;
+    addTwoColumns(list);
+    list.setSourceRows(table.source(), {2, 1, 0});
+
+    // The look source rows have already: nothing to change, they stay source rows.
+    list.setItemBold(0, false);
+    list.setItemColor(0, QColor());
+    QVERIFY(list.hasSourceRows());
+
+    list.setItemText(1, 1, s("новое"));
+    QVERIFY(!list.hasSourceRows());
+    QCOMPARE(columnTexts(list, 1), (QStringList{s("в"), s("новое"), s("а")}));
+    QCOMPARE(columnTexts(list, 0), (QStringList{s("2"), s("1"), s("0")}));
+    QCOMPARE(rowTags(list), (QList<int>{2, 1, 0}));
+    QCOMPARE(table.records[1].value(1), s("б")); // the table is not touched
+    // Ordinary rows now: their texts are their own.
+    table.records[0].set(1, s("другое"));
+    QCOMPARE(list.itemText(2, 1), s("а"));
+
+    list.setSourceRows(table.source(), {0, 1});
+    list.setItemColor(1, QColor(Qt::red));
+    QVERIFY(!list.hasSourceRows());
+    QCOMPARE(list.itemColor(1), QColor(Qt::red));
+    QCOMPARE(columnTexts(list, 1), (QStringList{s("другое"), s("б")}));
+    list.setSourceRows(table.source(), {2});
+    list.setItemBold(0, true);
+    QVERIFY(!list.hasSourceRows());
+    QVERIFY(list.itemBold(0));
+    QCOMPARE(list.itemText(0, 1), s("в"));
+}
+
+void tst_listview::setItemsAndClearLeaveSourceRows()
+{
+    RecordTable table({s("а"), s("б")});
+    ListView list;
+    addTwoColumns(list);
+    list.setSourceRows(table.source(), {1, 0});
+    list.setItems({ListItem{FieldList::fromList({s("7"), s("свой")}), 7, false, QColor()}});
+    QVERIFY(!list.hasSourceRows());
+    QCOMPARE(list.count(), 1);
+    QCOMPARE(list.itemText(0, 1), s("свой"));
+    // Ordinary rows again: texts passed are kept.
+    list.setItemTexts(0, FieldList::fromList({s("7"), s("иной")}));
+    QCOMPARE(list.itemText(0, 1), s("иной"));
+
+    list.setSourceRows(table.source(), {1, 0});
+    list.clear();
+    QVERIFY(!list.hasSourceRows());
+    QCOMPARE(list.count(), 0);
+    QCOMPARE(list.appendItem(FieldList::fromList({s("1"), s("после")}), 3), 0);
+    QCOMPARE(list.itemText(0, 1), s("после"));
+    QCOMPARE(list.items().size(), 1);
 }
 
 QTEST_MAIN(tst_listview)

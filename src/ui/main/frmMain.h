@@ -197,7 +197,8 @@ private:
     std::shared_ptr<const SearchIndex> searchIndex();
     // Builds the search index if the catalogue changed since it was built.
     void prepareSearch();
-    void showSearchResult(quint64 generation, quint64 version, const std::vector<int> &found);
+    void showSearchResult(quint64 generation, quint64 version, std::vector<int> found);
+    std::function<const FieldList &(int tag)> recordSource() const;
     QToolButton *makeButton(QWidget *parent, const char *name, const QString &command, int standardIcon);
     int menuBarHeight() const;
     int statusBarHeight() const;

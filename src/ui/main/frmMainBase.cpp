@@ -7,6 +7,17 @@
 
 #include <QDir>
 
+#include <numeric>
+
+ListView::TextSource frmMain::recordSource() const
+{
+    // The rows of the track list show the catalogue's own records: a row holds only its Tag.
+    return [this](int tag) -> const FieldList & {
+        static const TrackRecord none;
+        return tag >= 1 && tag <= g.arTracks.count() ? g.arTracks.at(tag) : none;
+    };
+}
+
 void frmMain::LoadCurentH()
 {
     LoadBase();
@@ -38,12 +49,9 @@ void frmMain::LoadBase()
 
     const int count = g.arTracks.count();
     if (g.arTracks.hasTracks()) {
-        QVector<ListItem> rows(count);
-        for (int i = 1; i <= count; ++i) {
-            rows[i - 1].texts = g.arTracks.at(i);
-            rows[i - 1].tag = i;
-        }
-        lv->setItems(std::move(rows));
+        std::vector<int> tags(static_cast<size_t>(count));
+        std::iota(tags.begin(), tags.end(), 1);
+        lv->setSourceRows(recordSource(), std::move(tags));
         g.colAutoComplete.feed(g.arTracks);
         const int last = lv->count() - 1;
         lv->setSelectedRow(last);

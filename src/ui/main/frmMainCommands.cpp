@@ -109,10 +109,10 @@ void frmMain::deleteTrackOfRow(int row)
     g.arTracks.removeTrack(removed);
     lv->removeItem(row);
     // Every other row keeps pointing at its own track, which moved up one place if it came after.
-    const QVector<ListItem> &items = lv->items();
-    for (int r = 0; r < items.size(); ++r) {
-        if (items[r].tag > removed)
-            lv->setItemTag(r, items[r].tag - 1);
+    for (int r = 0; r < lv->count(); ++r) {
+        const int tag = lv->itemTag(r);
+        if (tag > removed)
+            lv->setItemTag(r, tag - 1);
     }
 }
 

@@ -97,7 +97,7 @@ void frmMain::MainFind()
         std::vector<int> all(size_t(g.arTracks.count()));
         for (int d = 1; d <= g.arTracks.count(); ++d)
             all[size_t(d - 1)] = d;
-        showSearchResult(generation, version, all);
+        showSearchResult(generation, version, std::move(all));
         return;
     }
 
@@ -112,12 +112,15 @@ void frmMain::MainFind()
         if (!found || stale())
             return;
         QMetaObject::invokeMethod(
-            this, [this, generation, version, rows = std::move(*found)] { showSearchResult(generation, version, rows); },
+            this,
+            [this, generation, version, rows = std::move(*found)]() mutable {
+                showSearchResult(generation, version, std::move(rows));
+            },
             Qt::QueuedConnection);
     });
 }
 
-void frmMain::showSearchResult(quint64 generation, quint64 version, const std::vector<int> &found)
+void frmMain::showSearchResult(quint64 generation, quint64 version, std::vector<int> found)
 {
     if (generation != *m_searchGeneration)
         return; // a newer search is under way
@@ -125,12 +128,7 @@ void frmMain::showSearchResult(quint64 generation, quint64 version, const std::v
         MainFind(); // the catalogue changed while this one ran
         return;
     }
-    QVector<ListItem> rows(qsizetype(found.size()));
-    for (size_t r = 0; r < found.size(); ++r) {
-        rows[qsizetype(r)].texts = g.arTracks.at(found[r]);
-        rows[qsizetype(r)].tag = found[r];
-    }
-    lv->setItems(std::move(rows));
+    lv->setSourceRows(recordSource(), std::move(found));
     if (lv->count() > 0) {
         const int last = lv->count() - 1;
         lv->setSelectedRow(last);
