@@ -27,6 +27,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <numeric>
 #include <cstdio>
 #include <unistd.h>
 #include <functional>
@@ -86,16 +87,13 @@ void benchFiles(const QString &dir, int tracks, int runs)
     report("LoadBase", tracks, median(load), median(loadBase), "read+decode+split");
     report("SaveBase", tracks, median(save), median(saveBase), "encode+write+fsync");
 
-    // Memory of a loaded base: the table and the rows of the main list sharing its strings.
+    // Memory of a loaded base: the table, and the main list's rows, which hold only their track's index.
     const double before = heapBytes();
     {
         TrackTable table;
         BaseFiles::readBase(path, table);
-        QVector<ListItem> rows(table.count());
-        for (int i = 1; i <= table.count(); ++i) {
-            rows[i - 1].texts = table.at(i);
-            rows[i - 1].tag = i;
-        }
+        std::vector<int> rows(size_t(table.count()));
+        std::iota(rows.begin(), rows.end(), 1);
         const double after = heapBytes();
         std::printf("%-28s %9d tracks  %9.1f MiB   file %.1f MiB: %.0f bytes a track in memory, %.0f in the file\n",
                     "Memory of a loaded base", tracks, (after - before) / 1048576.0, content.size() / 1048576.0,
