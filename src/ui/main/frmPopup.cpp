@@ -31,6 +31,9 @@ frmPopup::frmPopup(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::FramelessWi
         ChC[f] = label;
         connect(box, &QCheckBox::clicked, this, [this, f] { Q_EMIT chClicked(f); });
     }
+    // The captions stand right beside their boxes.
+    grid->setColumnStretch(1, 1);
+    grid->setHorizontalSpacing(4);
     connect(chAll, &QCheckBox::clicked, this, &frmPopup::chAllClicked);
 }
 
