@@ -370,6 +370,11 @@ void ListView::setItemTag(int row, int tag)
     m_model->setItemTag(row, tag);
 }
 
+void ListView::shiftTagsDown(int above)
+{
+    m_model->shiftTagsDown(above);
+}
+
 bool ListView::itemBold(int row) const
 {
     return m_model->item(row).bold;

@@ -110,6 +110,9 @@ public:
     void setItemTexts(int row, const FieldList &texts);
     int itemTag(int row) const;
     void setItemTag(int row, int tag);
+    // Every row whose Tag is above `above` gets a Tag one lower, in one pass: what follows the removal
+    // of record `above` from the table the rows point into. The rows show what they showed.
+    void shiftTagsDown(int above);
     bool itemBold(int row) const;
     void setItemBold(int row, bool bold);
     QColor itemColor(int row) const;

@@ -487,6 +487,29 @@ void ListViewModel::setItemTag(int row, int tag)
     emitRowChanged(row);
 }
 
+void ListViewModel::shiftTagsDown(int above)
+{
+    // The rows go on showing the same records, which have just moved up one place in the table: no
+    // texts change, so no signal is needed.
+    if (m_hasSource) {
+        for (int &tag : m_tags) {
+            if (tag > above)
+                --tag;
+        }
+        if (m_itemsCopyValid) {
+            for (ListItem &item : m_itemsCopy) {
+                if (item.tag > above)
+                    --item.tag;
+            }
+        }
+        return;
+    }
+    for (ListItem &item : m_items) {
+        if (item.tag > above)
+            --item.tag;
+    }
+}
+
 void ListViewModel::setItemBold(int row, bool bold)
 {
     if (!validRow(row) || item(row).bold == bold)

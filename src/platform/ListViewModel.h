@@ -82,6 +82,7 @@ public:
     void setItemText(int row, int column, const QString &text);
     void setItemTexts(int row, const FieldList &texts);
     void setItemTag(int row, int tag);
+    void shiftTagsDown(int above);
     void setItemBold(int row, bool bold);
     void setItemColor(int row, const QColor &color);
 

@@ -109,11 +109,7 @@ void frmMain::deleteTrackOfRow(int row)
     g.arTracks.removeTrack(removed);
     lv->removeItem(row);
     // Every other row keeps pointing at its own track, which moved up one place if it came after.
-    for (int r = 0; r < lv->count(); ++r) {
-        const int tag = lv->itemTag(r);
-        if (tag > removed)
-            lv->setItemTag(r, tag - 1);
-    }
+    lv->shiftTagsDown(removed);
 }
 
 void frmMain::mnuKillAll_Click()
