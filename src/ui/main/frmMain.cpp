@@ -32,6 +32,7 @@ frmMain::frmMain(modGlobalData &globals, SettingsFile &settings, QWidget *parent
     connectTrackList();
     connectTrackCommands();
     connectSearch();
+    connectTracklist();
     setMinimumSize(Twips::toPixelsX(MainLayout::kMinFormSize - MainLayout::kFrameWidth),
                    Twips::toPixelsY(MainLayout::kMinFormSize - MainLayout::kNonClientHeight));
     setFormSize(13500, 9600);

@@ -166,6 +166,16 @@ public:
     // at its own track.
     void deleteTrackOfRow(int row);
 
+    // --- Tracklist panel ---
+    // Appends the track selected in the track list, numbered after the last row.
+    void addToTracklist();
+    // Removes the selected entry, after asking.
+    void removeFromTracklist();
+    // Removes every entry, after asking.
+    void clearTracklist();
+    // Moves the selected entry one row up (-1) or down (+1); the numbers stay in place.
+    void moveTracklistEntry(int step);
+
     // Sorts the track list by a clicked column.
     std::unique_ptr<uSc_ListView_Xtended_Sort> LVXS;
 
@@ -192,6 +202,7 @@ private:
     void showEditor();
     void copyToClipboard(const QString &text);
     void connectSearch();
+    void connectTracklist();
     void stopSearch();
     quint16 chosenFields() const;
     std::shared_ptr<const SearchIndex> searchIndex();

@@ -1,0 +1,77 @@
+// The Tracklist panel: the DJ's hand-ordered list of picked tracks. Its rows are copies of what the track
+// list showed when they were added; they are numbered when added and never renumbered.
+#include "frmMain.h"
+
+#include "platform/ListView.h"
+#include "platform/MsgBox.h"
+
+#include <QAction>
+#include <QToolButton>
+
+void frmMain::connectTracklist()
+{
+    lv->setDragSource(true);
+    lv2->setDropTarget(true);
+    connect(Command1, &QToolButton::clicked, this, &frmMain::addToTracklist);
+    connect(mnuAddOtbor, &QAction::triggered, this, &frmMain::addToTracklist);
+    connect(lv2, &ListView::dropped, this, &frmMain::addToTracklist);
+    connect(Command2, &QToolButton::clicked, this, &frmMain::removeFromTracklist);
+    connect(lv2, &ListView::keyDown, this, [this](int key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Delete)
+            removeFromTracklist();
+    });
+    connect(Command3, &QToolButton::clicked, this, &frmMain::clearTracklist);
+    connect(cmdUp, &QToolButton::clicked, this, [this] { moveTracklistEntry(-1); });
+    connect(cmdDown, &QToolButton::clicked, this, [this] { moveTracklistEntry(+1); });
+}
+
+void frmMain::addToTracklist()
+{
+    const int row = lv->selectedRow();
+    if (row < 0)
+        return;
+    const int n = lv2->count();
+    const int added = lv2->appendItem(FieldList::fromList({QString::number(n + 1), lv->itemText(row, 3),
+                                                           lv->itemText(row, 4), lv->itemText(row, 6),
+                                                           lv->itemText(row, 0) + QStringLiteral(" #") +
+                                                               lv->itemText(row, 1)}));
+    lv2->ensureVisible(added);
+}
+
+void frmMain::removeFromTracklist()
+{
+    const int row = lv2->selectedRow();
+    if (row < 0)
+        return;
+    if (MsgBox::show(this, QStringLiteral("Вы действительно хотите удалить выделенный трек из списка отборных?"),
+                     MsgBox::YesNo, MsgBox::Question, 1, QStringLiteral("Внимание!")) == MsgBox::No)
+        return;
+    lv2->removeItem(row);
+}
+
+void frmMain::clearTracklist()
+{
+    if (MsgBox::show(this, QStringLiteral("Вы действительно хотите удалить все треки из списка отборных?"),
+                     MsgBox::YesNo, MsgBox::Question, 2, QStringLiteral("Внимание!")) == MsgBox::No)
+        return;
+    lv2->clear();
+}
+
+void frmMain::moveTracklistEntry(int step)
+{
+    const int row = lv2->selectedRow();
+    const int other = row + step;
+    if (row < 0 || other < 0 || other >= lv2->count())
+        return;
+    // The tracks change places; the numbers stay where they are.
+    FieldList here = lv2->itemTexts(row);
+    FieldList there = lv2->itemTexts(other);
+    for (int c = 1; c <= 4; ++c) {
+        const QString text = here.value(c);
+        here.set(c, there.at(c));
+        there.set(c, text);
+    }
+    lv2->setItemTexts(row, here);
+    lv2->setItemTexts(other, there);
+    lv2->setSelectedRow(other);
+}
