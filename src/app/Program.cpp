@@ -117,6 +117,7 @@ void Program::createWindows()
     popup = new frmPopup(main);
     killBase = new frmKillBase(main);
     main->attachPopup(popup);
+    main->waitWindow = splash;
     main->killBase = killBase;
     VisualStyle::apply(popup, g.iDisableXP != 0);
 }

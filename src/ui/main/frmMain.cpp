@@ -6,6 +6,7 @@
 #include "platform/Twips.h"
 #include "SearchIndex.h"
 #include "frmPopup.h"
+#include "frmSplash.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 
 #include <QCloseEvent>
@@ -33,6 +34,7 @@ frmMain::frmMain(modGlobalData &globals, SettingsFile &settings, QWidget *parent
     connectTrackCommands();
     connectSearch();
     connectTracklist();
+    connectSort();
     setMinimumSize(Twips::toPixelsX(MainLayout::kMinFormSize - MainLayout::kFrameWidth),
                    Twips::toPixelsY(MainLayout::kMinFormSize - MainLayout::kNonClientHeight));
     setFormSize(13500, 9600);

@@ -29,6 +29,7 @@ class uSc_ListView_Xtended_Sort;
 class frmAddEdit;
 class frmKillBase;
 class frmPopup;
+class frmSplash;
 
 // The main window: the button strip with the search box, the track list `lv`, the Tracklist panel
 // (`lr`, `Fr`, `lv2`) and the status bar `Stb`, under the menu bar.
@@ -166,6 +167,12 @@ public:
     // at its own track.
     void deleteTrackOfRow(int row);
 
+    // --- Shelf order ---
+    // Sorts the catalogue into shelf order, saves it and loads it again, showing the wait window.
+    void mnuSort_Click();
+    // The window shown while the program works (the start-up window).
+    QPointer<frmSplash> waitWindow;
+
     // --- Tracklist panel ---
     // Appends the track selected in the track list, numbered after the last row.
     void addToTracklist();
@@ -203,6 +210,7 @@ private:
     void copyToClipboard(const QString &text);
     void connectSearch();
     void connectTracklist();
+    void connectSort();
     void stopSearch();
     quint16 chosenFields() const;
     std::shared_ptr<const SearchIndex> searchIndex();

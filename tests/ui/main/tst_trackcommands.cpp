@@ -3,6 +3,7 @@
 #include "platform/ListView.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
+#include "ui/main/frmSplash.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -44,6 +45,7 @@ private Q_SLOTS:
     void deleteAll();
     void clipboard();
     void columnSortIsOnlyAView();
+    void shelfOrderIsStored();
 
 private:
     std::unique_ptr<Session> m_session;
@@ -367,6 +369,33 @@ void tst_trackcommands::columnSortIsOnlyAView()
         QCOMPARE(m_program->g.arTracks.at(lv->itemTag(row)).value(TrackRecord::Artist), lv->itemText(row, 3));
     QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Artist), QStringLiteral("Artist 1"));
     QCOMPARE(readBytes(m_folder->data(QStringLiteral("Main.dat"))), before);
+}
+
+void tst_trackcommands::shelfOrderIsStored()
+{
+    const QByteArray shelf = "LP\t1\tB1\r\nCD\t10\t1\r\nLP\t1\tA2\r\nCD\t9\t2\r\nCD\t9\t1\r\n";
+    writeBytes(m_folder->data(QStringLiteral("Main.dat")), shelf);
+    w->LoadCurentH();
+    w->lv->setSelectedRow(0);
+    w->addToTracklist();
+
+    // Not while the editor is open.
+    m_program->g.iEditorOpen = true;
+    w->mnuSort->trigger();
+    QCOMPARE(w->lv->itemText(0, 0), QStringLiteral("LP"));
+    m_program->g.iEditorOpen = false;
+
+    QTest::mouseClick(w->Command9, Qt::LeftButton);
+    const QByteArray sorted = "CD\t9\t1\t\t\t\t\t\t\t\t\t\t\t\r\nCD\t9\t2\t\t\t\t\t\t\t\t\t\t\t\r\n"
+                              "CD\t10\t1\t\t\t\t\t\t\t\t\t\t\t\r\nLP\t1\tA2\t\t\t\t\t\t\t\t\t\t\t\r\n"
+                              "LP\t1\tB1\t\t\t\t\t\t\t\t\t\t\t\r\n";
+    QCOMPARE(readBytes(m_folder->data(QStringLiteral("Main.dat"))), sorted);
+    QCOMPARE(w->lv->itemText(0, 1), QStringLiteral("9"));
+    QCOMPARE(w->lv->itemText(4, 2), QStringLiteral("B1"));
+    QCOMPARE(w->lv->itemTag(4), 5);
+    QVERIFY(!m_program->splash->isVisible());
+    QCOMPARE(w->lv2->count(), 1);
+    QCOMPARE(w->lv2->itemText(0, 4), QStringLiteral("LP #1"));
 }
 
 QTEST_MAIN(tst_trackcommands)
