@@ -4,6 +4,8 @@
 #include "BenchCommon.h"
 
 #include "app/BaseFiles.h"
+#include "app/Numbers.h"
+#include "ui/main/ShelfSort.h"
 #include "app/Program.h"
 #include "platform/Cp1251.h"
 #include "platform/ListView.h"
@@ -34,6 +36,7 @@
 #include <vector>
 
 using namespace Bench;
+using BaseFiles::forEachLine;
 
 namespace {
 
@@ -258,6 +261,36 @@ void benchTyping(const QString &dir, int tracks, int runs)
     MsgBox::setAnswerer(previous);
 }
 
+// Shelf order of a base in random order, beside a plain stable sort of the same records by media type,
+// numeric media number and track.
+void benchShelfSort(int tracks, int runs)
+{
+    const QByteArray content = generateBase(tracks, 77);
+    TrackTable original;
+    forEachLine(content, [&original](const QString &line) { original.AddTrack(TrackRecord::fromLine(line)); });
+    std::vector<double> shelf, plain;
+    for (int r = 0; r < runs; ++r) {
+        TrackTable table = original;
+        shelf.push_back(timeMs([&] { ShelfSort::sortTable(table); }));
+        std::vector<TrackRecord> records;
+        for (int i = 1; i <= original.count(); ++i)
+            records.push_back(original.at(i));
+        plain.push_back(timeMs([&] {
+            std::stable_sort(records.begin(), records.end(), [](const TrackRecord &a, const TrackRecord &b) {
+                const int type = a.at(0).compare(b.at(0));
+                if (type != 0)
+                    return type < 0;
+                const double na = Numbers::leadingNumber(a.at(1));
+                const double nb = Numbers::leadingNumber(b.at(1));
+                if (na != nb)
+                    return na < nb;
+                return Numbers::leadingNumber(a.at(2)) < Numbers::leadingNumber(b.at(2));
+            });
+        }));
+    }
+    report("Shelf order (sort command)", tracks, median(shelf), median(plain), "stable_sort(type,num,track)");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -271,6 +304,8 @@ int main(int argc, char *argv[])
     benchFiles(dir.path(), 1'000'000, 3);
     benchStartup(dir.path(), 100'000, 3);
     benchTrackCommands(dir.path(), 100'000, 5);
+    benchShelfSort(10'000, 5);
+    benchShelfSort(100'000, 5);
     benchSearch(dir.path());
     benchTyping(dir.path(), 100'000, 5);
     benchTyping(dir.path(), 1'000'000, 3);

@@ -35,6 +35,7 @@ frmMain::frmMain(modGlobalData &globals, SettingsFile &settings, QWidget *parent
     connectSearch();
     connectTracklist();
     connectSort();
+    connectExport();
     setMinimumSize(Twips::toPixelsX(MainLayout::kMinFormSize - MainLayout::kFrameWidth),
                    Twips::toPixelsY(MainLayout::kMinFormSize - MainLayout::kNonClientHeight));
     setFormSize(13500, 9600);

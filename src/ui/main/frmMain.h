@@ -167,6 +167,11 @@ public:
     // at its own track.
     void deleteTrackOfRow(int row);
 
+    // --- Text export ---
+    // Writes `list` (its rows as shown, with a header of its captions) to a text file the user chooses.
+    // True when the file was written.
+    bool exportList(ListView *list, const QString &title);
+
     // --- Shelf order ---
     // Sorts the catalogue into shelf order, saves it and loads it again, showing the wait window.
     void mnuSort_Click();
@@ -211,6 +216,7 @@ private:
     void connectSearch();
     void connectTracklist();
     void connectSort();
+    void connectExport();
     void stopSearch();
     quint16 chosenFields() const;
     std::shared_ptr<const SearchIndex> searchIndex();

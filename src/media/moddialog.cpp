@@ -1,0 +1,81 @@
+#include "moddialog.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+#include <utility>
+
+namespace moddialog {
+
+namespace {
+
+Answerer &installed()
+{
+    static Answerer answerer;
+    return answerer;
+}
+
+QString run(QWidget *owner, const Request &request)
+{
+    if (const Answerer answerer = installed())
+        return answerer(request);
+    QFileDialog dialog(owner, request.title, request.initialFolder, dialogFilter(request.filter));
+    if (request.save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.setDefaultSuffix(request.defaultExtension);
+        if (!request.initialName.isEmpty())
+            dialog.selectFile(request.initialName);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString dialogFilter(const QString &filter)
+{
+    QStringList parts = filter.split(QChar(0));
+    while (!parts.isEmpty() && parts.constLast().isEmpty())
+        parts.removeLast();
+    if (parts.size() < 2)
+        return parts.value(0);
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        entries.append(parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')'));
+    return entries.join(QStringLiteral(";;"));
+}
+
+QString ShowOpen(QWidget *owner, const QString &initialFolder, const QString &title, const QString &filter)
+{
+    Request request;
+    request.initialFolder = initialFolder;
+    request.title = title;
+    request.filter = filter;
+    return run(owner, request);
+}
+
+QString ShowSave(QWidget *owner, const QString &initialFolder, const QString &title, const QString &filter,
+                 const QString &defaultExtension, const QString &initialName)
+{
+    Request request;
+    request.save = true;
+    request.initialFolder = initialFolder;
+    request.title = title;
+    request.filter = filter;
+    request.defaultExtension = defaultExtension;
+    request.initialName = initialName;
+    return run(owner, request);
+}
+
+Answerer setAnswerer(Answerer answerer)
+{
+    return std::exchange(installed(), std::move(answerer));
+}
+
+} // namespace moddialog

@@ -1,0 +1,42 @@
+// Writing the shown track list, or the Tracklist, to a text file.
+#include "frmMain.h"
+
+#include "TextExport.h"
+#include "app/BaseFiles.h"
+#include "media/moddialog.h"
+#include "platform/ListView.h"
+#include "platform/MsgBox.h"
+
+#include <QAction>
+#include <QDir>
+
+void frmMain::connectExport()
+{
+    connect(mnuExportFile, &QAction::triggered, this,
+            [this] { exportList(lv, QStringLiteral("Экспорт текущего списка в текстовый файл")); });
+    connect(mnuExportFile2, &QAction::triggered, this,
+            [this] { exportList(lv2, QStringLiteral("Экспорт списка отборных треков в текстовый файл")); });
+}
+
+bool frmMain::exportList(ListView *list, const QString &title)
+{
+    if (list->count() == 0)
+        return false;
+    const QString chosen = moddialog::ShowSave(this, QDir::cleanPath(g.sAppPath), title, QStringLiteral("*.txt"),
+                                               QString(), QString());
+    if (chosen.isEmpty())
+        return false;
+    const QString path = TextExport::withTxtExtension(chosen);
+    QStringList captions;
+    for (int c = 0; c < list->columnCount(); ++c)
+        captions.append(list->columnText(c));
+    const QByteArray content = TextExport::content(captions, list->count(),
+                                                   [list](int row, int column) { return list->itemText(row, column); });
+    QString error;
+    if (!BaseFiles::writeFileAtomically(path, content, &error)) {
+        reportWriteFailure(path, error);
+        return false;
+    }
+    MsgBox::show(this, QStringLiteral("Готово!"), MsgBox::OkOnly, MsgBox::Information, 1, QString());
+    return true;
+}
