@@ -105,6 +105,17 @@ void benchFiles(const QString &dir, int tracks, int runs)
     }
 }
 
+// A program folder holding one base with `content`; returns the base file's path.
+QString writeProgramFolder(const QString &folder, const QByteArray &content)
+{
+    QDir(folder).mkdir(QStringLiteral("DATA"));
+    const QString path = folder + QStringLiteral("/DATA/Bench.dat");
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(content);
+    return path;
+}
+
 void benchStartup(const QString &dir, int tracks, int runs)
 {
     const QByteArray content = generateBase(tracks);
@@ -112,14 +123,10 @@ void benchStartup(const QString &dir, int tracks, int runs)
     const auto previous = MsgBox::setAnswerer([](const MsgBox::Request &) { return MsgBox::Yes; });
     for (int r = 0; r < runs; ++r) {
         QTemporaryDir folder(dir + QStringLiteral("/startXXXXXX"));
-        QDir(folder.path()).mkdir(QStringLiteral("DATA"));
-        QFile f(folder.path() + QStringLiteral("/DATA/Bench.dat"));
-        f.open(QIODevice::WriteOnly);
-        f.write(content);
-        f.close();
+        const QString base = writeProgramFolder(folder.path(), content);
         raw.push_back(timeMs([&] {
             TrackTable table;
-            BaseFiles::readBase(f.fileName(), table);
+            BaseFiles::readBase(base, table);
         }));
         Program program(folder.path());
         shown.push_back(timeMs([&] {
@@ -138,11 +145,7 @@ void benchTrackCommands(const QString &dir, int tracks, int runs)
     const QByteArray content = generateBase(tracks);
     const auto previous = MsgBox::setAnswerer([](const MsgBox::Request &) { return MsgBox::Yes; });
     QTemporaryDir folder(dir + QStringLiteral("/commandsXXXXXX"));
-    QDir(folder.path()).mkdir(QStringLiteral("DATA"));
-    QFile f(folder.path() + QStringLiteral("/DATA/Bench.dat"));
-    f.open(QIODevice::WriteOnly);
-    f.write(content);
-    f.close();
+    writeProgramFolder(folder.path(), content);
     Program program(folder.path());
     program.Main();
     frmMain *w = program.main;
@@ -212,11 +215,7 @@ void benchTyping(const QString &dir, int tracks, int runs)
     const QByteArray content = generateBase(tracks);
     const auto previous = MsgBox::setAnswerer([](const MsgBox::Request &) { return MsgBox::Yes; });
     QTemporaryDir folder(dir + QStringLiteral("/typingXXXXXX"));
-    QDir(folder.path()).mkdir(QStringLiteral("DATA"));
-    QFile f(folder.path() + QStringLiteral("/DATA/Bench.dat"));
-    f.open(QIODevice::WriteOnly);
-    f.write(content);
-    f.close();
+    writeProgramFolder(folder.path(), content);
     Program program(folder.path());
     program.Main();
     frmMain *w = program.main;
