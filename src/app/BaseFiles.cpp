@@ -116,14 +116,8 @@ bool writeTracklist(const QString &path, const QVector<FieldList> &rows, int col
 
 bool writeFileAtomically(const QString &path, const QByteArray &content, QString *error)
 {
-    // A file the user marked read-only is not replaced behind their back (the rename of a temporary
-    // file would otherwise succeed, even for root).
-    const QFileInfo info(path);
-    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) {
-        if (error)
-            *error = QStringLiteral("файл доступен только для чтения");
+    if (!mayReplace(path, error))
         return false;
-    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
@@ -142,6 +136,50 @@ bool writeFileAtomically(const QString &path, const QByteArray &content, QString
         return false;
     }
     return true;
+}
+
+bool mayReplace(const QString &path, QString *error)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) {
+        if (error)
+            *error = QStringLiteral("файл доступен только для чтения");
+        return false;
+    }
+    return true;
+}
+
+QString baseNameError(const QString &name)
+{
+    if (name.isEmpty())
+        return QStringLiteral("Имя базы не может быть пустым.");
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return QStringLiteral("Имя базы не может содержать управляющие символы.");
+        if (QStringView(u"\\/:*?\"<>|").contains(c))
+            return QStringLiteral("Имя базы не может содержать символ «%1».").arg(c);
+    }
+    if (name.contains(QLatin1String("..")))
+        return QStringLiteral("Имя базы не может содержать две точки подряд.");
+
+    // Device names are reserved whatever follows their first dot ("con.old" too).
+    const QString stem = name.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
+    static const QStringList devices = [] {
+        QStringList list{QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"), QStringLiteral("NUL")};
+        for (int n = 1; n <= 9; ++n) {
+            list.append(QStringLiteral("COM%1").arg(n));
+            list.append(QStringLiteral("LPT%1").arg(n));
+        }
+        return list;
+    }();
+    if (devices.contains(stem))
+        return QStringLiteral("Имя «%1» зарезервировано системой для устройства.")
+            .arg(name.section(QLatin1Char('.'), 0, 0));
+
+    // The longest file made from the name is its safety copy: name + ".dat$". File names hold 255 bytes.
+    if ((name + QStringLiteral(".dat$")).toUtf8().size() > 255)
+        return QStringLiteral("Имя базы слишком длинное.");
+    return QString();
 }
 
 } // namespace BaseFiles

@@ -19,7 +19,8 @@ namespace BaseFiles {
 // regard to case. Safety copies ("*.dat$") and folders are not bases.
 QStringList listBases(const QString &dataPath);
 
-struct ReadResult {
+struct ReadResult
+{
     bool exists = false; // the file was there
     bool ok = true;      // it could be read (a missing file counts as read: there was nothing to read)
     QString error;       // what went wrong, when !ok
@@ -45,6 +46,15 @@ bool writeTracklist(const QString &path, const QVector<FieldList> &rows, int col
 
 // Writes `content` to `path` through a temporary file beside it. False, with the reason, on failure.
 bool writeFileAtomically(const QString &path, const QByteArray &content, QString *error = nullptr);
+// False, with the reason, when an existing file at `path` must not be replaced: the user made it
+// read-only. Replacing it by renaming a temporary file over it would otherwise succeed, even for root.
+bool mayReplace(const QString &path, QString *error = nullptr);
+
+// Why `name` cannot be a base name, or an empty text when it can. A base name becomes a file name inside
+// the DATA folder on any system the bases are carried to: it must not lead out of the folder (path
+// separators, ".."), hold a character file names cannot hold, be a reserved device name, or be too
+// long for a file name with ".dat$" after it. `name` is taken as given (blanks are the caller's to trim).
+QString baseNameError(const QString &name);
 
 // Calls `lineHandler(QStringView line)` for every line of `bytes`, decoded from the code page.
 template <typename Handler> void forEachLine(const QByteArray &bytes, Handler &&lineHandler);

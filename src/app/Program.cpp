@@ -115,7 +115,7 @@ void Program::createWindows()
     main->Form_Load();
     main->setUnloadHandler([this] { unloadWindows(); });
     popup = new frmPopup(main);
-    killBase = new frmKillBase(main);
+    killBase = new frmKillBase(g, main);
     main->attachPopup(popup);
     main->waitWindow = splash;
     main->killBase = killBase;

@@ -1,11 +1,17 @@
 #include "frmKillBase.h"
 
+#include "app/modGlobalData.h"
+#include "frmMain.h"
+#include "platform/MsgBox.h"
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmKillBase::frmKillBase(QWidget *parent) : QDialog(parent)
+const QString frmKillBase::kDeleted = QStringLiteral("[ Удалено ]");
+
+frmKillBase::frmKillBase(modGlobalData &globals, frmMain *main) : QDialog(main), g(globals), m_main(main)
 {
     setObjectName(QStringLiteral("frmKillBase"));
     setWindowTitle(QStringLiteral("Выбирите базу для удаления"));
@@ -26,5 +32,35 @@ frmKillBase::frmKillBase(QWidget *parent) : QDialog(parent)
     layout->addWidget(Combo1);
     layout->addLayout(buttons);
 
+    connect(Command1, &QPushButton::clicked, this, &frmKillBase::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QDialog::hide);
+}
+
+void frmKillBase::showEvent(QShowEvent *event)
+{
+    // Opens on the open base. A base created since the start has no line here; the list then stays as it
+    // was.
+    if (g.iSelectedBase >= 0 && g.iSelectedBase < Combo1->count())
+        Combo1->setCurrentIndex(g.iSelectedBase);
+    QDialog::showEvent(event);
+}
+
+void frmKillBase::Command1_Click()
+{
+    const int line = Combo1->currentIndex();
+    if (line < 0 || Combo1->currentText() == kDeleted)
+        return;
+    if (m_main->baseAfterDeleting(line) < 0) {
+        m_main->refuseDeletingOnlyBase();
+        return;
+    }
+    if (MsgBox::show(this,
+                     QStringLiteral("Вы действительно хотите удалить базу") + Combo1->currentText() + QLatin1Char('?'),
+                     MsgBox::YesNo, MsgBox::Question, 2, QString()) != MsgBox::Yes)
+        return;
+    // The chosen base is marked as the one to delete; the open base is saved and replaced by the base
+    // listed before the deleted one.
+    m_main->checkBaseItem(line);
+    m_main->KillCurrentDB();
+    hide();
 }

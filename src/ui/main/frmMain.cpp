@@ -1,12 +1,12 @@
 #include "frmMain.h"
 
+#include "SearchIndex.h"
 #include "app/modManageSettings.h"
+#include "frmPopup.h"
+#include "frmSplash.h"
 #include "platform/ListView.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
-#include "SearchIndex.h"
-#include "frmPopup.h"
-#include "frmSplash.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 
 #include <QCloseEvent>
@@ -36,6 +36,7 @@ frmMain::frmMain(modGlobalData &globals, SettingsFile &settings, QWidget *parent
     connectTracklist();
     connectSort();
     connectExport();
+    connectBases();
     setMinimumSize(Twips::toPixelsX(MainLayout::kMinFormSize - MainLayout::kFrameWidth),
                    Twips::toPixelsY(MainLayout::kMinFormSize - MainLayout::kNonClientHeight));
     setFormSize(13500, 9600);
@@ -205,10 +206,13 @@ bool frmMain::Form_Unload()
     g.iAcSetting = true;
     stopSearch();
 
-    if (m_saveOnClose && !SaveCurentH()) {
-        const auto answer = MsgBox::show(
-            this, QStringLiteral("Изменения не сохранены. Всё равно закрыть программу?"), MsgBox::YesNo,
-            MsgBox::Question, 2, QString());
+    // After a restore from the safety copy the base file on disk is the restored one and must stay so; the
+    // Tracklist is a file of its own and keeps its rows.
+    if (!m_saveOnClose)
+        SaveTracklist();
+    else if (!SaveCurentH()) {
+        const auto answer = MsgBox::show(this, QStringLiteral("Изменения не сохранены. Всё равно закрыть программу?"),
+                                         MsgBox::YesNo, MsgBox::Question, 2, QString());
         if (answer != MsgBox::Yes) {
             g.iAcSetting = false;
             return false;

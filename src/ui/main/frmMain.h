@@ -1,17 +1,16 @@
 #pragma once
 
-#include "app/modGlobalData.h"
 #include "MainLayout.h"
+#include "app/modGlobalData.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QVector>
 
-#include <vector>
-
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class ListView;
 class QAction;
@@ -56,7 +55,7 @@ public:
     ListView *lv = nullptr;
     SplitterBar *lr = nullptr;
     QFrame *Fr = nullptr;
-    QLabel *FrCaption = nullptr; // "Track list:"
+    QLabel *FrCaption = nullptr;     // "Track list:"
     QToolButton *Command1 = nullptr; // add to the Tracklist
     QToolButton *Command2 = nullptr; // remove from the Tracklist
     QToolButton *Command3 = nullptr; // clear the Tracklist
@@ -111,10 +110,35 @@ public:
     bool SaveTracklist();
 
     // --- Bases menu ---
-    // Adds item `index` of the bases menu, captioned `name`, and shows it.
+    // Adds an item captioned `name` at the end of the bases menu.
     QAction *addBaseMenuItem(const QString &name);
     int checkedBaseIndex() const;
     void checkBaseItem(int index);
+
+    // --- Managing bases ---
+    // Opens base `index` of the bases menu, saving the open base first. False when nothing was opened: no
+    // such item, or the open base could not be saved and the user chose to keep it open.
+    bool mnuSelectBase_Click(int index);
+    // Asks for a name and opens a new, empty base of that name.
+    void mnuNewBase_Click();
+    // Deletes the open base, after asking.
+    void mnuDelBase_Click();
+    // Deletes the base whose menu item is checked (its file and its safety copy) and opens the base listed
+    // before it. False when nothing was deleted.
+    bool KillCurrentDB();
+    // The base to open when base `index` is deleted: the nearest base listed before it that is still
+    // there, else the nearest after it; -1 when it is the only one.
+    int baseAfterDeleting(int index) const;
+    // Tells the user that the only base cannot be deleted.
+    void refuseDeletingOnlyBase();
+    void mnuKillBase_Click();
+    // Copies the open base's file to a file the user chooses, or a chosen base file into the DATA folder.
+    void mnExport_Click();
+    void mnuImport_Click();
+    // Copies the open base's file to its safety copy beside it, or the safety copy back over it (the
+    // program then closes without saving the base, so the next start shows the restored base).
+    void mnuCreateBackup_Click();
+    void mnuRestoreBackup_Click();
 
     // --- Layout and switches ---
     void Form_Resize();
@@ -191,7 +215,8 @@ public:
     // Sorts the track list by a clicked column.
     std::unique_ptr<uSc_ListView_Xtended_Sort> LVXS;
 
-    // Closing the window after a restore from the safety copy must not save the base over it.
+    // Closing the window after a restore from the safety copy must not save the base over it (the
+    // Tracklist is still saved).
     void setSaveOnClose(bool save) { m_saveOnClose = save; }
 
     // Called once the window has saved and stored its settings while closing, to unload the other windows.
@@ -217,6 +242,7 @@ private:
     void connectTracklist();
     void connectSort();
     void connectExport();
+    void connectBases();
     void stopSearch();
     quint16 chosenFields() const;
     std::shared_ptr<const SearchIndex> searchIndex();

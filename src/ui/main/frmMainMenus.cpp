@@ -1,6 +1,5 @@
 // The main window's menu bar, its context menu and the bases menu.
 #include "frmMain.h"
-
 #include "platform/MsgBox.h"
 
 #include <QAction>
@@ -142,6 +141,8 @@ QAction *frmMain::addBaseMenuItem(const QString &name)
     QAction *item = mnuDataBase->addAction(name);
     item->setObjectName(QStringLiteral("mnuSelectBase%1").arg(mnuSelectBase.size()));
     item->setCheckable(true);
+    const int index = int(mnuSelectBase.size());
+    connect(item, &QAction::triggered, this, [this, index] { mnuSelectBase_Click(index); });
     mnuSelectBase.append(item);
     return item;
 }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The shell's file copy: one source file to one destination path, with the questions and the error
+// notice a file manager gives. Without flags it asks before replacing an existing file and tells the
+// user when the copy fails; the flags turn those off and let it make missing folders.
+namespace modFO {
+
+enum Flag {
+    NoFlags = 0,
+    NoConfirmation = 0x10,  // replace an existing destination without asking
+    NoConfirmMkdir = 0x200, // make missing destination folders without asking
+    NoErrorUi = 0x400,      // tell the caller of a failure, not the user
+};
+
+// Copies `from` to `to` as `flags` say. True only when the copy is complete at `to`; false when it failed
+// or the user declined to replace the existing file (`error`, when given, says which).
+bool copyFile(const QString &from, const QString &to, int flags = NoFlags, QString *error = nullptr);
+
+} // namespace modFO

@@ -1,0 +1,262 @@
+// The bases: opening, creating and deleting them, copying base files in and out, and the safety copy kept
+// beside the open base.
+#include "app/BaseFiles.h"
+#include "frmKillBase.h"
+#include "frmMain.h"
+#include "media/moddialog.h"
+#include "platform/Modal.h"
+#include "platform/MsgBox.h"
+#include "platform/modFO.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString kDatExtension = QStringLiteral(".dat");
+
+// The filter of the base file dialogs: one entry, described and matched by its pattern.
+QString baseFileFilter()
+{
+    return QStringLiteral("*.DAT") + QChar(0) + QStringLiteral("*.dat") + QChar(0);
+}
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+void notice(QWidget *owner, const QString &text, MsgBox::Icon icon = MsgBox::Information)
+{
+    MsgBox::show(owner, text, MsgBox::OkOnly, icon, 1, QString());
+}
+
+bool confirm(QWidget *owner, const QString &question)
+{
+    return MsgBox::show(owner, question, MsgBox::YesNo, MsgBox::Question, 2, QString()) == MsgBox::Yes;
+}
+
+} // namespace
+
+void frmMain::connectBases()
+{
+    connect(mnuNewBase, &QAction::triggered, this, &frmMain::mnuNewBase_Click);
+    connect(mnuDelBase, &QAction::triggered, this, &frmMain::mnuDelBase_Click);
+    connect(mnuKillBase, &QAction::triggered, this, &frmMain::mnuKillBase_Click);
+    connect(mnExport, &QAction::triggered, this, &frmMain::mnExport_Click);
+    connect(mnuImport, &QAction::triggered, this, &frmMain::mnuImport_Click);
+    connect(mnuCreateBackup, &QAction::triggered, this, &frmMain::mnuCreateBackup_Click);
+    connect(mnuRestoreBackup, &QAction::triggered, this, &frmMain::mnuRestoreBackup_Click);
+    // mnuBaseImport stays without an action. The items of the bases themselves are connected as they are
+    // made (addBaseMenuItem).
+}
+
+bool frmMain::mnuSelectBase_Click(int index)
+{
+    checkBaseItem(-1);
+    if (index < 0 || index >= mnuSelectBase.size()) {
+        checkBaseItem(g.iSelectedBase);
+        return false;
+    }
+    // The open base is written under its own name before another one takes its place. If that fails, the
+    // tracks in memory are the only copy of the changes: they are dropped only when the user says so.
+    if (!SaveCurentH() && MsgBox::show(this, QStringLiteral("Изменения не сохранены. Всё равно открыть другую базу?"),
+                                       MsgBox::YesNo, MsgBox::Question, 2, QString()) != MsgBox::Yes) {
+        checkBaseItem(g.iSelectedBase);
+        return false;
+    }
+    checkBaseItem(index);
+    g.iSelectedBase = index;
+    g.sBaseFile = mnuSelectBase[index]->text() + kDatExtension;
+    LoadBase();
+    return true;
+}
+
+void frmMain::mnuNewBase_Click()
+{
+    const QString name = MsgBox::input(this, QStringLiteral("Введите имя новой базы"), QString()).trimmed();
+    if (name.isEmpty())
+        return;
+    const QString problem = BaseFiles::baseNameError(name);
+    if (!problem.isEmpty()) {
+        MsgBox::show(this, QStringLiteral("Нельзя создать базу «%1».\r\n%2").arg(name, problem), MsgBox::OkOnly,
+                     MsgBox::Exclamation, 1, QStringLiteral("Недопустимое имя базы"));
+        return;
+    }
+    QAction *item = addBaseMenuItem(name);
+    item->setVisible(true);
+    if (!mnuSelectBase_Click(int(mnuSelectBase.size()) - 1)) {
+        // The user kept the open base: the new one is not left behind as an item never opened.
+        mnuSelectBase.removeLast();
+        delete item;
+    }
+}
+
+int frmMain::baseAfterDeleting(int index) const
+{
+    // Items of deleted bases are disabled, and an item with the same caption names the same file: neither
+    // may be opened in place of the deleted base.
+    const QString caption = mnuSelectBase.value(index) ? mnuSelectBase[index]->text() : QString();
+    const auto usable = [&](int i) { return mnuSelectBase[i]->isEnabled() && mnuSelectBase[i]->text() != caption; };
+    for (int i = index - 1; i >= 0; --i) {
+        if (usable(i))
+            return i;
+    }
+    for (int i = index + 1; i < mnuSelectBase.size(); ++i) {
+        if (usable(i))
+            return i;
+    }
+    return -1;
+}
+
+void frmMain::refuseDeletingOnlyBase()
+{
+    notice(this, QStringLiteral("Это единственная база, её нельзя удалить.\r\n"
+                                "Создайте другую базу, а затем удалите эту."));
+}
+
+void frmMain::mnuDelBase_Click()
+{
+    const int open = checkedBaseIndex();
+    if (open < 0)
+        return;
+    if (baseAfterDeleting(open) < 0) {
+        refuseDeletingOnlyBase();
+        return;
+    }
+    if (!confirm(this, QStringLiteral("Вы действительно хотите удалить открытую базу?")))
+        return;
+    KillCurrentDB();
+}
+
+bool frmMain::KillCurrentDB()
+{
+    const int k = checkedBaseIndex();
+    if (k < 0)
+        return false;
+    const int next = baseAfterDeleting(k);
+    if (next < 0) {
+        refuseDeletingOnlyBase();
+        checkBaseItem(g.iSelectedBase);
+        return false;
+    }
+    const QString caption = mnuSelectBase[k]->text();
+    mnuSelectBase[k]->setChecked(false);
+    mnuSelectBase[k]->setEnabled(false);
+    if (!mnuSelectBase_Click(next)) {
+        mnuSelectBase[k]->setEnabled(true);
+        return false;
+    }
+
+    const QString path = g.sDataPath + caption + kDatExtension;
+    for (const QString &file : QStringList{path, path + QLatin1Char('$')}) {
+        QFile f(file);
+        if (f.exists() && !f.remove()) {
+            MsgBox::show(this,
+                         QStringLiteral("Не удалось удалить файл «%1»:\r\n%2.").arg(native(file), f.errorString()),
+                         MsgBox::OkOnly, MsgBox::Critical, 1, QStringLiteral("Ошибка удаления"));
+        }
+    }
+
+    // Every item of the same file is the same base, now gone.
+    for (int i = 0; i < mnuSelectBase.size(); ++i) {
+        if (mnuSelectBase[i]->text() != caption)
+            continue;
+        mnuSelectBase[i]->setEnabled(false);
+        if (killBase && i < killBase->Combo1->count())
+            killBase->Combo1->setItemText(i, frmKillBase::kDeleted);
+    }
+    return true;
+}
+
+void frmMain::mnuKillBase_Click()
+{
+    if (killBase)
+        Modal::show(killBase, this);
+}
+
+void frmMain::mnExport_Click()
+{
+    const QString chosen =
+        moddialog::ShowSave(this, QDir::cleanPath(g.sAppPath), QStringLiteral("Куда вы хотите сохранить базу?"),
+                            baseFileFilter(), QString(), g.sBaseFile);
+    if (chosen.isEmpty())
+        return;
+    if (modFO::copyFile(g.baseFilePath(), chosen))
+        notice(this, QStringLiteral("База успешно экспортированна!"));
+}
+
+void frmMain::mnuImport_Click()
+{
+    const QString chosen =
+        moddialog::ShowOpen(this, QDir::cleanPath(g.sAppPath),
+                            QStringLiteral("Выбирите файл с базой для импорта в программу"), baseFileFilter());
+    if (chosen.isEmpty())
+        return;
+
+    // Only a file named like a base is ever listed as one; its extension is written in the one spelling
+    // the program opens, so "Rock.DAT" becomes the base Rock.
+    const QString fileName = QFileInfo(chosen).fileName();
+    const bool isBaseFile = fileName.endsWith(kDatExtension, Qt::CaseInsensitive);
+    const QString name = isBaseFile ? fileName.chopped(kDatExtension.size()) : QString();
+    const QString problem =
+        isBaseFile ? BaseFiles::baseNameError(name) : QStringLiteral("Файл базы должен иметь расширение .dat.");
+    if (!problem.isEmpty()) {
+        MsgBox::show(this, QStringLiteral("Файл «%1» нельзя импортировать.\r\n%2").arg(native(chosen), problem),
+                     MsgBox::OkOnly, MsgBox::Exclamation, 1, QStringLiteral("Импорт базы"));
+        return;
+    }
+
+    const QString target = g.sDataPath + name + kDatExtension;
+    const bool replacesOpenBase = target == g.baseFilePath();
+    if (!modFO::copyFile(chosen, target))
+        return;
+    if (replacesOpenBase) {
+        // The open base was replaced on disk: show it now, or the next save would write the old tracks
+        // over the imported ones. The Tracklist is written first so its rows survive the reload.
+        SaveTracklist();
+        LoadBase();
+        notice(this, QStringLiteral("База успешно импортирована и открыта."));
+        return;
+    }
+    notice(this, QStringLiteral("База успешно импортирована. Необходимо перезапустить программу!"));
+}
+
+void frmMain::mnuCreateBackup_Click()
+{
+    const QString base = g.baseFilePath();
+    const QString copy = base + QLatin1Char('$');
+    if (!QFileInfo(base).isFile()) {
+        notice(this,
+               QStringLiteral("Файл базы «%1» ещё не записан, копировать нечего.\r\nРезервная копия не создана.")
+                   .arg(native(base)),
+               MsgBox::Exclamation);
+        return;
+    }
+    if (modFO::copyFile(base, copy, modFO::NoConfirmation))
+        notice(this, QStringLiteral("База успешно скопирована в ") + native(copy));
+}
+
+void frmMain::mnuRestoreBackup_Click()
+{
+    const QString base = g.baseFilePath();
+    const QString copy = base + QLatin1Char('$');
+    if (!QFileInfo(copy).isFile()) {
+        notice(
+            this,
+            QStringLiteral("Резервной копии «%1» нет, восстанавливать нечего.\r\nБаза не изменена.").arg(native(copy)),
+            MsgBox::Exclamation);
+        return;
+    }
+    if (!confirm(this, QStringLiteral("Вы действительно хотите восстановить базу? Текущая база будет удалена!")))
+        return;
+    if (!modFO::copyFile(copy, base, modFO::NoConfirmation))
+        return;
+    notice(this, QStringLiteral("База успешно восстановлена из ") + native(copy));
+    notice(this, QStringLiteral("Необходимо перезапустить программу!"), MsgBox::Exclamation);
+    setSaveOnClose(false);
+    close();
+}
