@@ -22,3 +22,4 @@ void report(const char *work, int size, double ms, double baselineMs, const char
 // The figures of each part of the program, each in its own file.
 void benchSearch(const QString &dir);
 void benchCompletion();
+void benchBases(const QString &dir);

@@ -309,5 +309,6 @@ int main(int argc, char *argv[])
     benchTyping(dir.path(), 100'000, 5);
     benchTyping(dir.path(), 1'000'000, 3);
     benchCompletion();
+    benchBases(dir.path());
     return 0;
 }

@@ -17,11 +17,11 @@ QString native(const QString &path)
 
 } // namespace
 
-bool copyFile(const QString &from, const QString &to, int flags, QString *error)
+bool copyFile(QWidget *owner, const QString &from, const QString &to, int flags, QString *error)
 {
     if (!(flags & NoConfirmation) && QFileInfo(to).isFile() && !FileCopy::sameFile(from, to)) {
         const auto answer = MsgBox::show(
-            nullptr,
+            owner,
             QStringLiteral("Файл «%1» уже существует.\r\nЗаменить его файлом «%2»?").arg(native(to), native(from)),
             MsgBox::YesNo, MsgBox::Question, 2, QStringLiteral("Подтверждение замены файла"));
         if (answer != MsgBox::Yes) {
@@ -42,7 +42,7 @@ bool copyFile(const QString &from, const QString &to, int flags, QString *error)
         *error = reason;
     if (!(flags & NoErrorUi)) {
         MsgBox::show(
-            nullptr,
+            owner,
             QStringLiteral("Не удалось скопировать файл «%1» в «%2»:\r\n%3.").arg(native(from), native(to), reason),
             MsgBox::OkOnly, MsgBox::Critical, 1, QStringLiteral("Ошибка копирования"));
     }

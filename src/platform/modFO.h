@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QWidget;
+
 // The shell's file copy: one source file to one destination path, with the questions and the error
 // notice a file manager gives. Without flags it asks before replacing an existing file and tells the
 // user when the copy fails; the flags turn those off and let it make missing folders.
@@ -14,8 +16,9 @@ enum Flag {
     NoErrorUi = 0x400,      // tell the caller of a failure, not the user
 };
 
-// Copies `from` to `to` as `flags` say. True only when the copy is complete at `to`; false when it failed
-// or the user declined to replace the existing file (`error`, when given, says which).
-bool copyFile(const QString &from, const QString &to, int flags = NoFlags, QString *error = nullptr);
+// Copies `from` to `to` as `flags` say, its questions and notices shown over `owner`. True only when the
+// copy is complete at `to`; false when it failed or the user declined to replace the existing file
+// (`error`, when given, says which).
+bool copyFile(QWidget *owner, const QString &from, const QString &to, int flags = NoFlags, QString *error = nullptr);
 
 } // namespace modFO

@@ -130,25 +130,25 @@ void tst_filecopy::shellCopyAsksBeforeReplacing()
     const QString to = path(QStringLiteral("to"));
     writeBytes(from, "new");
 
-    QVERIFY(modFO::copyFile(from, to)); // nothing to replace: no question
+    QVERIFY(modFO::copyFile(nullptr, from, to)); // nothing to replace: no question
     QVERIFY(m_asked.isEmpty());
 
     writeBytes(to, "old");
     m_answer = MsgBox::No;
     QString error;
-    QVERIFY(!modFO::copyFile(from, to, modFO::NoFlags, &error));
+    QVERIFY(!modFO::copyFile(nullptr, from, to, modFO::NoFlags, &error));
     QCOMPARE(m_asked.size(), 1); // the question, and no error notice for a refusal
     QCOMPARE(m_asked[0].buttons, MsgBox::YesNo);
     QCOMPARE(m_asked[0].defaultButton, 2);
     QCOMPARE(readBytes(to), QByteArray("old"));
 
     m_answer = MsgBox::Yes;
-    QVERIFY(modFO::copyFile(from, to));
+    QVERIFY(modFO::copyFile(nullptr, from, to));
     QCOMPARE(readBytes(to), QByteArray("new"));
 
     writeBytes(to, "old");
     m_asked.clear();
-    QVERIFY(modFO::copyFile(from, to, modFO::NoConfirmation));
+    QVERIFY(modFO::copyFile(nullptr, from, to, modFO::NoConfirmation));
     QVERIFY(m_asked.isEmpty());
     QCOMPARE(readBytes(to), QByteArray("new"));
 }
@@ -159,19 +159,19 @@ void tst_filecopy::shellCopyFailureIsToldOrReturned()
     writeBytes(from, "data");
     const QString to = path(QStringLiteral("sub/to"));
 
-    QVERIFY(!modFO::copyFile(from, to));
+    QVERIFY(!modFO::copyFile(nullptr, from, to));
     QCOMPARE(m_asked.size(), 1);
     QCOMPARE(m_asked[0].icon, MsgBox::Critical);
     QVERIFY(m_asked[0].text.contains(QDir::toNativeSeparators(to)));
 
     m_asked.clear();
     QString error;
-    QVERIFY(!modFO::copyFile(path(QStringLiteral("none")), to, modFO::NoErrorUi, &error));
+    QVERIFY(!modFO::copyFile(nullptr, path(QStringLiteral("none")), to, modFO::NoErrorUi, &error));
     QVERIFY(m_asked.isEmpty());
     QCOMPARE(error, QStringLiteral("файл не найден"));
 
     // The flags of the backup copies: no question, folders made.
-    QVERIFY(modFO::copyFile(from, to, modFO::NoConfirmation | modFO::NoConfirmMkdir));
+    QVERIFY(modFO::copyFile(nullptr, from, to, modFO::NoConfirmation | modFO::NoConfirmMkdir));
     QCOMPARE(readBytes(to), QByteArray("data"));
 }
 

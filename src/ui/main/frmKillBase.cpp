@@ -31,6 +31,7 @@ frmKillBase::frmKillBase(modGlobalData &globals, frmMain *main) : QDialog(main),
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Combo1);
     layout->addLayout(buttons);
+    setMinimumWidth(fontMetrics().averageCharWidth() * 48);
 
     connect(Command1, &QPushButton::clicked, this, &frmKillBase::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QDialog::hide);

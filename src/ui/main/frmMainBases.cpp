@@ -185,7 +185,7 @@ void frmMain::mnExport_Click()
                             baseFileFilter(), QString(), g.sBaseFile);
     if (chosen.isEmpty())
         return;
-    if (modFO::copyFile(g.baseFilePath(), chosen))
+    if (modFO::copyFile(this, g.baseFilePath(), chosen))
         notice(this, QStringLiteral("База успешно экспортированна!"));
 }
 
@@ -212,7 +212,7 @@ void frmMain::mnuImport_Click()
 
     const QString target = g.sDataPath + name + kDatExtension;
     const bool replacesOpenBase = target == g.baseFilePath();
-    if (!modFO::copyFile(chosen, target))
+    if (!modFO::copyFile(this, chosen, target))
         return;
     if (replacesOpenBase) {
         // The open base was replaced on disk: show it now, or the next save would write the old tracks
@@ -236,7 +236,7 @@ void frmMain::mnuCreateBackup_Click()
                MsgBox::Exclamation);
         return;
     }
-    if (modFO::copyFile(base, copy, modFO::NoConfirmation))
+    if (modFO::copyFile(this, base, copy, modFO::NoConfirmation))
         notice(this, QStringLiteral("База успешно скопирована в ") + native(copy));
 }
 
@@ -253,7 +253,7 @@ void frmMain::mnuRestoreBackup_Click()
     }
     if (!confirm(this, QStringLiteral("Вы действительно хотите восстановить базу? Текущая база будет удалена!")))
         return;
-    if (!modFO::copyFile(copy, base, modFO::NoConfirmation))
+    if (!modFO::copyFile(this, copy, base, modFO::NoConfirmation))
         return;
     notice(this, QStringLiteral("База успешно восстановлена из ") + native(copy));
     notice(this, QStringLiteral("Необходимо перезапустить программу!"), MsgBox::Exclamation);
