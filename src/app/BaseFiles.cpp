@@ -1,5 +1,7 @@
 #include "BaseFiles.h"
 
+#include "platform/FileCopy.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -116,7 +118,7 @@ bool writeTracklist(const QString &path, const QVector<FieldList> &rows, int col
 
 bool writeFileAtomically(const QString &path, const QByteArray &content, QString *error)
 {
-    if (!mayReplace(path, error))
+    if (!FileCopy::mayReplace(path, error))
         return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -133,17 +135,6 @@ bool writeFileAtomically(const QString &path, const QByteArray &content, QString
     if (!file.commit()) {
         if (error)
             *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
-bool mayReplace(const QString &path, QString *error)
-{
-    const QFileInfo info(path);
-    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) {
-        if (error)
-            *error = QStringLiteral("файл доступен только для чтения");
         return false;
     }
     return true;

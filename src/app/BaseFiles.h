@@ -46,9 +46,6 @@ bool writeTracklist(const QString &path, const QVector<FieldList> &rows, int col
 
 // Writes `content` to `path` through a temporary file beside it. False, with the reason, on failure.
 bool writeFileAtomically(const QString &path, const QByteArray &content, QString *error = nullptr);
-// False, with the reason, when an existing file at `path` must not be replaced: the user made it
-// read-only. Replacing it by renaming a temporary file over it would otherwise succeed, even for root.
-bool mayReplace(const QString &path, QString *error = nullptr);
 
 // Why `name` cannot be a base name, or an empty text when it can. A base name becomes a file name inside
 // the DATA folder on any system the bases are carried to: it must not lead out of the folder (path

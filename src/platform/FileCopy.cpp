@@ -1,7 +1,5 @@
 #include "FileCopy.h"
 
-#include "app/BaseFiles.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,6 +17,14 @@ bool fail(QString *error, const QString &reason)
 }
 
 } // namespace
+
+bool mayReplace(const QString &path, QString *error)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
+        return fail(error, QStringLiteral("файл доступен только для чтения"));
+    return true;
+}
 
 bool sameFile(const QString &a, const QString &b)
 {
@@ -46,7 +52,7 @@ bool copy(const QString &from, const QString &to, const Options &options, QStrin
         if (!QDir().mkpath(folder))
             return fail(error, QStringLiteral("не удалось создать папку «%1»").arg(QDir::toNativeSeparators(folder)));
     }
-    if (!BaseFiles::mayReplace(to, error))
+    if (!mayReplace(to, error))
         return false;
 
     QFile in(from);

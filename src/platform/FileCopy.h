@@ -18,6 +18,10 @@ struct Options
 // read-only file, or reading or writing failed.
 bool copy(const QString &from, const QString &to, const Options &options = {}, QString *error = nullptr);
 
+// False, with the reason, when an existing file at `path` must not be replaced: the user made it
+// read-only. Replacing it by renaming a temporary file over it would otherwise succeed, even for root.
+bool mayReplace(const QString &path, QString *error = nullptr);
+
 // True when both paths name the same existing file (also through links or different spellings).
 bool sameFile(const QString &a, const QString &b);
 
