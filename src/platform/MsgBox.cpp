@@ -152,6 +152,11 @@ Result show(QWidget *parent, const QString &text, Buttons buttons, Icon icon, in
     return pressed.value_or(set.escape);
 }
 
+bool confirm(QWidget *parent, const QString &question, const QString &title)
+{
+    return show(parent, question, YesNo, Question, 2, title) == Yes;
+}
+
 QString input(QWidget *parent, const QString &prompt, const std::optional<QString> &title,
               const QString &defaultText)
 {

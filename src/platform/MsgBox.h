@@ -35,6 +35,10 @@ void setProgramTitle(const QString &title);
 Result show(QWidget *parent, const QString &text, Buttons buttons = OkOnly, Icon icon = NoIcon,
             int defaultButton = 1, const std::optional<QString> &title = std::nullopt);
 
+// The program's confirmation: Yes and No with the question icon, No the default button, an empty title
+// unless one is given. True only for Yes.
+bool confirm(QWidget *parent, const QString &question, const QString &title = QString());
+
 struct InputRequest {
     QString prompt;
     QString title;

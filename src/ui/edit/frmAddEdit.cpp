@@ -153,12 +153,9 @@ bool frmAddEdit::confirmStorableText()
         check(txt[i]->text());
     if (changes.isEmpty())
         return true;
-    const auto answer = MsgBox::show(
-        this,
-        QStringLiteral("Некоторые символы нельзя сохранить в файле базы, они будут записаны так:\r\n") +
-            changes.join(QStringLiteral("\r\n")) + QStringLiteral("\r\nСохранить трек?"),
-        MsgBox::YesNo, MsgBox::Question, 2, QString());
-    if (answer != MsgBox::Yes)
+    if (!MsgBox::confirm(this,
+                         QStringLiteral("Некоторые символы нельзя сохранить в файле базы, они будут записаны так:\r\n") +
+                             changes.join(QStringLiteral("\r\n")) + QStringLiteral("\r\nСохранить трек?")))
         return false;
     const bool wasDisabled = AutoDisable;
     AutoDisable = true;

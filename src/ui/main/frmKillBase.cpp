@@ -55,9 +55,8 @@ void frmKillBase::Command1_Click()
         m_main->refuseDeletingOnlyBase();
         return;
     }
-    if (MsgBox::show(this,
-                     QStringLiteral("Вы действительно хотите удалить базу") + Combo1->currentText() + QLatin1Char('?'),
-                     MsgBox::YesNo, MsgBox::Question, 2, QString()) != MsgBox::Yes)
+    if (!MsgBox::confirm(this, QStringLiteral("Вы действительно хотите удалить базу") + Combo1->currentText() +
+                                   QLatin1Char('?')))
         return;
     // The chosen base is marked as the one to delete; the open base is saved and replaced by the base
     // listed before the deleted one.

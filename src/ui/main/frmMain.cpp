@@ -210,19 +210,22 @@ bool frmMain::Form_Unload()
     // Tracklist is a file of its own and keeps its rows.
     if (!m_saveOnClose)
         SaveTracklist();
-    else if (!SaveCurentH()) {
-        const auto answer = MsgBox::show(this, QStringLiteral("Изменения не сохранены. Всё равно закрыть программу?"),
-                                         MsgBox::YesNo, MsgBox::Question, 2, QString());
-        if (answer != MsgBox::Yes) {
-            g.iAcSetting = false;
-            return false;
-        }
+    else if (!saveOrLetGo(QStringLiteral("Изменения не сохранены. Всё равно закрыть программу?"))) {
+        g.iAcSetting = false;
+        return false;
     }
     StoreSettings();
     m_closing = true;
     if (m_unloadHandler)
         m_unloadHandler();
     return true;
+}
+
+bool frmMain::saveOrLetGo(const QString &question)
+{
+    // When the save fails, the tracks in memory are the only copy of the changes: they are let go only
+    // when the user says so.
+    return SaveCurentH() || MsgBox::confirm(this, question);
 }
 
 void frmMain::reportWriteFailure(const QString &path, const QString &reason)

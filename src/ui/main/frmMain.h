@@ -261,6 +261,9 @@ private:
     void Form_Activate();
     bool Form_Unload();
     void reportWriteFailure(const QString &path, const QString &reason);
+    // Saves the open base; when that fails, asks `question` and returns whether the user lets the unsaved
+    // changes go.
+    bool saveOrLetGo(const QString &question);
 
     modGlobalData &g;
     SettingsFile &m_settings;

@@ -34,11 +34,6 @@ void notice(QWidget *owner, const QString &text, MsgBox::Icon icon = MsgBox::Inf
     MsgBox::show(owner, text, MsgBox::OkOnly, icon, 1, QString());
 }
 
-bool confirm(QWidget *owner, const QString &question)
-{
-    return MsgBox::show(owner, question, MsgBox::YesNo, MsgBox::Question, 2, QString()) == MsgBox::Yes;
-}
-
 } // namespace
 
 void frmMain::connectBases()
@@ -61,10 +56,8 @@ bool frmMain::mnuSelectBase_Click(int index)
         checkBaseItem(g.iSelectedBase);
         return false;
     }
-    // The open base is written under its own name before another one takes its place. If that fails, the
-    // tracks in memory are the only copy of the changes: they are dropped only when the user says so.
-    if (!SaveCurentH() && MsgBox::show(this, QStringLiteral("Изменения не сохранены. Всё равно открыть другую базу?"),
-                                       MsgBox::YesNo, MsgBox::Question, 2, QString()) != MsgBox::Yes) {
+    // The open base is written under its own name before another one takes its place.
+    if (!saveOrLetGo(QStringLiteral("Изменения не сохранены. Всё равно открыть другую базу?"))) {
         checkBaseItem(g.iSelectedBase);
         return false;
     }
@@ -127,7 +120,7 @@ void frmMain::mnuDelBase_Click()
         refuseDeletingOnlyBase();
         return;
     }
-    if (!confirm(this, QStringLiteral("Вы действительно хотите удалить открытую базу?")))
+    if (!MsgBox::confirm(this, QStringLiteral("Вы действительно хотите удалить открытую базу?")))
         return;
     KillCurrentDB();
 }
@@ -251,7 +244,8 @@ void frmMain::mnuRestoreBackup_Click()
             MsgBox::Exclamation);
         return;
     }
-    if (!confirm(this, QStringLiteral("Вы действительно хотите восстановить базу? Текущая база будет удалена!")))
+    if (!MsgBox::confirm(this,
+                         QStringLiteral("Вы действительно хотите восстановить базу? Текущая база будет удалена!")))
         return;
     if (!modFO::copyFile(this, copy, base, modFO::NoConfirmation))
         return;

@@ -114,8 +114,8 @@ void frmMain::deleteTrackOfRow(int row)
 
 void frmMain::mnuKillAll_Click()
 {
-    if (MsgBox::show(this, QStringLiteral("Вы действительно хотите удалить все треки из базы?"), MsgBox::YesNo,
-                     MsgBox::Question, 2, QStringLiteral("Внимание!")) != MsgBox::Yes)
+    if (!MsgBox::confirm(this, QStringLiteral("Вы действительно хотите удалить все треки из базы?"),
+                         QStringLiteral("Внимание!")))
         return;
     g.arTracks.ClearTracks();
     lv->clear();

@@ -51,8 +51,8 @@ void frmMain::removeFromTracklist()
 
 void frmMain::clearTracklist()
 {
-    if (MsgBox::show(this, QStringLiteral("Вы действительно хотите удалить все треки из списка отборных?"),
-                     MsgBox::YesNo, MsgBox::Question, 2, QStringLiteral("Внимание!")) == MsgBox::No)
+    if (!MsgBox::confirm(this, QStringLiteral("Вы действительно хотите удалить все треки из списка отборных?"),
+                         QStringLiteral("Внимание!")))
         return;
     lv2->clear();
 }
