@@ -3,6 +3,7 @@
 #include "platform/Cp1251.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -63,6 +64,13 @@ double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(content);
 }
 
 double timeMs(const std::function<void()> &work)

@@ -12,6 +12,8 @@ namespace Bench {
 
 // A base file of `tracks` plausible tracks, Cyrillic and Latin mixed, the same for the same seed.
 QByteArray generateBase(int tracks, quint32 seed = 1234);
+// Writes `content` to the file at `path`, replacing it.
+void writeFile(const QString &path, const QByteArray &content);
 double median(std::vector<double> values);
 double timeMs(const std::function<void()> &work);
 // One line: the work, its size, its median time, and the baseline's median time beside it.

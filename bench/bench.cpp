@@ -51,11 +51,7 @@ void benchFiles(const QString &dir, int tracks, int runs)
 {
     const QString path = dir + QStringLiteral("/bench.dat");
     const QByteArray content = generateBase(tracks);
-    {
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(content);
-    }
+    writeFile(path, content);
 
     std::vector<double> load, loadBase, save, saveBase;
     for (int r = 0; r < runs; ++r) {
@@ -110,9 +106,7 @@ QString writeProgramFolder(const QString &folder, const QByteArray &content)
 {
     QDir(folder).mkdir(QStringLiteral("DATA"));
     const QString path = folder + QStringLiteral("/DATA/Bench.dat");
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(content);
+    writeFile(path, content);
     return path;
 }
 

@@ -16,13 +16,6 @@ using namespace Bench;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(content);
-}
-
 // Switching between two bases of `tracks` tracks each: the open one is saved, the other loaded and
 // shown. The baseline writes one table and reads the other file, with no window.
 void benchSwitching(const QString &dir, int tracks, int runs)

@@ -32,11 +32,7 @@ int plainScan(const TrackTable &table, const QString &needle, quint16 fields)
 void benchSearchSize(const QString &dir, int tracks, int runs)
 {
     const QString path = dir + QStringLiteral("/search.dat");
-    {
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(generateBase(tracks, 4321));
-    }
+    writeFile(path, generateBase(tracks, 4321));
     TrackTable table;
     BaseFiles::readBase(path, table);
     QFile::remove(path);
