@@ -21,6 +21,7 @@ private Q_SLOTS:
     void cleanup();
 
     void switchingSavesTheOpenBaseFirst();
+    void unsavedBaseIsKeptOnRequest();
     void createBase();
     void createBaseWithExistingName();
     void createBaseWithoutName();
@@ -132,6 +133,41 @@ void tst_bases::switchingSavesTheOpenBaseFirst()
     restart();
     QCOMPARE(m_session->program->g.sBaseFile, QStringLiteral("Gamma.dat"));
     QVERIFY(messageTexts().isEmpty());
+}
+
+void tst_bases::unsavedBaseIsKeptOnRequest()
+{
+    // The open base cannot be written: switching away, or deleting it, first asks whether to let the
+    // changes go, and "No" changes nothing.
+    start();
+    QFile::setPermissions(data(QStringLiteral("Beta.dat")), QFileDevice::ReadOwner);
+    m_session->program->g.arTracks.setField(1, 4, QStringLiteral("Unsaved"));
+
+    m_session->answers.answer = MsgBox::No;
+    w->mnuSelectBase[2]->trigger();
+    const auto question = m_session->answers.messages().last();
+    QCOMPARE(question.text, QStringLiteral("Изменения не сохранены. Всё равно открыть другую базу?"));
+    QCOMPARE(question.defaultButton, 2);
+    QCOMPARE(w->checkedBaseIndex(), 1);
+    QCOMPARE(m_session->program->g.arTracks.at(1).at(4), QStringLiteral("Unsaved"));
+
+    // Deleting answers Yes to "delete?" and No to "let the changes go?".
+    int asked = 0;
+    MsgBox::Answerer previous = MsgBox::setAnswerer([&asked](const MsgBox::Request &request) {
+        ++asked;
+        return request.text.startsWith(QStringLiteral("Вы действительно")) ? MsgBox::Yes : MsgBox::No;
+    });
+    w->mnuDelBase->trigger();
+    MsgBox::setAnswerer(previous);
+    QCOMPARE(asked, 3); // delete?, the write failure, let the changes go?
+    QVERIFY(QFile::exists(data(QStringLiteral("Beta.dat"))));
+    QCOMPARE(w->checkedBaseIndex(), 1);
+    QVERIFY(w->mnuSelectBase[1]->isEnabled());
+
+    m_session->answers.answer = MsgBox::Yes;
+    w->mnuSelectBase[2]->trigger();
+    QCOMPARE(w->checkedBaseIndex(), 2);
+    QCOMPARE(w->lv->count(), 3);
 }
 
 void tst_bases::createBase()
