@@ -1,11 +1,10 @@
 #include "BaseFiles.h"
 
-#include "platform/FileCopy.h"
+#include "platform/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -118,26 +117,7 @@ bool writeTracklist(const QString &path, const QVector<FieldList> &rows, int col
 
 bool writeFileAtomically(const QString &path, const QByteArray &content, QString *error)
 {
-    if (!FileCopy::mayReplace(path, error))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (file.write(content) != content.size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return AtomicFile::writeFile(path, content, error);
 }
 
 QString baseNameError(const QString &name)

@@ -1,9 +1,10 @@
 #include "FileCopy.h"
 
+#include "AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace FileCopy {
 
@@ -17,14 +18,6 @@ bool fail(QString *error, const QString &reason)
 }
 
 } // namespace
-
-bool mayReplace(const QString &path, QString *error)
-{
-    const QFileInfo info(path);
-    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
-        return fail(error, QStringLiteral("файл доступен только для чтения"));
-    return true;
-}
 
 bool sameFile(const QString &a, const QString &b)
 {
@@ -52,14 +45,11 @@ bool copy(const QString &from, const QString &to, const Options &options, QStrin
         if (!QDir().mkpath(folder))
             return fail(error, QStringLiteral("не удалось создать папку «%1»").arg(QDir::toNativeSeparators(folder)));
     }
-    if (!mayReplace(to, error))
-        return false;
-
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
-        return fail(error, in.errorString());
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
+        return fail(error, systemErrorText(in.errorString()));
+    AtomicFile out(to);
+    if (!out.open())
         return fail(error, out.errorString());
 
     // In pieces, so a large file never has to fit in memory at once.
@@ -67,15 +57,10 @@ bool copy(const QString &from, const QString &to, const Options &options, QStrin
     QByteArray buffer;
     while (!in.atEnd()) {
         buffer = in.read(kChunk);
-        if (in.error() != QFileDevice::NoError) {
-            out.cancelWriting();
-            return fail(error, in.errorString());
-        }
-        if (out.write(buffer) != buffer.size()) {
-            const QString reason = out.errorString();
-            out.cancelWriting();
-            return fail(error, reason);
-        }
+        if (in.error() != QFileDevice::NoError)
+            return fail(error, systemErrorText(in.errorString()));
+        if (!out.write(buffer))
+            return fail(error, out.errorString());
     }
     if (!out.commit())
         return fail(error, out.errorString());

@@ -2,9 +2,8 @@
 
 #include <QString>
 
-// Copying one file to another path. The copy is written beside the destination and renamed over it only
-// when every byte was written and synced, so a failed copy leaves whatever was at the destination as it
-// was and nothing half-written behind.
+// Copying one file to another path. The copy is written as an AtomicFile: a failed copy leaves whatever
+// was at the destination as it was and nothing half-written behind.
 namespace FileCopy {
 
 struct Options
@@ -17,10 +16,6 @@ struct Options
 // destination's folder is missing (without `createFolders`), the destination is a folder or a
 // read-only file, or reading or writing failed.
 bool copy(const QString &from, const QString &to, const Options &options = {}, QString *error = nullptr);
-
-// False, with the reason, when an existing file at `path` must not be replaced: the user made it
-// read-only. Replacing it by renaming a temporary file over it would otherwise succeed, even for root.
-bool mayReplace(const QString &path, QString *error = nullptr);
 
 // True when both paths name the same existing file (also through links or different spellings).
 bool sameFile(const QString &a, const QString &b);

@@ -1,9 +1,9 @@
 #include "IniFile.h"
 
+#include "AtomicFile.h"
 #include "Cp1251.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -227,11 +227,6 @@ QByteArray IniFile::serialize() const
 
 bool IniFile::save(QString *error) const
 {
-    QSaveFile file(m_path);
-    const QByteArray bytes = serialize();
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-    // On failure the temporary file is removed with `file` and the old file is left as it was.
-    if (!written && error)
-        *error = file.errorString();
-    return written;
+    // On failure the old file is left as it was.
+    return AtomicFile::writeFile(m_path, serialize(), error);
 }

@@ -1,0 +1,267 @@
+#include "AtomicFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+#include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A name for the new file beside the target while it is being put in place: hidden, and never taken
+// for a base ("Rock.dat" gives ".Rock.dat.k3Xq9Z.tmp").
+QByteArray temporaryName(const QString &target)
+{
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray suffix(6, '0');
+    for (char &c : suffix)
+        c = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+    const QFileInfo info(target);
+    return QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.')) + suffix +
+           QByteArrayLiteral(".tmp");
+}
+
+// Makes the rename of a file in `folder` last through a power cut. The new file itself is synced already,
+// so a failure here changes nothing the user could act on and is not reported.
+void syncFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool namelessFilesAllowed = true;
+
+} // namespace
+
+AtomicFile::AtomicFile(const QString &path)
+{
+    // Writing through a link replaces the file it points to, not the link.
+    const QFileInfo info(path);
+    m_path = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+    m_native = QFile::encodeName(m_path);
+}
+
+AtomicFile::~AtomicFile()
+{
+    discard();
+}
+
+bool AtomicFile::fail(int errnum)
+{
+    return fail(systemErrorText(errnum));
+}
+
+bool AtomicFile::fail(const QString &reason)
+{
+    m_error = reason;
+    discard();
+    return false;
+}
+
+void AtomicFile::discard()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_tempName.isEmpty()) {
+        ::unlink(m_tempName.constData());
+        m_tempName.clear();
+    }
+}
+
+bool AtomicFile::open()
+{
+    discard();
+    m_error.clear();
+    const QFileInfo target(m_path);
+    const QString folder = target.absolutePath();
+
+    struct stat old = {};
+    const bool exists = ::stat(m_native.constData(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode))
+        return fail(QStringLiteral("на месте файла находится папка"));
+    // A file the user made read-only stays as it is; renaming over it would succeed, even for root.
+    if (exists && !(old.st_mode & S_IWUSR))
+        return fail(QStringLiteral("файл доступен только для чтения"));
+    if (!QFileInfo(folder).isDir())
+        return fail(QStringLiteral("папка «%1» не существует").arg(QDir::toNativeSeparators(folder)));
+
+    const mode_t mode = exists ? (old.st_mode & 07777) : 0666;
+    const QByteArray nativeFolder = QFile::encodeName(folder);
+    m_named = false;
+#ifdef O_TMPFILE
+    if (namelessFilesAllowed) {
+        m_fd = ::open(nativeFolder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (m_fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return fail(errno);
+    }
+#endif
+    if (m_fd < 0) {
+        // No nameless files on this file system: a named one, removed again on failure.
+        m_named = true;
+        for (int attempt = 0; m_fd < 0 && attempt < 100; ++attempt) {
+            m_tempName = temporaryName(m_path);
+            m_fd = ::open(m_tempName.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode);
+            if (m_fd < 0) {
+                const int errnum = errno;
+                m_tempName.clear();
+                if (errnum != EEXIST)
+                    return fail(errnum);
+            }
+        }
+        if (m_fd < 0)
+            return fail(EEXIST);
+    }
+    // The new file keeps the old one's permissions (the mask of new files may have narrowed them).
+    if (exists)
+        ::fchmod(m_fd, mode);
+    return true;
+}
+
+bool AtomicFile::write(QByteArrayView bytes)
+{
+    if (m_fd < 0)
+        return false;
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(m_fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno);
+        }
+        if (written == 0)
+            return fail(ENOSPC);
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+bool AtomicFile::commit()
+{
+    if (m_fd < 0)
+        return false;
+    // Everything must be on the disk before the new file takes the old one's place.
+    if (::fsync(m_fd) != 0)
+        return fail(errno);
+
+    if (!m_named) {
+        const QByteArray self = QByteArrayLiteral("/proc/self/fd/") + QByteArray::number(m_fd);
+        for (int attempt = 0; m_tempName.isEmpty(); ++attempt) {
+            const QByteArray name = temporaryName(m_path);
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+                m_tempName = name;
+            else if (errno != EEXIST || attempt >= 100)
+                return fail(errno);
+        }
+    }
+
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        return fail(errno);
+    if (::rename(m_tempName.constData(), m_native.constData()) != 0)
+        return fail(errno);
+    m_tempName.clear();
+    syncFolder(QFile::encodeName(QFileInfo(m_path).absolutePath()));
+    return true;
+}
+
+void AtomicFile::cancel()
+{
+    discard();
+}
+
+bool AtomicFile::writeFile(const QString &path, QByteArrayView content, QString *error)
+{
+    AtomicFile file(path);
+    if (file.open() && file.write(content) && file.commit())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
+}
+
+void AtomicFile::setNamelessFilesAllowed(bool allowed)
+{
+    namelessFilesAllowed = allowed;
+}
+
+namespace {
+
+struct KnownError
+{
+    int errnum;
+    const char *text; // UTF-8
+};
+
+const KnownError kKnownErrors[] = {
+    {ENOSPC, "на диске нет свободного места"},
+    {EDQUOT, "превышена квота на диске"},
+    {EACCES, "нет прав на запись в эту папку или этот файл"},
+    {EPERM, "операция не разрешена"},
+    {EROFS, "диск доступен только для чтения"},
+    {ENOENT, "файл или папка не найдены"},
+    {ENOTDIR, "часть пути не является папкой"},
+    {EISDIR, "на месте файла находится папка"},
+    {EIO, "ошибка ввода-вывода: диск неисправен или отключён"},
+    {ENAMETOOLONG, "слишком длинное имя файла"},
+    {EFBIG, "файл слишком большой"},
+    {EMFILE, "открыто слишком много файлов"},
+    {ENFILE, "открыто слишком много файлов"},
+    {EBUSY, "файл занят другой программой"},
+    {ETXTBSY, "файл занят другой программой"},
+    {ELOOP, "слишком много символических ссылок в пути"},
+    {EEXIST, "файл уже существует"},
+    {ENODEV, "устройство не найдено"},
+    {ENXIO, "устройство не найдено"},
+};
+
+// The system's wording of `errnum`, in the C locale and in the current one.
+QStringList systemWordings(int errnum)
+{
+    QStringList wordings;
+    if (locale_t c = ::newlocale(LC_ALL_MASK, "C", locale_t(0))) {
+        wordings.append(QString::fromLocal8Bit(::strerror_l(errnum, c)));
+        ::freelocale(c);
+    }
+    const QString current = QString::fromLocal8Bit(std::strerror(errnum));
+    if (!wordings.contains(current))
+        wordings.append(current);
+    return wordings;
+}
+
+} // namespace
+
+QString systemErrorText(int errnum)
+{
+    for (const KnownError &known : kKnownErrors) {
+        if (known.errnum == errnum)
+            return QString::fromUtf8(known.text);
+    }
+    return QString::fromLocal8Bit(std::strerror(errnum));
+}
+
+QString systemErrorText(const QString &reason)
+{
+    for (const KnownError &known : kKnownErrors) {
+        for (const QString &wording : systemWordings(known.errnum)) {
+            if (!wording.isEmpty() && reason.contains(wording, Qt::CaseInsensitive))
+                return QString::fromUtf8(known.text);
+        }
+    }
+    return reason;
+}
