@@ -8,7 +8,7 @@ CMAKE_ARGS ?=
 # Set SANITIZE=0 to skip the sanitizer run of the tests.
 SANITIZE   ?= 1
 
-.PHONY: all deps configure build run test test-asan bench screenshot clean format
+.PHONY: all deps configure build run test test-asan bench fuzz screenshot clean format
 
 all: build
 
@@ -43,6 +43,18 @@ test-asan: deps
 
 bench: build
 	$(BUILD_DIR)/bench/cratebook-bench
+
+# libFuzzer targets (clang, with AddressSanitizer and UndefinedBehaviorSanitizer) in their own build folder,
+# run one after another for FUZZ_SECONDS each; not part of `make test`. Fails when any target finds a fault.
+FUZZ_DIR     ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+fuzz:
+	@scripts/install-deps fuzz
+	@[ -f $(FUZZ_DIR)/CMakeCache.txt ] || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=Debug \
+		-DCRATEBOOK_FUZZ=ON $(CMAKE_ARGS)
+	cmake --build $(FUZZ_DIR) --parallel $(JOBS)
+	fuzz/run-fuzzers $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 # The README's picture of the main window, made by the program itself on a virtual display.
 screenshot: build
