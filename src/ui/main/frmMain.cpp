@@ -4,6 +4,7 @@
 #include "app/modManageSettings.h"
 #include "frmPopup.h"
 #include "frmSplash.h"
+#include "platform/AtomicFile.h"
 #include "platform/ListView.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
@@ -11,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -210,7 +212,7 @@ bool frmMain::Form_Unload()
     // Tracklist is a file of its own and keeps its rows.
     if (!m_saveOnClose)
         SaveTracklist();
-    else if (!saveOrLetGo(QStringLiteral("Изменения не сохранены. Всё равно закрыть программу?"))) {
+    else if (!saveOrLetGo(QStringLiteral("Всё равно закрыть программу?"))) {
         g.iAcSetting = false;
         return false;
     }
@@ -224,17 +226,45 @@ bool frmMain::Form_Unload()
 bool frmMain::saveOrLetGo(const QString &question)
 {
     // When the save fails, the tracks in memory are the only copy of the changes: they are let go only
-    // when the user says so.
-    return SaveCurentH() || MsgBox::confirm(this, question);
+    // when the user says so, knowing which files were not written.
+    m_failedWrites.clear();
+    if (SaveCurentH())
+        return true;
+    QStringList names;
+    for (const QString &path : std::as_const(m_failedWrites))
+        names.append(QStringLiteral("«") + QDir::toNativeSeparators(path) + QStringLiteral("»"));
+    const QString what = names.size() == 1
+                             ? QStringLiteral("не удалось записать файл ") + names.first()
+                             : QStringLiteral("не удалось записать файлы ") + names.join(QStringLiteral(", "));
+    return MsgBox::confirm(this,
+                           QStringLiteral("Изменения не сохранены: ") + what + QStringLiteral(".\r\n") + question);
 }
+
+namespace {
+
+// A reason as a sentence of its own: "на диске нет свободного места" becomes "На диске нет свободного места."
+QString asSentence(QString reason)
+{
+    reason = reason.trimmed();
+    if (reason.isEmpty())
+        return reason;
+    reason[0] = reason[0].toUpper();
+    if (!reason.endsWith(QLatin1Char('.')) && !reason.endsWith(QLatin1Char('!')) && !reason.endsWith(QLatin1Char('?')))
+        reason += QLatin1Char('.');
+    return reason;
+}
+
+} // namespace
 
 void frmMain::reportWriteFailure(const QString &path, const QString &reason)
 {
-    MsgBox::show(this,
-                 QStringLiteral("Не удалось записать файл \"%1\".\r\n%2\r\n"
-                                "Прежнее содержимое файла осталось без изменений.")
-                     .arg(QDir::toNativeSeparators(path), reason),
-                 MsgBox::OkOnly, MsgBox::Critical, 1, QStringLiteral("Ошибка записи"));
+    m_failedWrites.append(path);
+    // A failed write never touches the file it was to replace: whatever is there now was there before.
+    QString text = QStringLiteral("Не удалось записать файл \"%1\".\r\n%2")
+                       .arg(QDir::toNativeSeparators(path), asSentence(systemErrorText(reason)));
+    if (QFileInfo::exists(path))
+        text += QStringLiteral("\r\nПрежнее содержимое файла осталось без изменений.");
+    MsgBox::show(this, text, MsgBox::OkOnly, MsgBox::Critical, 1, QStringLiteral("Ошибка записи"));
 }
 
 SplitterBar::SplitterBar(QWidget *parent) : QWidget(parent)

@@ -261,8 +261,8 @@ private:
     void Form_Activate();
     bool Form_Unload();
     void reportWriteFailure(const QString &path, const QString &reason);
-    // Saves the open base; when that fails, asks `question` and returns whether the user lets the unsaved
-    // changes go.
+    // Saves the open base; when that fails, asks whether to let the unsaved changes go (naming the files
+    // that were not written, then `question`, such as "Всё равно закрыть программу?") and returns the answer.
     bool saveOrLetGo(const QString &question);
 
     modGlobalData &g;
@@ -276,6 +276,7 @@ private:
     // Set when the open base's file (or the Tracklist file) exists but could not be read: it is then
     // not overwritten with what little the program could show.
     bool m_baseUnreadable = false;
+    QStringList m_failedWrites; // files the last save could not write, for the question that follows
     bool m_tracklistUnreadable = false;
     std::function<void()> m_unloadHandler;
 

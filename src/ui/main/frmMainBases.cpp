@@ -57,7 +57,7 @@ bool frmMain::mnuSelectBase_Click(int index)
         return false;
     }
     // The open base is written under its own name before another one takes its place.
-    if (!saveOrLetGo(QStringLiteral("Изменения не сохранены. Всё равно открыть другую базу?"))) {
+    if (!saveOrLetGo(QStringLiteral("Всё равно открыть другую базу?"))) {
         checkBaseItem(g.iSelectedBase);
         return false;
     }

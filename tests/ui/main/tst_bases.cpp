@@ -146,7 +146,9 @@ void tst_bases::unsavedBaseIsKeptOnRequest()
     m_session->answers.answer = MsgBox::No;
     w->mnuSelectBase[2]->trigger();
     const auto question = m_session->answers.messages().last();
-    QCOMPARE(question.text, QStringLiteral("Изменения не сохранены. Всё равно открыть другую базу?"));
+    QCOMPARE(question.text, QStringLiteral("Изменения не сохранены: не удалось записать файл «%1».\r\n"
+                                           "Всё равно открыть другую базу?")
+                                .arg(QDir::toNativeSeparators(data(QStringLiteral("Beta.dat")))));
     QCOMPARE(question.defaultButton, 2);
     QCOMPARE(w->checkedBaseIndex(), 1);
     QCOMPARE(m_session->program->g.arTracks.at(1).at(4), QStringLiteral("Unsaved"));

@@ -1,0 +1,159 @@
+// The program's saves under failing file operations. Each operation of a save is failed in turn, once and
+// from then on (a full disk): afterwards every file of the program folder is its old or its new content
+// byte for byte, nothing else is left there, and whenever a file did not get its new content the user
+// was told which one.
+#include "platform/ListView.h"
+#include "support/FaultShim.h"
+#include "support/TestProgram.h"
+
+#include <QAction>
+#include <QDirIterator>
+
+using namespace TestSupport;
+
+namespace {
+
+// Every file below `folder` with its content, by path relative to the folder.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), readBytes(path));
+    }
+    return files;
+}
+
+const QByteArray kTracklist = "1\tArtist 2\tTitle 2\t\tCD #2\r\n";
+const QByteArray kSettings = "[Settings]\r\nShowPanel=True\r\nPanelH= 2000\r\nUnknownKey=kept\r\n";
+
+} // namespace
+
+class tst_savefaults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { FaultShim::disarm(); }
+    void everyOperationOfASave_data();
+    void everyOperationOfASave();
+};
+
+void tst_savefaults::everyOperationOfASave_data()
+{
+    QTest::addColumn<QString>("action");
+    // Deleting a track writes the base and the Tracklist; closing writes them and the settings.
+    QTest::newRow("delete a track") << QStringLiteral("delete");
+    QTest::newRow("close the program") << QStringLiteral("close");
+}
+
+void tst_savefaults::everyOperationOfASave()
+{
+    QFETCH(QString, action);
+
+    // One run of the action on a fresh program folder; `failAt` 0 fails nothing. Returns the files
+    // afterwards, the messages shown, and (through `operations`) how many operations the save took.
+    struct Outcome
+    {
+        QMap<QString, QByteArray> before, after;
+        QStringList messages;
+        bool failed = false;
+        bool closed = false;
+    };
+    int operations = 0;
+    const auto run = [&](int failAt, FaultShim::Mode mode) {
+        Outcome outcome;
+        Session session;
+        session.answers.answer = MsgBox::Yes; // delete: yes; let the unsaved changes go: yes
+        writeBytes(session.folder.data(QStringLiteral("otbor.lst")), kTracklist);
+        if (!session.start(QStringLiteral("Rock.dat"), baseLines(5), kSettings))
+            return outcome;
+        frmMain *w = session.program->main;
+        // A change only in memory, so the close has something new to write.
+        w->lv->setSelectedRow(0);
+        w->addToTracklist();
+        outcome.before = snapshot(session.folder.path());
+
+        FaultShim::arm(session.folder.path(), failAt, mode);
+        if (action == QLatin1String("delete")) {
+            w->lv->setSelectedRow(2);
+            w->mnuDelRecord_Click();
+        } else {
+            outcome.closed = w->close();
+        }
+        operations = FaultShim::operations();
+        outcome.failed = FaultShim::failed();
+        FaultShim::disarm();
+
+        outcome.after = snapshot(session.folder.path());
+        for (const auto &request : session.answers.messages())
+            outcome.messages.append(request.text);
+        if (!outcome.closed) {
+            // Closing now writes without faults; the user is not asked anything more.
+            session.answers.answer = MsgBox::Yes;
+            session.finish();
+        }
+        return outcome;
+    };
+
+    const Outcome clean = run(0, FaultShim::Mode::Once);
+    QVERIFY(operations >= 10);
+    const int total = operations;
+    QVERIFY(clean.messages.size() == (action == QLatin1String("delete") ? 1 : 0)); // the delete question
+    QVERIFY(clean.after != clean.before);
+
+    for (const FaultShim::Mode mode : {FaultShim::Mode::Once, FaultShim::Mode::FromThenOn}) {
+        for (int n = 1; n <= total; ++n) {
+            const Outcome o = run(n, mode);
+            const QString what =
+                QStringLiteral("%1 %2 of %3")
+                    .arg(mode == FaultShim::Mode::Once ? QStringLiteral("once at") : QStringLiteral("from"))
+                    .arg(n)
+                    .arg(total);
+            QVERIFY2(o.failed, qPrintable(what));
+            QCOMPARE(o.before, clean.before);
+
+            // Each file is as it was or as a clean save leaves it, and no other file appeared.
+            QStringList notWritten;
+            QSet<QString> names;
+            for (auto it = o.after.cbegin(); it != o.after.cend(); ++it)
+                names.insert(it.key());
+            for (auto it = clean.after.cbegin(); it != clean.after.cend(); ++it)
+                names.insert(it.key());
+            for (const QString &name : std::as_const(names)) {
+                const bool isOld =
+                    o.after.value(name) == o.before.value(name) && o.after.contains(name) == o.before.contains(name);
+                const bool isNew = o.after.value(name) == clean.after.value(name) &&
+                                   o.after.contains(name) == clean.after.contains(name);
+                QVERIFY2(isOld || isNew, qPrintable(what + QStringLiteral(": ") + name));
+                if (!isNew)
+                    notWritten.append(name);
+            }
+
+            // Every file left unwritten was named to the user.
+            for (const QString &name : std::as_const(notWritten)) {
+                const QString file = QFileInfo(name).fileName();
+                bool told = false;
+                for (const QString &message : o.messages)
+                    told = told ||
+                           (message.startsWith(QStringLiteral("Не удалось записать файл")) && message.contains(file));
+                QVERIFY2(told, qPrintable(what + QStringLiteral(": not told about ") + name +
+                                          QStringLiteral("; told: ") + o.messages.join(QStringLiteral(" | "))));
+            }
+            // Closing after a failed save of the base asks first, and names the file.
+            if (action == QLatin1String("close") && (notWritten.contains(QStringLiteral("DATA/Rock.dat")) ||
+                                                     notWritten.contains(QStringLiteral("DATA/otbor.lst")))) {
+                bool asked = false;
+                for (const QString &message : o.messages)
+                    asked =
+                        asked || (message.startsWith(QStringLiteral("Изменения не сохранены: не удалось записать")) &&
+                                  message.endsWith(QStringLiteral("Всё равно закрыть программу?")));
+                QVERIFY2(asked, qPrintable(what));
+            }
+        }
+    }
+}
+
+QTEST_MAIN(tst_savefaults)
+#include "tst_savefaults.moc"
