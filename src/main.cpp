@@ -1,15 +1,20 @@
 #include "app/Program.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
 {
+    // The program's resources live in a static library: they are registered by hand.
+    Q_INIT_RESOURCE(cratebook);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cratebook"));
     QApplication::setOrganizationName(QStringLiteral("Cratebook"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/cratebook.svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("cratebook"));
 
     // Qt's own texts (message box buttons, file dialogs, text box menus) in Russian, like the program's.
     QTranslator qtTranslator;

@@ -2,6 +2,7 @@
 
 #include "app/BaseFiles.h"
 #include "app/Numbers.h"
+#include "platform/DataFolder.h"
 #include "platform/ListView.h"
 #include "platform/MsgBox.h"
 #include "platform/SingleInstance.h"
@@ -25,23 +26,11 @@
 #include <QLocale>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
-namespace {
-
-bool folderIsWritable(const QString &folder)
+Program::Program(const QString &appFolder) : settings(QString()), m_chooseFolder(appFolder.isEmpty())
 {
-    QTemporaryFile probe(folder + QStringLiteral("/.cratebook-write-test-XXXXXX"));
-    return probe.open();
-}
-
-} // namespace
-
-Program::Program(const QString &appFolder)
-    : settings(QString())
-{
-    g.setAppPath(appFolder.isEmpty() ? defaultAppFolder() : appFolder);
-    settings = SettingsFile(g.settingsPath());
+    if (!m_chooseFolder)
+        setAppFolder(appFolder);
 }
 
 Program::~Program()
@@ -50,14 +39,71 @@ Program::~Program()
     delete main.data();
 }
 
-QString Program::defaultAppFolder()
+void Program::setAppFolder(const QString &folder)
+{
+    g.setAppPath(folder);
+    settings = SettingsFile(g.settingsPath());
+}
+
+bool Program::isInstalledCopy()
+{
+#ifdef CRATEBOOK_INSTALLED_MARKER
+    return QFileInfo::exists(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                             QLatin1String(CRATEBOOK_INSTALLED_MARKER));
+#else
+    return false;
+#endif
+}
+
+QString Program::userDataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+bool Program::chooseAppFolder()
 {
     const QString programFolder = QCoreApplication::applicationDirPath();
-    if (folderIsWritable(programFolder))
-        return programFolder;
-    const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(userFolder);
-    return userFolder;
+    const DataFolder::Choice choice = DataFolder::choose(programFolder, userDataFolder(), isInstalledCopy());
+    if (!choice.error.isEmpty()) {
+        MsgBox::show(
+            nullptr,
+            QStringLiteral("В папку программы «%1» нельзя записывать, поэтому программа хранит данные в «%2».\r\n"
+                           "Перенести туда базы и настройки не удалось: %3.\r\n"
+                           "Программа не будет запущена; файлы в папке программы не изменены.")
+                .arg(QDir::toNativeSeparators(programFolder), QDir::toNativeSeparators(choice.folder), choice.error),
+            MsgBox::OkOnly, MsgBox::Critical, 1, QString());
+        return false;
+    }
+    setAppFolder(choice.folder);
+    if (choice.copied) {
+        MsgBox::show(nullptr,
+                     QStringLiteral("В папку программы «%1» нельзя записывать.\r\n"
+                                    "Базы и настройки скопированы в «%2», и теперь программа хранит их там. "
+                                    "Файлы в папке программы остались без изменений.")
+                         .arg(QDir::toNativeSeparators(programFolder), QDir::toNativeSeparators(choice.folder)),
+                     MsgBox::OkOnly, MsgBox::Information, 1, QString());
+    }
+    return true;
+}
+
+bool Program::lockDataFolder()
+{
+    // The lock sits beside the data, so two program folders sharing one DATA folder exclude each other too.
+    const QString lockFile = g.sDataPath + QStringLiteral(".cratebook.lock");
+    m_instance = std::make_unique<SingleInstance>(lockFile);
+    if (m_instance->tryLock())
+        return true;
+    if (m_instance->lockFileFailed()) {
+        const DataFolder::Probe probe = DataFolder::probe(g.sDataPath);
+        MsgBox::show(nullptr,
+                     QStringLiteral("Программа не может начать работу: не удалось создать файл «%1».\r\nПричина: %2.")
+                         .arg(QDir::toNativeSeparators(lockFile), probe.access == DataFolder::Access::Writable
+                                                                      ? QStringLiteral("неизвестна")
+                                                                      : probe.reason),
+                     MsgBox::OkOnly, MsgBox::Critical, 1, QString());
+    }
+    // Otherwise another copy works on these data, and this one ends without a word.
+    return false;
 }
 
 QString Program::todayText(const QDate &date)
@@ -71,11 +117,12 @@ QString Program::todayText(const QDate &date)
 
 bool Program::Main()
 {
-    // Only one copy works on the same data at a time; a second start ends without a word.
     MsgBox::setProgramTitle(QLatin1String(kTitle));
-    QDir().mkpath(g.sAppPath);
-    m_instance = std::make_unique<SingleInstance>(g.sAppPath + QStringLiteral(".cratebook.lock"));
-    if (!m_instance->tryLock())
+    if (m_chooseFolder && !chooseAppFolder())
+        return false;
+    // Only one copy works on the same data at a time; a second start ends without a word. Without a DATA
+    // folder no copy can be working on it: the lock is then taken once the folder is made.
+    if (QFileInfo(g.sDataPath).isDir() && !lockDataFolder())
         return false;
 
     if (const QScreen *screen = QGuiApplication::primaryScreen(); screen && screen->size().width() < 1024) {
@@ -95,8 +142,24 @@ bool Program::Main()
     splash->show();
     QCoreApplication::processEvents();
 
-    if (!QFileInfo(g.sDataPath).isDir())
-        QDir().mkpath(g.sDataPath);
+    if (!QFileInfo(g.sDataPath).isDir() && !QDir().mkpath(g.sDataPath)) {
+        splash->hide();
+        const DataFolder::Probe probe = DataFolder::probe(g.sAppPath);
+        const QString reason = QFileInfo::exists(QDir::cleanPath(g.sDataPath))
+                                   ? QStringLiteral("на месте папки находится файл с тем же именем")
+                               : probe.access == DataFolder::Access::Writable ? QStringLiteral("неизвестна")
+                                                                              : probe.reason;
+        MsgBox::show(nullptr,
+                     QStringLiteral("Программа не может начать работу: не удалось создать папку данных «%1».\r\n"
+                                    "Причина: %2.")
+                         .arg(QDir::toNativeSeparators(QDir::cleanPath(g.sDataPath)), reason),
+                     MsgBox::OkOnly, MsgBox::Critical, 1, QString());
+        return false;
+    }
+    if (!m_instance && !lockDataFolder()) {
+        splash->hide();
+        return false;
+    }
 
     // Making the main window here also prepares where the search options open, below their button.
     createWindows();

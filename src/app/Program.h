@@ -22,8 +22,9 @@ class Program
 public:
     static constexpr const char *kTitle = "Cratebook 0.8.8 Beta";
 
-    // `appFolder`: where settings.ini and the DATA folder live; empty: the program's own folder, or the
-    // per-user data folder when the program's folder cannot be written.
+    // `appFolder`: where settings.ini and the DATA folder live; empty: chosen by Main(): the program's own
+    // folder, or the per-user data folder when the program's folder cannot be written or the program is
+    // installed for all users (the program folder's data are then copied there on the first start).
     explicit Program(const QString &appFolder = QString());
     ~Program();
     Program(const Program &) = delete;
@@ -33,8 +34,10 @@ public:
     // the program ends at once (another copy runs, or the user chose not to start on a small screen).
     bool Main();
 
-    // The folder used when none is given (see the constructor).
-    static QString defaultAppFolder();
+    // The per-user data folder.
+    static QString userDataFolder();
+    // Whether this is the copy installed for all users (it then keeps its data in the per-user folder).
+    static bool isInstalledCopy();
     // The date line of the status bar, for `date`: "Сегодня dd-mm-yyyy (Weekday)".
     static QString todayText(const QDate &date);
 
@@ -47,10 +50,14 @@ public:
     QPointer<frmAddEdit> addEdit;
 
 private:
+    void setAppFolder(const QString &folder);
+    bool chooseAppFolder();
+    bool lockDataFolder();
     void InitMain();
     void ShowToday();
     void createWindows();
     void unloadWindows();
 
     std::unique_ptr<SingleInstance> m_instance;
+    bool m_chooseFolder = false;
 };

@@ -27,22 +27,32 @@ SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::tryLock()
 {
+    m_lockFileFailed = false;
     if (m_lock->isLocked())
         return true;
     if (m_lock->tryLock(0))
         return true;
-    if (m_lock->error() != QLockFile::LockFailedError)
+    if (m_lock->error() != QLockFile::LockFailedError) {
+        // Not another copy: the file could not be made or written (no rights, a full disk).
+        m_lockFileFailed = true;
         return false;
+    }
 
     // A readable lock that QLockFile did not take over belongs to a running copy.
     if (m_lock->getLockInfo(nullptr, nullptr, nullptr))
         return false;
     const QFileInfo info(m_lock->fileName());
+    const auto retry = [this] {
+        if (m_lock->tryLock(0))
+            return true;
+        m_lockFileFailed = m_lock->error() != QLockFile::LockFailedError;
+        return false;
+    };
     if (!info.exists()) // released in the meantime
-        return m_lock->tryLock(0);
+        return retry();
     if (info.lastModified().secsTo(QDateTime::currentDateTime()) < kUnreadableLockAgeSecs)
         return false;
-    return m_lock->removeStaleLockFile() && m_lock->tryLock(0);
+    return m_lock->removeStaleLockFile() && retry();
 }
 
 bool SingleInstance::isLocked() const

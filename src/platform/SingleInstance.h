@@ -17,11 +17,14 @@ public:
     SingleInstance(const SingleInstance &) = delete;
     SingleInstance &operator=(const SingleInstance &) = delete;
 
-    // Takes the lock; false when another running copy holds it.
+    // Takes the lock; false when another running copy holds it, or when the lock file could not be made
+    // (then lockFileFailed() is true).
     bool tryLock();
+    bool lockFileFailed() const { return m_lockFileFailed; }
     bool isLocked() const;
     void unlock();
 
 private:
     std::unique_ptr<QLockFile> m_lock;
+    bool m_lockFileFailed = false;
 };

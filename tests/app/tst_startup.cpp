@@ -1,11 +1,10 @@
-#include "support/TestProgram.h"
-
 #include "platform/ListView.h"
+#include "support/TestProgram.h"
+#include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmKillBase.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmPopup.h"
 #include "ui/main/frmSplash.h"
-#include "ui/edit/frmAddEdit.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -85,7 +84,7 @@ void tst_startup::firstStartWithNothingStored()
     QVERIFY(settings.contains("ColoumnWidth4= 1500\r\n"));
     QVERIFY(settings.contains("DisableXP= 0\r\nWindowState= 0\r\nShowPanel=False\r\nPanelH= "));
     QVERIFY(settings.endsWith("SelectedBase= 0\r\n"));
-    QVERIFY(!QFile::exists(folder.file(QStringLiteral(".cratebook.lock"))));
+    QVERIFY(!QFile::exists(folder.data(QStringLiteral(".cratebook.lock"))));
 }
 
 void tst_startup::opensStoredBaseAndListsBases()
@@ -239,16 +238,29 @@ void tst_startup::secondStartEndsSilently()
 {
     Folder folder;
     Answers answers;
-    Program first(folder.path());
-    QVERIFY(first.Main());
-    const int asked = int(answers.asked.size());
+    QTemporaryDir other;
+    QVERIFY(QFile::link(folder.file(QStringLiteral("DATA")), other.filePath(QStringLiteral("DATA"))));
     {
-        Program second(folder.path());
-        QVERIFY(!second.Main());
-        QVERIFY(!second.main);
+        Program first(folder.path());
+        QVERIFY(first.Main());
+        const int asked = int(answers.asked.size());
+        {
+            Program second(folder.path());
+            QVERIFY(!second.Main());
+            QVERIFY(!second.main);
+        }
+        // A second program folder whose DATA is the first one's (a link) holds the same data: refused too.
+        {
+            Program second(other.path());
+            QVERIFY(!second.Main());
+        }
+        QCOMPARE(answers.asked.size(), asked);
+        first.main->close();
     }
-    QCOMPARE(answers.asked.size(), asked);
-    first.main->close();
+    // Once the first copy has ended, the other folder starts.
+    Program third(other.path());
+    QVERIFY(third.Main());
+    third.main->close();
 }
 
 void tst_startup::appliesStoredWindowSettings()
@@ -325,20 +337,21 @@ void tst_startup::failedSaveAsksBeforeClosing()
 
 void tst_startup::dataFolderThatIsAFile()
 {
+    // Without a data folder nothing could be kept: the program says why and does not start.
     QTemporaryDir dir;
     writeBytes(dir.filePath(QStringLiteral("DATA")), "not a folder");
     Answers answers;
-    answers.answer = MsgBox::Yes;
     Program program(dir.path());
-    QVERIFY(program.Main());
-    QCOMPARE(program.main->lv->count(), 0);
-    QCOMPARE(program.main->mnuSelectBase.size(), 1);
-    QVERIFY(program.main->close());
-    // The failed saves were told, by file name.
+    QVERIFY(!program.Main());
     const auto messages = answers.messages();
-    QVERIFY(messages.size() >= 2);
-    QVERIFY(messages[0].text.contains(QStringLiteral("База 1.dat")));
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].text,
+             QStringLiteral("Программа не может начать работу: не удалось создать папку данных «%1».\r\n"
+                            "Причина: на месте папки находится файл с тем же именем.")
+                 .arg(QDir::toNativeSeparators(dir.filePath(QStringLiteral("DATA")))));
     QCOMPARE(readBytes(dir.filePath(QStringLiteral("DATA"))), QByteArray("not a folder"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QStringLiteral("DATA")});
 }
 
 void tst_startup::manyBases()

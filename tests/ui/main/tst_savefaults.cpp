@@ -38,7 +38,32 @@ private Q_SLOTS:
     void cleanup() { FaultShim::disarm(); }
     void everyOperationOfASave_data();
     void everyOperationOfASave();
+    void startOnAFailingDisk();
 };
+
+void tst_savefaults::startOnAFailingDisk()
+{
+    // The lock that keeps a second copy away cannot be made: the program says why instead of ending
+    // without a word, and changes nothing.
+    Folder folder;
+    Answers answers;
+    writeBytes(folder.data(QStringLiteral("Rock.dat")), baseLines(3));
+    FaultShim::arm(folder.path(), 1, FaultShim::Mode::FromThenOn);
+    {
+        Program program(folder.path());
+        QVERIFY(!program.Main());
+    }
+    FaultShim::disarm();
+    const auto messages = answers.messages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].text, QStringLiteral("Программа не может начать работу: не удалось создать файл «%1».\r\n"
+                                              "Причина: на диске нет свободного места.")
+                                   .arg(QDir::toNativeSeparators(folder.data(QStringLiteral(".cratebook.lock")))));
+    QCOMPARE(messages[0].icon, MsgBox::Critical);
+    QCOMPARE(QDir(folder.data(QString())).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("Rock.dat")});
+    QCOMPARE(readBytes(folder.data(QStringLiteral("Rock.dat"))), baseLines(3));
+}
 
 void tst_savefaults::everyOperationOfASave_data()
 {
