@@ -624,11 +624,9 @@ void ListView::mouseMoveEvent(QMouseEvent *event)
     const QPoint pos = event->position().toPoint();
     // While the left button is held the window selects the row under the pointer itself, so inside
     // the list a move is only reported. A drag out of the list starts when the left button, pressed
-    // on a row, carries the pointer outside the list's viewport; it carries the row selected at that
-    // moment.
+    // on a row, carries the pointer outside the list's viewport.
     const bool startDrag = m_dragSource && m_pressRow >= 0 && (event->buttons() & Qt::LeftButton)
                            && !viewport()->rect().contains(pos);
-    const int dragRow = startDrag ? (selectedRow() >= 0 ? selectedRow() : m_pressRow) : -1;
 
     Q_EMIT mouseMove(event->buttons(), event->modifiers(), pos);
 
@@ -639,8 +637,16 @@ void ListView::mouseMoveEvent(QMouseEvent *event)
     // With a button held the view neither drag-selects nor starts a drag of its own.
     event->accept();
     if (startDrag) {
+        const int row = m_pressRow;
         m_pressRow = -1;
-        startRowDrag(dragRow);
+        // The drag carries the row the button was pressed on, not the last row the pointer crossed on
+        // its way out, and that row becomes the selected row again: a drop reads the selection.
+        // itemClick is not raised again: the press raised it for this same row, and the held button's
+        // moves since then only moved the selection.
+        if (row < count()) {
+            setSelectedRow(row);
+            startRowDrag(row);
+        }
     }
 }
 

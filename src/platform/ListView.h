@@ -151,9 +151,10 @@ public:
     void setSortOrder(int order);
 
     // --- Drag and drop ---
-    // Rows can be dragged out of this list: the drag carries the selected row's texts as plain text,
-    // joined by TAB. Since the window selects the row under the pointer while the left button is held,
-    // a drag starts only when the left button, pressed on a row, takes the pointer out of the list.
+    // Rows can be dragged out of this list: the drag carries a row's texts as plain text, joined by TAB.
+    // Since the window selects the row under the pointer while the left button is held, a drag starts
+    // only when the left button, pressed on a row, takes the pointer out of the list. It carries the
+    // row pressed, which becomes the selected row again as the drag starts.
     void setDragSource(bool enabled);
     // Anything dropped onto this list raises dropped().
     void setDropTarget(bool enabled);
