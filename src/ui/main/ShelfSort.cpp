@@ -143,10 +143,17 @@ namespace ShelfSort {
 
 double numberOf(QStringView text)
 {
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n'))
-        ++i;
-    return Numbers::leadingNumber(text.mid(i));
+    // Blanks, TABs and line feeds do not count wherever they stand: "1 0" reads 10.
+    const auto ignored = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; };
+    if (std::none_of(text.begin(), text.end(), ignored))
+        return Numbers::leadingNumber(text);
+    QString packed;
+    packed.reserve(text.size());
+    for (const QChar c : text) {
+        if (!ignored(c))
+            packed.append(c);
+    }
+    return Numbers::leadingNumber(packed);
 }
 
 quint8 codeOf(QChar c)

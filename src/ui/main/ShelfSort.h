@@ -21,8 +21,9 @@ namespace ShelfSort {
 // Reorders records 1..count() of `table` into shelf order. Records that keep their place are not touched.
 void sortTable(TrackTable &table);
 
-// A media or track number as the passes read it: the leading number of `text` after blanks, TABs and
-// line feeds; 0 when the text does not start with a number.
+// A media or track number as the passes read it: the leading number of `text` with every blank, TAB and
+// line feed left out, wherever it stands ("1 0" is 10, " 1 615" is 1615); 0 when the text does not start
+// with a number.
 double numberOf(QStringView text);
 // The code of `c` in the code page of the base files (its first byte when written).
 quint8 codeOf(QChar c);

@@ -261,6 +261,8 @@ private:
     void Form_Activate();
     bool Form_Unload();
     void reportWriteFailure(const QString &path, const QString &reason);
+    // Fills the track list with every track of the catalogue, selects the last one and shows the count.
+    void showCatalogue();
     // Saves the open base; when that fails, asks whether to let the unsaved changes go (naming the files
     // that were not written, then `question`, such as "Всё равно закрыть программу?") and returns the answer.
     bool saveOrLetGo(const QString &question);

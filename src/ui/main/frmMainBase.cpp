@@ -1,7 +1,6 @@
 // Reading and writing the open base and the Tracklist.
-#include "frmMain.h"
-
 #include "app/BaseFiles.h"
+#include "frmMain.h"
 #include "platform/ListView.h"
 #include "platform/MsgBox.h"
 
@@ -47,6 +46,14 @@ void frmMain::LoadBase()
                      MsgBox::OkOnly, MsgBox::Exclamation, 1, QStringLiteral("Ошибка чтения"));
     }
 
+    showCatalogue();
+    LoadTracklist();
+    g.iBaseLoaded = true;
+    prepareSearch();
+}
+
+void frmMain::showCatalogue()
+{
     const int count = g.arTracks.count();
     if (g.arTracks.hasTracks()) {
         std::vector<int> tags(static_cast<size_t>(count));
@@ -59,9 +66,6 @@ void frmMain::LoadBase()
         lv->ensureVisible(last);
     }
     setStatusText(QStringLiteral("Загружено ") + QString::number(count) + QStringLiteral(" треков"));
-    LoadTracklist();
-    g.iBaseLoaded = true;
-    prepareSearch();
 }
 
 bool frmMain::SaveBase()

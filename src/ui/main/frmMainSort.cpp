@@ -1,10 +1,10 @@
 // Putting the open base into shelf order: CDs before LPs, each medium by its number, the tracks of a
 // medium by their numbers. Unlike a click on a column header this reorders the catalogue itself, saves it
 // and shows it anew.
-#include "frmMain.h"
-
 #include "ShelfSort.h"
+#include "frmMain.h"
 #include "frmSplash.h"
+#include "platform/ListView.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -26,8 +26,17 @@ void frmMain::mnuSort_Click()
         QCoreApplication::processEvents();
     }
     ShelfSort::sortTable(g.arTracks);
-    SaveBase();
+    const bool saved = SaveBase();
     if (waitWindow)
         waitWindow->hide();
-    LoadBase();
+    if (saved) {
+        LoadBase();
+        return;
+    }
+    // The file does not hold the sorted tracks (the failure was told): the list is made from the tracks
+    // in memory, which are the only copy of the changes not yet written.
+    ++*m_searchGeneration;
+    m_searching = false;
+    lv->clear();
+    showCatalogue();
 }

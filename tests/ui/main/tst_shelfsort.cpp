@@ -116,6 +116,12 @@ private Q_SLOTS:
         QCOMPARE(ShelfSort::numberOf(u" \n\t7"), 7.0);
         QCOMPARE(ShelfSort::numberOf(u"1e1"), 10.0);
         QCOMPARE(ShelfSort::numberOf(u"-1"), -1.0);
+        // Blanks inside a number do not end it.
+        QCOMPARE(ShelfSort::numberOf(u"1 0"), 10.0);
+        QCOMPARE(ShelfSort::numberOf(u" 1 615"), 1615.0);
+        QCOMPARE(ShelfSort::numberOf(u"1\t2\n3"), 123.0);
+        QCOMPARE(ShelfSort::numberOf(u"- 2.5 e1x"), -25.0);
+        QCOMPARE(ShelfSort::numberOf(u"1\r2"), 1.0); // a carriage return is not a blank
         QCOMPARE(ShelfSort::codeOf(u'A'), quint8(0x41));
         QCOMPARE(ShelfSort::codeOf(QChar(0x0410)), quint8(0xC0)); // Cyrillic А
         QCOMPARE(ShelfSort::codeOf(QChar(0x0451)), quint8(0xB8)); // ё

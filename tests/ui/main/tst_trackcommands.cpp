@@ -1,6 +1,5 @@
-#include "support/TestProgram.h"
-
 #include "platform/ListView.h"
+#include "support/TestProgram.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmSplash.h"
@@ -46,6 +45,7 @@ private Q_SLOTS:
     void clipboard();
     void columnSortIsOnlyAView();
     void shelfOrderIsStored();
+    void sortAfterAFailedSaveKeepsTheTracks();
 
 private:
     std::unique_ptr<Session> m_session;
@@ -396,6 +396,26 @@ void tst_trackcommands::shelfOrderIsStored()
     QVERIFY(!m_program->splash->isVisible());
     QCOMPARE(w->lv2->count(), 1);
     QCOMPARE(w->lv2->itemText(0, 4), QStringLiteral("LP #1"));
+}
+
+void tst_trackcommands::sortAfterAFailedSaveKeepsTheTracks()
+{
+    // A track whose save failed lives only in memory: sorting must not throw it away by reading the file.
+    const QString path = m_folder->data(QStringLiteral("Main.dat"));
+    const QByteArray before = readBytes(path);
+    QFile::setPermissions(path, QFileDevice::ReadOwner);
+    m_program->g.arTracks.AddTrack(TrackRecord::fromLine(QStringLiteral("CD\t0\t1\tNew artist\tNew title")));
+    m_session->answers.answer = MsgBox::Ok;
+    const int asked = int(m_session->answers.messages().size());
+    w->mnuSort->trigger();
+
+    QCOMPARE(m_session->answers.messages().size(), asked + 1);
+    QVERIFY(m_session->answers.messages().last().text.startsWith(QStringLiteral("Не удалось записать файл")));
+    QCOMPARE(readBytes(path), before);
+    QCOMPARE(w->lv->count(), 11);
+    QCOMPARE(w->lv->itemText(0, 3), QStringLiteral("New artist")); // CD 0 comes first
+    QCOMPARE(w->statusText(), QStringLiteral("Загружено 11 треков"));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 QTEST_MAIN(tst_trackcommands)
