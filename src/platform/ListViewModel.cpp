@@ -149,8 +149,11 @@ QVariant ListViewModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || !validRow(row) || col < 0 || col >= m_columns.size())
         return {};
     switch (role) {
-    case Qt::DisplayRole:
-        return rowTexts(row).at(col).toString();
+    case Qt::DisplayRole: {
+        // Only what a cell can show: a field of megabytes would otherwise be laid out whole at every paint.
+        const QStringView text = rowTexts(row).at(col);
+        return text.left(kMaxShownCharacters).toString();
+    }
     case Qt::FontRole:
         if (!m_hasSource && m_items[row].bold) {
             // Only the weight is set, so the view's own font supplies the rest.

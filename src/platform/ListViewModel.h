@@ -31,6 +31,9 @@ public:
         int image = -1; // index into the header images, -1: none
     };
 
+    // A cell shows at most this many characters of its text: more than any column can be wide enough for.
+    static constexpr qsizetype kMaxShownCharacters = 4096;
+
     explicit ListViewModel(QObject *parent = nullptr);
     ~ListViewModel() override;
 

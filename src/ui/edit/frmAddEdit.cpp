@@ -36,6 +36,7 @@ void frmAddEdit::buildControls()
     txt1->setObjectName(QStringLiteral("txt1"));
     txt.fill(nullptr, kLastBox + 1);
     lbl.fill(nullptr, kLastBox + 1);
+    m_longValues.fill(QString(), kLastBox + 1);
     for (int k = 1; k <= kLastBox; ++k) {
         auto *label = new QLabel(g.arColumns[size_t(k - 1)].caption, this);
         label->setObjectName(QStringLiteral("lbl%1").arg(k));
@@ -140,6 +141,40 @@ void frmAddEdit::reject()
     Command2_Click();
 }
 
+void frmAddEdit::setFieldText(int i, const QString &text)
+{
+    QLineEdit *box = txt[i];
+    // Laying out megabytes of text in a box takes minutes: a longer value is shown by its start.
+    m_longValues[i] = text.size() > box->maxLength() ? text : QString();
+    box->setText(text);
+}
+
+QString frmAddEdit::fieldText(int i) const
+{
+    const QString &whole = m_longValues[i];
+    const QString text = txt[i]->text();
+    if (!whole.isNull() && QStringView(whole).left(txt[i]->maxLength()) == text)
+        return whole;
+    return text;
+}
+
+bool frmAddEdit::confirmShortenedFields()
+{
+    for (int i = kFirstBox; i <= kLastBox; ++i) {
+        if (m_longValues[i].isNull() || fieldText(i) == m_longValues[i])
+            continue;
+        if (!MsgBox::confirm(this,
+                             QStringLiteral("Поле «%1» длиннее, чем может показать редактор: в нём %2 символов, "
+                                            "а видны только первые %3.\r\nПосле изменения в поле останется только "
+                                            "то, что видно в редакторе. Сохранить трек?")
+                                 .arg(lbl[i]->text())
+                                 .arg(m_longValues[i].size())
+                                 .arg(txt[i]->maxLength())))
+            return false;
+    }
+    return true;
+}
+
 bool frmAddEdit::confirmStorableText()
 {
     QStringList changes;
@@ -150,17 +185,17 @@ bool frmAddEdit::confirmStorableText()
     };
     check(txt1->currentText());
     for (int i = kFirstBox; i <= kLastBox; ++i)
-        check(txt[i]->text());
+        check(fieldText(i));
     if (changes.isEmpty())
         return true;
-    if (!MsgBox::confirm(this,
-                         QStringLiteral("Некоторые символы нельзя сохранить в файле базы, они будут записаны так:\r\n") +
-                             changes.join(QStringLiteral("\r\n")) + QStringLiteral("\r\nСохранить трек?")))
+    if (!MsgBox::confirm(
+            this, QStringLiteral("Некоторые символы нельзя сохранить в файле базы, они будут записаны так:\r\n") +
+                      changes.join(QStringLiteral("\r\n")) + QStringLiteral("\r\nСохранить трек?")))
         return false;
     const bool wasDisabled = AutoDisable;
     AutoDisable = true;
     for (int i = kFirstBox; i <= kLastBox; ++i)
-        txt[i]->setText(Cp1251::roundTrip(txt[i]->text()));
+        setFieldText(i, Cp1251::roundTrip(fieldText(i)));
     AutoDisable = wasDisabled;
     return true;
 }
@@ -179,7 +214,7 @@ void frmAddEdit::Command1_Click()
                          MsgBox::OkOnly, MsgBox::Exclamation, 1, QStringLiteral("Уже есть!"));
             return;
         }
-        if (!confirmStorableText())
+        if (!confirmShortenedFields() || !confirmStorableText())
             return;
         if (lv->selectedRow() >= 0)
             lv->setSelectedRow(-1);
@@ -187,7 +222,7 @@ void frmAddEdit::Command1_Click()
         TrackRecord record;
         record.set(TrackRecord::MediaType, txt1->currentText());
         for (int i = kFirstBox; i <= kLastBox; ++i)
-            record.set(i - 1, txt[i]->text());
+            record.set(i - 1, fieldText(i));
         const int n = g.arTracks.AddTrack(record);
         const int row = lv->appendItem(record, n);
         addCompletionValues();
@@ -206,12 +241,12 @@ void frmAddEdit::Command1_Click()
         const int row = lv->selectedRow();
         const int k = row >= 0 ? lv->itemTag(row) : 0;
         if (k >= 1 && k <= g.arTracks.count()) {
-            if (!confirmStorableText())
+            if (!confirmShortenedFields() || !confirmStorableText())
                 return;
             TrackRecord record = g.arTracks.at(k);
             record.set(TrackRecord::MediaType, txt1->currentText());
             for (int i = kFirstBox; i <= kLastBox; ++i)
-                record.set(i - 1, txt[i]->text());
+                record.set(i - 1, fieldText(i));
             g.arTracks.setRecord(k, record);
             lv->setItemTexts(row, record);
             addCompletionValues();

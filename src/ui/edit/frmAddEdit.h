@@ -43,6 +43,12 @@ public:
     // While true, a change of a field neither capitalises nor completes it.
     bool AutoDisable = false;
 
+    // Puts a field's value into box `i`. A box shows at most its maximum length (Qt's usual 32 767
+    // characters); a longer value is kept whole, and stored whole while the box is left unchanged.
+    void setFieldText(int i, const QString &text);
+    // The value box `i` stands for: the whole value it was given while the box is unchanged, else its text.
+    QString fieldText(int i) const;
+
     // Moves the focus to the nearest enabled field before box `i`.
     void GoNext(int i);
 
@@ -70,8 +76,12 @@ private:
     // Asks before storing values the code page cannot hold; false when the user declines. On yes, the
     // boxes are set to what will be stored.
     bool confirmStorableText();
+    // Asks before storing a box that was changed while it showed only the start of a longer value; false
+    // when the user declines.
+    bool confirmShortenedFields();
 
     modGlobalData &g;
     QPointer<frmMain> m_main;
     bool iSelfChange = false;
+    QVector<QString> m_longValues; // by box: the whole value when it is longer than the box shows
 };

@@ -51,7 +51,7 @@ void frmMain::mnuNewRecord_Click()
     // Media type, media number, date, style and label stay as the editor last held them.
     addEdit->AutoDisable = true;
     for (int box : {3, 4, 5, 6, 7, 11, 12})
-        addEdit->txt[box]->clear();
+        addEdit->setFieldText(box, QString());
     addEdit->AutoDisable = false;
     addEdit->Check1->setEnabled(true);
     showEditor();

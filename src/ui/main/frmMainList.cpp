@@ -82,6 +82,6 @@ void frmMain::FillTexts(int row)
     addEdit->txt1->setCurrentIndex(lv->itemText(row, 0) == QLatin1String("CD") ? 0 : 1);
     addEdit->AutoDisable = true;
     for (int i = frmAddEdit::kFirstBox; i <= frmAddEdit::kLastBox; ++i)
-        addEdit->txt[i]->setText(lv->itemText(row, i - 1));
+        addEdit->setFieldText(i, lv->itemText(row, i - 1));
     addEdit->AutoDisable = true;
 }

@@ -1,7 +1,6 @@
-#include "support/TestProgram.h"
-
 #include "platform/ListView.h"
 #include "platform/VisualStyle.h"
+#include "support/TestProgram.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
 
@@ -31,6 +30,7 @@ private Q_SLOTS:
     void keyHandling();
     void closingIsCancel();
     void unencodableTextIsConfirmed();
+    void longFieldsAreKeptWhole();
     void classicLook();
 
 private:
@@ -190,7 +190,8 @@ void tst_editor::editKeepsReservedFieldsAndAllowsDuplicates()
     QVERIFY(m_answers->messages().isEmpty());
     QCOMPARE(w->lv->itemText(0, 4), QStringLiteral("New"));
     QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Reserved12), QStringLiteral("r12"));
-    QCOMPARE(savedBase(), QStringLiteral("CD\t2\t1\tA\tNew\t\t\t\t\t\t\t\tr12\tr13\r\nCD\t2\t1\tB\t\t\t\t\t\t\t\t\t\t\r\n"));
+    QCOMPARE(savedBase(),
+             QStringLiteral("CD\t2\t1\tA\tNew\t\t\t\t\t\t\t\tr12\tr13\r\nCD\t2\t1\tB\t\t\t\t\t\t\t\t\t\t\r\n"));
 }
 
 void tst_editor::newTrackKeepsTheDiscFields()
@@ -352,6 +353,41 @@ void tst_editor::classicLook()
     cleanup();
     start(QByteArray());
     QVERIFY(!VisualStyle::isClassic(ed()));
+}
+
+void tst_editor::longFieldsAreKeptWhole()
+{
+    // A box shows the start of a value longer than it can hold; the value is stored whole unless the box
+    // is changed, and a change is stored only when the user agrees to lose what was not shown.
+    const QByteArray longTitle = QByteArray(40000, 'x') + "END";
+    start("CD\t1\t1\tA\t" + longTitle + "\tAlbum\r\n");
+    w->lv->setSelectedRow(0);
+    m_driver->then([this](QDialog *) {
+        QCOMPARE(ed()->txt[5]->text().size(), ed()->txt[5]->maxLength());
+        ed()->txt[6]->setText(QStringLiteral("Other album"));
+        ed()->Command1_Click();
+    });
+    w->EditCurent();
+    QVERIFY(m_answers->messages().isEmpty());
+    QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Title), QString::fromLatin1(longTitle));
+    QVERIFY(savedBase().contains(QString::fromLatin1("\t" + longTitle + "\tOther album\t")));
+
+    // The long box changed: No keeps the editor open and the track as it was; Yes stores what is shown.
+    m_answers->answer = MsgBox::No;
+    m_driver->then([this](QDialog *) {
+        ed()->txt[5]->setText(ed()->txt[5]->text().chopped(1) + QStringLiteral("!"));
+        ed()->Command1_Click();
+        QVERIFY(ed()->isVisible());
+        QCOMPARE(m_answers->messages().size(), 1);
+        QVERIFY(m_answers->messages().first().text.startsWith(
+            QStringLiteral("Поле «Название» длиннее, чем может показать редактор: в нём 40003 символов")));
+        m_answers->answer = MsgBox::Yes;
+        ed()->Command1_Click();
+    });
+    w->EditCurent();
+    const QString shown = QString(ed()->txt[5]->maxLength() - 1, QLatin1Char('x')) + QStringLiteral("!");
+    QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Title), shown);
+    QVERIFY(savedBase().contains(QStringLiteral("\t") + shown + QStringLiteral("\tOther album\t")));
 }
 
 QTEST_MAIN(tst_editor)
