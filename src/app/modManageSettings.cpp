@@ -36,15 +36,26 @@ bool SettingsFile::save(QString *error) const
 
 namespace modManageSettings {
 
+namespace {
+
+// A length no screen has room for counts as not stored (a damaged file): 1e308 twips would overflow the
+// conversion to pixels.
+double screenLength(double twips)
+{
+    return twips > kMaxTwips ? 0 : twips;
+}
+
+} // namespace
+
 StoredSettings read(const SettingsFile &file)
 {
     StoredSettings s;
     for (int k = 1; k <= kColumns; ++k)
-        s.columnWidths[size_t(k - 1)] = Numbers::leadingNumber(file.ReadSetting(columnKey(k)));
+        s.columnWidths[size_t(k - 1)] = screenLength(Numbers::leadingNumber(file.ReadSetting(columnKey(k))));
     s.disableXP = Numbers::leadingInt(file.ReadSetting(QStringLiteral("DisableXP")));
     s.windowState = Numbers::leadingInt(file.ReadSetting(QStringLiteral("WindowState")));
     s.showPanel = file.ReadSetting(QStringLiteral("ShowPanel")) == QLatin1String("True");
-    s.panelH = float(Numbers::leadingNumber(file.ReadSetting(QStringLiteral("PanelH"))));
+    s.panelH = float(screenLength(Numbers::leadingNumber(file.ReadSetting(QStringLiteral("PanelH")))));
     s.selectedBase = Numbers::leadingInt(file.ReadSetting(QStringLiteral("SelectedBase")));
     return s;
 }

@@ -30,6 +30,8 @@ private:
 namespace modManageSettings {
 
 constexpr int kColumns = 12;
+// Stored lengths above this many twips (over 1.7 metres) read as not stored.
+constexpr double kMaxTwips = 100000;
 
 // The window settings as stored: all lengths in twips.
 struct StoredSettings {
@@ -41,8 +43,8 @@ struct StoredSettings {
     int selectedBase = 0;
 };
 
-// Reads the stored settings; absent, empty or non-numeric values read as 0, "ShowPanel" is on only
-// for the exact text "True".
+// Reads the stored settings; absent, empty or non-numeric values read as 0, and so do column widths and
+// panel heights over kMaxTwips; "ShowPanel" is on only for the exact text "True".
 StoredSettings read(const SettingsFile &file);
 // Writes all 17 keys, in this order: "ColoumnWidth1" to "ColoumnWidth12", "DisableXP", "WindowState",
 // "ShowPanel", "PanelH", "SelectedBase".
