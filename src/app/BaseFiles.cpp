@@ -34,6 +34,41 @@ bool readAll(const QString &path, QByteArray &bytes, ReadResult &result)
     return true;
 }
 
+// Whether `bytes` are UTF-8 rather than the code page: a byte order mark, or text beyond ASCII whose
+// first sequences are all valid UTF-8. Text in Windows-1251 fails at its first letter: a Cyrillic letter
+// there is a byte of 0xC0 or more, and two of them in a row are never a UTF-8 sequence.
+bool looksLikeUtf8(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return true;
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype size = bytes.size();
+    int sequences = 0;
+    for (qsizetype i = 0; i < size && sequences < 64;) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        const int length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+        if (length == 0 || i + length > size)
+            return false;
+        for (int k = 1; k < length; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+        }
+        i += length;
+        ++sequences;
+    }
+    return sequences > 0;
+}
+
+void noteLongLine(Losses &losses, int lineNumber)
+{
+    if (losses.longLines++ == 0)
+        losses.firstLongLine = lineNumber;
+}
+
 } // namespace
 
 QStringList listBases(const QString &dataPath)
@@ -60,7 +95,24 @@ ReadResult readBase(const QString &path, TrackTable &table)
         return result;
 
     table.reserve(int(std::min<qsizetype>(bytes.count('\n') + 1, 50'000'000)));
-    forEachLine(bytes, [&table](const QString &line) { table.AddTrack(TrackRecord::fromLine(line)); });
+    Losses &losses = result.losses;
+    losses.otherEncoding = looksLikeUtf8(bytes);
+    int lineNumber = 0;
+    forEachLine(bytes, [&](const QString &line) {
+        ++lineNumber;
+        bool longLine = false;
+        TrackRecord record = TrackRecord::fromLine(line, &longLine);
+        if (longLine)
+            noteLongLine(losses, lineNumber);
+        // A record without a media type is not written; only a line that is blank through and through
+        // loses nothing.
+        if (record.isEmpty(TrackRecord::MediaType) &&
+            std::any_of(line.begin(), line.end(), [](QChar c) { return c != QLatin1Char('\t'); })) {
+            if (losses.droppedLines++ == 0)
+                losses.firstDroppedLine = lineNumber;
+        }
+        table.AddTrack(std::move(record));
+    });
 
     QFile file(path);
     file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
@@ -97,7 +149,15 @@ ReadResult readTracklist(const QString &path, int columns, QVector<FieldList> &r
     if (!readAll(path, bytes, result))
         return result;
     rows.clear();
-    forEachLine(bytes, [&rows, columns](const QString &line) { rows.append(FieldList::fromJoined(line, columns)); });
+    result.losses.otherEncoding = looksLikeUtf8(bytes);
+    int lineNumber = 0;
+    forEachLine(bytes, [&](const QString &line) {
+        ++lineNumber;
+        bool longLine = false;
+        rows.append(FieldList::fromJoined(line, columns, &longLine));
+        if (longLine)
+            noteLongLine(result.losses, lineNumber);
+    });
     return result;
 }
 

@@ -19,17 +19,32 @@ namespace BaseFiles {
 // regard to case. Safety copies ("*.dat$") and folders are not bases.
 QStringList listBases(const QString &dataPath);
 
+// What a file held that the next write of it will not keep. Lines are numbered from 1.
+struct Losses
+{
+    int longLines = 0; // lines with more parts than a row has fields: the rest is not written back
+    int firstLongLine = 0;
+    int droppedLines = 0; // base lines with an empty media type but other text: not written back at all
+    int firstDroppedLine = 0;
+    bool otherEncoding = false; // the file is UTF-8 (a byte order mark, or valid UTF-8 beyond ASCII), not
+                                // Windows-1251: its letters read wrongly, and what is added is written in
+                                // Windows-1251 beside them
+
+    bool any() const { return longLines > 0 || droppedLines > 0 || otherEncoding; }
+};
+
 struct ReadResult
 {
     bool exists = false; // the file was there
     bool ok = true;      // it could be read (a missing file counts as read: there was nothing to read)
     QString error;       // what went wrong, when !ok
+    Losses losses;
 };
 
 // Appends the tracks of the base file at `path` to `table`: field i of a track is part i of its line
 // split at TAB; missing parts leave fields empty, parts past the fourteenth are ignored, and an empty
-// line gives a track of empty fields. A readable file is made writable for the owner afterwards so the
-// next save can replace it.
+// line gives a track of empty fields. What the next save will not keep is counted in `losses`. A readable file is made
+// writable for the owner afterwards so the next save can replace it.
 ReadResult readBase(const QString &path, TrackTable &table);
 
 // The lines of a base file for `table`: every TAB inside a field is first replaced by a space, in the

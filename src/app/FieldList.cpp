@@ -34,8 +34,10 @@ FieldList FieldList::fromList(const QStringList &fields)
     return list;
 }
 
-FieldList FieldList::fromJoined(const QString &line, int count)
+FieldList FieldList::fromJoined(const QString &line, int count, bool *dropped)
 {
+    if (dropped)
+        *dropped = false;
     FieldList list;
     count = std::clamp(count, 0, kMaxFields);
     list.m_count = quint8(count);
@@ -63,8 +65,11 @@ FieldList FieldList::fromJoined(const QString &line, int count)
     } else {
         // More parts than fields: the last field ends at the next TAB; the rest is dropped.
         const QChar *tab = std::find(data + pos, data + size, kTab);
-        if (tab != data + size)
+        if (tab != data + size) {
             list.m_text.truncate(tab - data);
+            if (dropped)
+                *dropped = true;
+        }
     }
     return list;
 }

@@ -24,8 +24,8 @@ public:
 
     static FieldList fromList(const QStringList &fields);
     // Splits `line` at TAB into `count` fields: missing trailing fields are empty, parts past the last
-    // field are dropped.
-    static FieldList fromJoined(const QString &line, int count);
+    // field are dropped (and `dropped`, when given, is set true).
+    static FieldList fromJoined(const QString &line, int count, bool *dropped = nullptr);
 
     int count() const { return m_count; }
     // Field `i`; an empty view for an index outside 0..count-1.

@@ -29,7 +29,12 @@ public:
     };
 
     TrackRecord() : FieldList(kFieldCount) {}
-    static TrackRecord fromLine(const QString &line) { return TrackRecord(FieldList::fromJoined(line, kFieldCount)); }
+    // A record from a line of a base file; `dropped`, when given, tells whether the line had more parts
+    // than a record has fields.
+    static TrackRecord fromLine(const QString &line, bool *dropped = nullptr)
+    {
+        return TrackRecord(FieldList::fromJoined(line, kFieldCount, dropped));
+    }
     static TrackRecord fromList(const QStringList &fields);
 
 private:

@@ -1,5 +1,4 @@
 #include "app/BaseFiles.h"
-
 #include "support/TestFiles.h"
 
 #include <QtTest>
@@ -31,6 +30,8 @@ private Q_SLOTS:
     void listsBasesButNotSafetyCopies();
     void failedWritesKeepTheOldFile();
     void tracklistRoundTrip();
+    void lossesAreFound_data();
+    void lossesAreFound();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -46,9 +47,10 @@ void tst_basefiles::init()
 void tst_basefiles::baseRoundTripIsByteExact_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("cyrillic with reserved fields") << QByteArray("CD\t12\t3\t" + kArtist + "\t" + kTitle +
-                                                                 "\tAlbum\t4:05\t06.12.2026\tHouse\tLabel\t\t5\tr12\tr13\r\n"
-                                                                 "LP\t7\tA1\t\t\t\t\t\t\t\t\t\t\t\r\n");
+    QTest::newRow("cyrillic with reserved fields")
+        << QByteArray("CD\t12\t3\t" + kArtist + "\t" + kTitle +
+                      "\tAlbum\t4:05\t06.12.2026\tHouse\tLabel\t\t5\tr12\tr13\r\n"
+                      "LP\t7\tA1\t\t\t\t\t\t\t\t\t\t\t\r\n");
     QTest::newRow("empty file") << QByteArray();
     QByteArray everyByte("CD\t1\t1\t");
     for (int b = 0; b < 256; ++b) {
@@ -243,6 +245,45 @@ void tst_basefiles::tracklistRoundTrip()
     QVERIFY(BaseFiles::writeTracklist(path("otbor.lst"), {}, 5));
     QVERIFY(QFileInfo::exists(path("otbor.lst")));
     QCOMPARE(readBytes(path("otbor.lst")), QByteArray());
+}
+
+void tst_basefiles::lossesAreFound_data()
+{
+    // What the next write will not keep: the counts and first lines of long and dropped lines, and a file
+    // in UTF-8 rather than the code page. Blank lines, short lines and Windows-1251 text lose nothing.
+    QTest::addColumn<QByteArray>("base");
+    QTest::addColumn<QList<int>>("expected"); // long lines, first long, dropped lines, first dropped, utf-8
+    const QByteArray full = "CD\t1\t1\tA\tT\t\t\t\t\t\t\t\t\t\r\n";
+    QTest::newRow("nothing lost") << full + "\r\n\t\t\t\r\nLP\t2\r\nCD\t3\t1\t" + kArtist + "\r\n"
+                                  << QList<int>{0, 0, 0, 0, 0};
+    QTest::newRow("fifteen and sixteen parts")
+        << full + "CD\t2\t1\tA\tT\t\t\t\t\t\t\t\t\t\tx\r\n" + full + "CD\t2\t1\tA\tT\t\t\t\t\t\t\t\t\t\t\t\r\n"
+        << QList<int>{2, 2, 0, 0, 0};
+    QTest::newRow("text without a media type") << full + full + "\t5\t1\tA\r\n \r\n\t\t\t\tx\r\n"
+                                               << QList<int>{0, 0, 2, 3, 0};
+    QTest::newRow("utf-8 with a byte order mark") << "\xEF\xBB\xBF" + full << QList<int>{0, 0, 0, 0, 1};
+    QTest::newRow("utf-8 without one") << QByteArray("CD\t1\t1\t\xD0\x90\xD0\xB1\r\n") << QList<int>{0, 0, 0, 0, 1};
+    QTest::newRow("windows-1251 letters that are not utf-8")
+        << QByteArray("CD\t1\t1\t\xC0\xE1\r\n") << QList<int>{0, 0, 0, 0, 0};
+}
+
+void tst_basefiles::lossesAreFound()
+{
+    QFETCH(QByteArray, base);
+    QFETCH(QList<int>, expected);
+    writeBytes(path(QStringLiteral("b.dat")), base);
+    TrackTable table;
+    const BaseFiles::Losses l = BaseFiles::readBase(path(QStringLiteral("b.dat")), table).losses;
+    QCOMPARE((QList<int>{l.longLines, l.firstLongLine, l.droppedLines, l.firstDroppedLine, int(l.otherEncoding)}),
+             expected);
+    QCOMPARE(l.any(), expected != QList<int>({0, 0, 0, 0, 0}));
+
+    // The Tracklist keeps five texts a line.
+    writeBytes(path(QStringLiteral("otbor.lst")), "1\tA\tT\t3:00\tCD #1\r\n2\tA\tT\t3:00\tCD #1\textra\r\n");
+    QVector<FieldList> rows;
+    const BaseFiles::Losses t = BaseFiles::readTracklist(path(QStringLiteral("otbor.lst")), 5, rows).losses;
+    QCOMPARE(t.longLines, 1);
+    QCOMPARE(t.firstLongLine, 2);
 }
 
 QTEST_GUILESS_MAIN(tst_basefiles)

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void failedSaveAsksBeforeClosing();
     void dataFolderThatIsAFile();
     void manyBases();
+    void lossesAreToldAtLoad();
     void todayLine();
 };
 
@@ -365,6 +366,40 @@ void tst_startup::manyBases()
     QCOMPARE(program.main->mnuSelectBase.size(), 1005);
     QCOMPARE(program.main->mnuSelectBase[1004]->text(), QStringLiteral("base1004"));
     QCOMPARE(program.killBase->Combo1->count(), 1005);
+    program.main->setSaveOnClose(false);
+    program.main->close();
+}
+
+void tst_startup::lossesAreToldAtLoad()
+{
+    // Once, at load, before anything is written: what the next save will not keep.
+    Folder folder;
+    Answers answers;
+    const QByteArray base = "CD\t1\t1\tA\tT\t\t\t\t\t\t\t\t\t\tpart 15\r\n\tno type\r\n";
+    const QByteArray tracklist = "1\tA\tT\t3:00\tCD #1\textra\r\n";
+    writeBytes(folder.data(QStringLiteral("Rock.dat")), base);
+    writeBytes(folder.data(QStringLiteral("otbor.lst")), tracklist);
+    Program program(folder.path());
+    QVERIFY(program.Main());
+    const auto messages = answers.messages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].title, QStringLiteral("Внимание!"));
+    QCOMPARE(messages[0].icon, MsgBox::Exclamation);
+    QCOMPARE(
+        messages[0].text,
+        QStringLiteral("Не всё, что есть в файлах, будет сохранено при следующей записи базы.\r\n"
+                       "\r\nФайл «%1»:"
+                       "\r\n– строк, в которых больше 14 полей: 1 (первая — строка 1); поля после 14-го не сохранятся;"
+                       "\r\n– строк с пустым полем «Тип носителя», но с другим текстом: 1 (первая — строка 2); эти "
+                       "строки не сохранятся;"
+                       "\r\nФайл «%2»:"
+                       "\r\n– строк, в которых больше 5 полей: 1 (первая — строка 1); поля после 5-го не сохранятся."
+                       "\r\n\r\nЕсли эти данные нужны, скопируйте файл, прежде чем менять базу или закрывать "
+                       "программу.")
+            .arg(QDir::toNativeSeparators(folder.data(QStringLiteral("Rock.dat"))),
+                 QDir::toNativeSeparators(folder.data(QStringLiteral("otbor.lst")))));
+    QCOMPARE(readBytes(folder.data(QStringLiteral("Rock.dat"))), base);
+    QCOMPARE(readBytes(folder.data(QStringLiteral("otbor.lst"))), tracklist);
     program.main->setSaveOnClose(false);
     program.main->close();
 }

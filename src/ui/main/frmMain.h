@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MainLayout.h"
+#include "app/BaseFiles.h"
 #include "app/modGlobalData.h"
 
 #include <QMainWindow>
@@ -263,6 +264,14 @@ private:
     void reportWriteFailure(const QString &path, const QString &reason);
     // Fills the track list with every track of the catalogue, selects the last one and shows the count.
     void showCatalogue();
+    // Tells, in one message, what the files just loaded hold that the next save will not keep.
+    struct FileLosses
+    {
+        QString path;
+        BaseFiles::Losses losses;
+        int fields = 0; // how many fields a line keeps
+    };
+    void reportLosses(const QVector<FileLosses> &files);
     // Saves the open base; when that fails, asks whether to let the unsaved changes go (naming the files
     // that were not written, then `question`, such as "Всё равно закрыть программу?") and returns the answer.
     bool saveOrLetGo(const QString &question);
@@ -278,6 +287,7 @@ private:
     // Set when the open base's file (or the Tracklist file) exists but could not be read: it is then
     // not overwritten with what little the program could show.
     bool m_baseUnreadable = false;
+    BaseFiles::Losses m_tracklistLosses;
     QStringList m_failedWrites; // files the last save could not write, for the question that follows
     bool m_tracklistUnreadable = false;
     std::function<void()> m_unloadHandler;

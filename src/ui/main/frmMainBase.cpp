@@ -50,6 +50,44 @@ void frmMain::LoadBase()
     LoadTracklist();
     g.iBaseLoaded = true;
     prepareSearch();
+    // Before anything is written: what the files hold that the next save will drop or change.
+    reportLosses(
+        {{path, read.losses, TrackRecord::kFieldCount}, {g.tracklistPath(), m_tracklistLosses, lv2->columnCount()}});
+}
+
+void frmMain::reportLosses(const QVector<FileLosses> &files)
+{
+    QString text;
+    for (const FileLosses &file : files) {
+        const BaseFiles::Losses &l = file.losses;
+        if (!l.any())
+            continue;
+        text += QStringLiteral("\r\nФайл «%1»:").arg(QDir::toNativeSeparators(file.path));
+        if (l.otherEncoding)
+            text +=
+                QStringLiteral("\r\n– записан в кодировке UTF-8, а не Windows-1251: русские буквы показаны неверно, "
+                               "а всё новое будет записано в Windows-1251;");
+        if (l.longLines > 0)
+            text += QStringLiteral("\r\n– строк, в которых больше %1 полей: %2 (первая — строка %3); поля после %1-го "
+                                   "не сохранятся;")
+                        .arg(file.fields)
+                        .arg(l.longLines)
+                        .arg(l.firstLongLine);
+        if (l.droppedLines > 0)
+            text += QStringLiteral("\r\n– строк с пустым полем «%1», но с другим текстом: %2 (первая — строка %3); "
+                                   "эти строки не сохранятся;")
+                        .arg(g.arColumns[0].caption)
+                        .arg(l.droppedLines)
+                        .arg(l.firstDroppedLine);
+    }
+    if (text.isEmpty())
+        return;
+    text.chop(1);
+    MsgBox::show(this,
+                 QStringLiteral("Не всё, что есть в файлах, будет сохранено при следующей записи базы.\r\n") + text +
+                     QStringLiteral(".\r\n\r\nЕсли эти данные нужны, скопируйте файл, прежде чем менять базу или "
+                                    "закрывать программу."),
+                 MsgBox::OkOnly, MsgBox::Exclamation, 1, QStringLiteral("Внимание!"));
 }
 
 void frmMain::showCatalogue()
@@ -93,6 +131,7 @@ void frmMain::LoadTracklist()
     const QString path = g.tracklistPath();
     const BaseFiles::ReadResult read = BaseFiles::readTracklist(path, lv2->columnCount(), rows);
     m_tracklistUnreadable = !read.ok;
+    m_tracklistLosses = read.losses;
     if (!read.exists || !read.ok)
         return;
     QVector<ListItem> items(rows.size());
