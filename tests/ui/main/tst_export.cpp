@@ -1,7 +1,6 @@
-#include "support/TestProgram.h"
-
 #include "media/moddialog.h"
 #include "platform/ListView.h"
+#include "support/TestProgram.h"
 #include "ui/main/frmMain.h"
 
 #include <QAction>
@@ -97,10 +96,14 @@ void tst_export::extension_data()
 {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
-    QTest::newRow("none") << "list" << "list.txt";
-    QTest::newRow("upper case") << "LIST.TXT" << "LIST.TXT";
-    QTest::newRow("mixed case") << "list.TxT" << "list.TxT";
-    QTest::newRow(".text") << "list.text" << "list.text.txt";
+    QTest::newRow("none") << "list"
+                          << "list.txt";
+    QTest::newRow("upper case") << "LIST.TXT"
+                                << "LIST.TXT";
+    QTest::newRow("mixed case") << "list.TxT"
+                                << "list.TxT";
+    QTest::newRow(".text") << "list.text"
+                           << "list.text.txt";
 }
 
 void tst_export::extension()
@@ -150,8 +153,24 @@ void tst_export::failedWriteLeavesNothing()
     const auto messages = m_session->answers.messages();
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0].icon, MsgBox::Critical);
-    QVERIFY(messages[0].text.contains(QStringLiteral("out.txt")));
+    // In the user's words, and with no word of a previous content where there was no file.
+    const QString path = QDir::toNativeSeparators(m_session->folder.file(QStringLiteral("missing/folder/out.txt")));
+    QCOMPARE(messages[0].text,
+             QStringLiteral("Не удалось записать файл \"%1\".\r\nПапка «%2» не существует.")
+                 .arg(path, QDir::toNativeSeparators(m_session->folder.file(QStringLiteral("missing/folder")))));
     QVERIFY(!QFileInfo::exists(m_session->folder.file(QStringLiteral("missing"))));
+
+    // A file that was there is said to be unchanged.
+    const QString readOnly = m_session->folder.file(QStringLiteral("old.txt"));
+    writeBytes(readOnly, "old");
+    QFile::setPermissions(readOnly, QFileDevice::ReadOwner);
+    answer = readOnly;
+    QVERIFY(!w->exportList(w->lv, QStringLiteral("x")));
+    QCOMPARE(m_session->answers.messages().last().text,
+             QStringLiteral("Не удалось записать файл \"%1\".\r\nФайл доступен только для чтения.\r\n"
+                            "Прежнее содержимое файла осталось без изменений.")
+                 .arg(QDir::toNativeSeparators(readOnly)));
+    QCOMPARE(readBytes(readOnly), QByteArray("old"));
 }
 
 QTEST_MAIN(tst_export)
