@@ -39,10 +39,11 @@ namespace modManageSettings {
 namespace {
 
 // A length no screen has room for counts as not stored (a damaged file): 1e308 twips would overflow the
-// conversion to pixels.
+// conversion to pixels. So does one below a twip: it would make a column of no width, and a number
+// as small as 1e-300 is written back longer than a value may be read.
 double screenLength(double twips)
 {
-    return twips > kMaxTwips ? 0 : twips;
+    return twips > kMaxTwips || twips < 1 ? 0 : twips;
 }
 
 } // namespace

@@ -41,6 +41,13 @@ void syncFolder(const QByteArray &folder)
 
 bool namelessFilesAllowed = true;
 
+// A nameless file is given its name through /proc: without it, a named temporary file is used.
+bool canNameNamelessFiles()
+{
+    static const bool available = ::access("/proc/self/fd", F_OK) == 0;
+    return available;
+}
+
 } // namespace
 
 AtomicFile::AtomicFile(const QString &path)
@@ -101,7 +108,7 @@ bool AtomicFile::open()
     const QByteArray nativeFolder = QFile::encodeName(folder);
     m_named = false;
 #ifdef O_TMPFILE
-    if (namelessFilesAllowed) {
+    if (namelessFilesAllowed && canNameNamelessFiles()) {
         m_fd = ::open(nativeFolder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
         if (m_fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             return fail(errno);

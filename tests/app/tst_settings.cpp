@@ -1,5 +1,4 @@
 #include "app/modManageSettings.h"
-
 #include "support/TestFiles.h"
 
 #include <QtTest>
@@ -109,12 +108,13 @@ void tst_settings::junkValues_data()
     QTest::newRow("no section") << QByteArray("ColoumnWidth1=700\nShowPanel=True\n") << 0.0 << false << 0;
     QTest::newRow("number then junk") << QByteArray("[Settings]\nColoumnWidth1=  800px\nWindowState=2.5\n") << 800.0
                                       << false << 2;
-    QTest::newRow("beyond any screen") << QByteArray("[Settings]\nColoumnWidth1=1e308\nPanelH=1e308\n") << 0.0
-                                       << false << 0;
+    QTest::newRow("beyond any screen") << QByteArray("[Settings]\nColoumnWidth1=1e308\nPanelH=1e308\n") << 0.0 << false
+                                       << 0;
+    QTest::newRow("below a twip") << QByteArray("[Settings]\nColoumnWidth1=1e-300\nPanelH=0.5\n") << 0.0 << false << 0;
     QTest::newRow("widest stored") << QByteArray("[Settings]\nColoumnWidth1=100000\nPanelH=100001\n") << 100000.0
                                    << false << 0;
-    QTest::newRow("binary") << QByteArray("\x00\xff[Set\x98tings\n=\n==\n[Settings\nShowPanel=True", 36) << 0.0
-                            << false << 0;
+    QTest::newRow("binary") << QByteArray("\x00\xff[Set\x98tings\n=\n==\n[Settings\nShowPanel=True", 36) << 0.0 << false
+                            << 0;
 }
 
 void tst_settings::junkValues()
