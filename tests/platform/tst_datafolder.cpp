@@ -5,7 +5,6 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -13,23 +12,13 @@
 #include <unistd.h>
 
 using TestSupport::readBytes;
+using TestSupport::snapshot;
 using TestSupport::writeBytes;
 
 namespace {
 
 constexpr uid_t kNobody = 65534;
 const char *const kChildRoot = "CRATEBOOK_TEST_READONLY_ROOT";
-
-QMap<QString, QByteArray> snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(folder).relativeFilePath(path), readBytes(path));
-    }
-    return files;
-}
 
 // A program folder with two bases, a safety copy, the Tracklist and settings.
 void makeProgramFolder(const QString &folder)

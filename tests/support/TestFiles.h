@@ -4,8 +4,10 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QString>
 
 namespace TestSupport {
@@ -24,6 +26,18 @@ inline bool writeBytes(const QString &path, const QByteArray &bytes)
     if (!f.open(QIODevice::WriteOnly))
         return false;
     return f.write(bytes) == bytes.size();
+}
+
+// Every file below `folder`, hidden ones too, with its content, by path relative to the folder.
+inline QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), readBytes(path));
+    }
+    return files;
 }
 
 } // namespace TestSupport

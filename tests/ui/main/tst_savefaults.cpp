@@ -7,23 +7,10 @@
 #include "support/TestProgram.h"
 
 #include <QAction>
-#include <QDirIterator>
 
 using namespace TestSupport;
 
 namespace {
-
-// Every file below `folder` with its content, by path relative to the folder.
-QMap<QString, QByteArray> snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(folder).relativeFilePath(path), readBytes(path));
-    }
-    return files;
-}
 
 const QByteArray kTracklist = "1\tArtist 2\tTitle 2\t\tCD #2\r\n";
 const QByteArray kSettings = "[Settings]\r\nShowPanel=True\r\nPanelH= 2000\r\nUnknownKey=kept\r\n";
