@@ -75,6 +75,14 @@ bool Program::chooseAppFolder()
         return false;
     }
     setAppFolder(choice.folder);
+    if (!choice.writeProblem.isEmpty()) {
+        MsgBox::show(nullptr,
+                     QStringLiteral("В папку программы «%1» сейчас не удаётся записать: %2.\r\n"
+                                    "Базы открываются из неё, но сохранить изменения не удастся, пока причина не "
+                                    "устранена.")
+                         .arg(QDir::toNativeSeparators(programFolder), choice.writeProblem),
+                     MsgBox::OkOnly, MsgBox::Exclamation, 1, QString());
+    }
     if (choice.copied) {
         MsgBox::show(nullptr,
                      QStringLiteral("В папку программы «%1» нельзя записывать.\r\n"

@@ -162,7 +162,8 @@ bool AtomicFile::commit()
     if (m_fd < 0)
         return false;
     // Everything must be on the disk before the new file takes the old one's place.
-    if (::fsync(m_fd) != 0)
+    // fdatasync: the content and its size; the rest of the file's metadata need not wait for the disk.
+    if (::fdatasync(m_fd) != 0)
         return fail(errno);
 
     if (!m_named) {

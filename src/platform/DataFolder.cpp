@@ -75,10 +75,15 @@ Choice choose(const QString &programFolder, const QString &userFolder, bool inst
     // A copy of the program in a folder of its own keeps its data beside it. A folder that fails for a
     // passing reason (a full disk) is not a reason to move: the data are there, and what cannot be
     // written is reported when it is written.
-    if (!installed && probe(programFolder).access != Access::NotPermitted)
-        return {programFolder, false, false, QString()};
+    if (!installed) {
+        const Probe program = probe(programFolder);
+        if (program.access == Access::Writable)
+            return {programFolder, false, false, QString(), QString()};
+        if (program.access == Access::Failed)
+            return {programFolder, false, false, QString(), program.reason};
+    }
 
-    Choice choice{userFolder, true, false, QString()};
+    Choice choice{userFolder, true, false, QString(), QString()};
     const QString userData = userFolder + QLatin1Char('/') + kData;
     // The DATA folder is made last, so its presence says the data were brought over completely.
     if (QFileInfo(userData).isDir())

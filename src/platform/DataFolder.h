@@ -31,6 +31,7 @@ struct Choice
     bool userFolder = false; // the per-user folder was chosen
     bool copied = false;     // the program folder's data were copied there just now
     QString error;           // the data could not be copied: nothing was changed, and the program must not start
+    QString writeProblem;    // the program folder is kept but cannot be written just now: why, for the user
 };
 
 // `installed`: the program was installed for all users; it keeps its data in `userFolder` however its

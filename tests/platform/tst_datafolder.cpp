@@ -54,7 +54,7 @@ void tst_datafolder::writableProgramFolderIsKept()
     const auto choice =
         DataFolder::choose(dir.filePath(QStringLiteral("prog")), dir.filePath(QStringLiteral("user")), false);
     QCOMPARE(choice.folder, dir.filePath(QStringLiteral("prog")));
-    QVERIFY(!choice.userFolder && !choice.copied && choice.error.isEmpty());
+    QVERIFY(!choice.userFolder && !choice.copied && choice.error.isEmpty() && choice.writeProblem.isEmpty());
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("user"))));
     // The probe leaves nothing behind.
     QCOMPARE(QDir(dir.filePath(QStringLiteral("prog"))).entryList(QDir::Files | QDir::Hidden),
@@ -72,12 +72,14 @@ void tst_datafolder::failingDiskIsNoReasonToMove()
         for (int n = 1; n <= 4; ++n) {
             FaultShim::arm(prog, n, mode);
             const DataFolder::Probe probe = DataFolder::probe(prog);
+            FaultShim::arm(prog, n, mode);
             const auto choice = DataFolder::choose(prog, dir.filePath(QStringLiteral("user")), false);
             FaultShim::disarm();
             QCOMPARE(probe.access, DataFolder::Access::Failed);
             QVERIFY(probe.reason == QStringLiteral("на диске нет свободного места") ||
                     probe.reason == QStringLiteral("ошибка ввода-вывода: диск неисправен или отключён"));
             QCOMPARE(choice.folder, prog);
+            QCOMPARE(choice.writeProblem, probe.reason);
         }
     }
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("user"))));
