@@ -75,13 +75,12 @@ bool Program::chooseAppFolder()
         return false;
     }
     setAppFolder(choice.folder);
+    // Told once the lock is taken: should the lock fail too, its message says it all.
     if (!choice.writeProblem.isEmpty()) {
-        MsgBox::show(nullptr,
-                     QStringLiteral("В папку программы «%1» сейчас не удаётся записать: %2.\r\n"
-                                    "Базы открываются из неё, но сохранить изменения не удастся, пока причина не "
-                                    "устранена.")
-                         .arg(QDir::toNativeSeparators(programFolder), choice.writeProblem),
-                     MsgBox::OkOnly, MsgBox::Exclamation, 1, QString());
+        m_writeWarning = QStringLiteral("В папку программы «%1» сейчас не удаётся записать: %2.\r\n"
+                                        "Базы открываются из неё, но сохранить изменения не удастся, пока причина не "
+                                        "устранена.")
+                             .arg(QDir::toNativeSeparators(programFolder), choice.writeProblem);
     }
     if (choice.copied) {
         MsgBox::show(nullptr,
@@ -99,8 +98,11 @@ bool Program::lockDataFolder()
     // The lock sits beside the data, so two program folders sharing one DATA folder exclude each other too.
     const QString lockFile = g.sDataPath + QStringLiteral(".cratebook.lock");
     m_instance = std::make_unique<SingleInstance>(lockFile);
-    if (m_instance->tryLock())
+    if (m_instance->tryLock()) {
+        if (!m_writeWarning.isEmpty())
+            MsgBox::show(nullptr, m_writeWarning, MsgBox::OkOnly, MsgBox::Exclamation, 1, QString());
         return true;
+    }
     if (m_instance->lockFileFailed()) {
         const DataFolder::Probe probe = DataFolder::probe(g.sDataPath);
         MsgBox::show(nullptr,

@@ -60,4 +60,5 @@ private:
 
     std::unique_ptr<SingleInstance> m_instance;
     bool m_chooseFolder = false;
+    QString m_writeWarning; // the program folder cannot be written just now: told once the lock is taken
 };
