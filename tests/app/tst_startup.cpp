@@ -1,5 +1,6 @@
-#include "platform/ListView.h"
 #include "support/TestProgram.h"
+
+#include "platform/ListView.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmKillBase.h"
 #include "ui/main/frmMain.h"

@@ -1,6 +1,7 @@
 // Reading and writing the open base and the Tracklist.
-#include "app/BaseFiles.h"
 #include "frmMain.h"
+
+#include "app/BaseFiles.h"
 #include "platform/ListView.h"
 #include "platform/MsgBox.h"
 

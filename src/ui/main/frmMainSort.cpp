@@ -1,8 +1,9 @@
 // Putting the open base into shelf order: CDs before LPs, each medium by its number, the tracks of a
 // medium by their numbers. Unlike a click on a column header this reorders the catalogue itself, saves it
 // and shows it anew.
-#include "ShelfSort.h"
 #include "frmMain.h"
+
+#include "ShelfSort.h"
 #include "frmSplash.h"
 #include "platform/ListView.h"
 

@@ -1,6 +1,7 @@
+#include "support/TestProgram.h"
+
 #include "platform/ListView.h"
 #include "platform/VisualStyle.h"
-#include "support/TestProgram.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
 

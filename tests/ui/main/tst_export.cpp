@@ -1,6 +1,7 @@
+#include "support/TestProgram.h"
+
 #include "media/moddialog.h"
 #include "platform/ListView.h"
-#include "support/TestProgram.h"
 #include "ui/main/frmMain.h"
 
 #include <QAction>
