@@ -25,10 +25,10 @@ build: configure
 
 run: build
 	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
-		$(BUILD_DIR)/src/cratebook; \
+		$(BUILD_DIR)/src/app/cratebook; \
 	else \
 		echo "No display found: starting Cratebook on a virtual display (Xvfb)."; \
-		xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/src/cratebook; \
+		xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/src/app/cratebook; \
 	fi
 
 test: build
@@ -58,7 +58,7 @@ fuzz:
 
 # The README's picture of the main window, made by the program itself on a virtual display.
 screenshot: build
-	scripts/screenshot $(BUILD_DIR)/src/cratebook docs/main-window.png
+	scripts/screenshot $(BUILD_DIR)/src/app/cratebook docs/main-window.png
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,6 +1,6 @@
 #include "BenchCommon.h"
 
-#include "platform/Cp1251.h"
+#include "core/text/Cp1251.h"
 
 #include <QElapsedTimer>
 #include <QFile>

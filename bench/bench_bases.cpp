@@ -1,8 +1,8 @@
 #include "BenchCommon.h"
-#include "app/BaseFiles.h"
+#include "core/catalogue/BaseFiles.h"
 #include "app/Program.h"
-#include "platform/FileCopy.h"
-#include "platform/MsgBox.h"
+#include "core/system/FileCopy.h"
+#include "ui/platform/MsgBox.h"
 #include "ui/main/frmMain.h"
 
 #include <QAction>

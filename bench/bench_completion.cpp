@@ -1,6 +1,6 @@
 #include "BenchCommon.h"
 
-#include "ui/edit/modAutoComplete.h"
+#include "core/edit/modAutoComplete.h"
 
 #include <QRandomGenerator>
 #include <QSet>

@@ -1,7 +1,7 @@
 #include "BenchCommon.h"
-#include "app/BaseFiles.h"
-#include "platform/Cp1251.h"
-#include "ui/main/SearchIndex.h"
+#include "core/catalogue/BaseFiles.h"
+#include "core/text/Cp1251.h"
+#include "core/search/SearchIndex.h"
 
 #include <QFile>
 

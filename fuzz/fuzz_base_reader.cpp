@@ -3,9 +3,9 @@
 // whose save is the same bytes again.
 
 #include "FuzzSupport.h"
-#include "app/BaseFiles.h"
-#include "app/TrackTable.h"
-#include "platform/Cp1251.h"
+#include "core/catalogue/BaseFiles.h"
+#include "core/catalogue/TrackTable.h"
+#include "core/text/Cp1251.h"
 
 using FuzzSupport::fields;
 using FuzzSupport::joined;

@@ -8,7 +8,7 @@
 // The input is taken as bytes, as UTF-8 text and as UTF-16 code units (lone surrogates and all).
 
 #include "FuzzSupport.h"
-#include "platform/Cp1251.h"
+#include "core/text/Cp1251.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

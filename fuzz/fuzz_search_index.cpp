@@ -18,9 +18,9 @@
 //   any other byte  the character of that code: ASCII, TAB, LF, CR and the other control characters
 
 #include "FuzzSupport.h"
-#include "app/TrackTable.h"
-#include "platform/Cp1251.h"
-#include "ui/main/SearchIndex.h"
+#include "core/catalogue/TrackTable.h"
+#include "core/text/Cp1251.h"
+#include "core/search/SearchIndex.h"
 
 #include <QStringList>
 

@@ -6,9 +6,9 @@
 //    the stored values drift.
 
 #include "FuzzSupport.h"
-#include "app/modManageSettings.h"
-#include "platform/Cp1251.h"
-#include "platform/IniFile.h"
+#include "core/settings/modManageSettings.h"
+#include "core/text/Cp1251.h"
+#include "core/settings/IniFile.h"
 
 #include <QStringList>
 

@@ -3,9 +3,9 @@
 // CR LF, and read again they are the same rows.
 
 #include "FuzzSupport.h"
-#include "app/BaseFiles.h"
-#include "app/FieldList.h"
-#include "platform/Cp1251.h"
+#include "core/catalogue/BaseFiles.h"
+#include "core/catalogue/FieldList.h"
+#include "core/text/Cp1251.h"
 
 #include <QVector>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/modGlobalData.h"
-#include "app/modManageSettings.h"
+#include "core/modGlobalData.h"
+#include "core/settings/modManageSettings.h"
 
 #include <QPointer>
 #include <QString>

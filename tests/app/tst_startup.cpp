@@ -1,6 +1,6 @@
 #include "support/TestProgram.h"
 
-#include "platform/ListView.h"
+#include "ui/platform/ListView.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmKillBase.h"
 #include "ui/main/frmMain.h"

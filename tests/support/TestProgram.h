@@ -3,10 +3,10 @@
 // Helpers shared by the tests that start the whole program in a temporary folder.
 
 #include "app/Program.h"
-#include "platform/Modal.h"
-#include "platform/MsgBox.h"
-#include "platform/Twips.h"
-#include "support/TestFiles.h"
+#include "ui/platform/Modal.h"
+#include "ui/platform/MsgBox.h"
+#include "ui/platform/Twips.h"
+#include "TestFiles.h"
 #include "ui/main/frmMain.h"
 
 #include <QDialog>

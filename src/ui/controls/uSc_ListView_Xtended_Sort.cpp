@@ -1,8 +1,8 @@
 #include "uSc_ListView_Xtended_Sort.h"
 
 #include "SortArrows.h"
-#include "SortKeys.h"
-#include "platform/ListView.h"
+#include "core/sort/SortKeys.h"
+#include "ui/platform/ListView.h"
 
 #include <QScrollBar>
 #include <QStringList>

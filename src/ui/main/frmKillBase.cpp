@@ -1,8 +1,8 @@
 #include "frmKillBase.h"
 
-#include "app/modGlobalData.h"
+#include "core/modGlobalData.h"
 #include "frmMain.h"
-#include "platform/MsgBox.h"
+#include "ui/platform/MsgBox.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,13 +1,13 @@
 #include "frmMain.h"
 
-#include "SearchIndex.h"
-#include "app/modManageSettings.h"
+#include "core/search/SearchIndex.h"
+#include "core/settings/modManageSettings.h"
 #include "frmPopup.h"
 #include "frmSplash.h"
-#include "platform/AtomicFile.h"
-#include "platform/ListView.h"
-#include "platform/MsgBox.h"
-#include "platform/Twips.h"
+#include "core/system/AtomicFile.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/MsgBox.h"
+#include "ui/platform/Twips.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 
 #include <QCloseEvent>

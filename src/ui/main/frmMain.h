@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MainLayout.h"
-#include "app/BaseFiles.h"
-#include "app/modGlobalData.h"
+#include "core/layout/MainLayout.h"
+#include "core/catalogue/BaseFiles.h"
+#include "core/modGlobalData.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,9 +1,9 @@
 // Reading and writing the open base and the Tracklist.
 #include "frmMain.h"
 
-#include "app/BaseFiles.h"
-#include "platform/ListView.h"
-#include "platform/MsgBox.h"
+#include "core/catalogue/BaseFiles.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/MsgBox.h"
 
 #include <QDir>
 

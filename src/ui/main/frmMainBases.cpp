@@ -1,12 +1,12 @@
 // The bases: opening, creating and deleting them, copying base files in and out, and the safety copy kept
 // beside the open base.
-#include "app/BaseFiles.h"
+#include "core/catalogue/BaseFiles.h"
 #include "frmKillBase.h"
 #include "frmMain.h"
-#include "media/moddialog.h"
-#include "platform/Modal.h"
-#include "platform/MsgBox.h"
-#include "platform/modFO.h"
+#include "ui/platform/moddialog.h"
+#include "ui/platform/Modal.h"
+#include "ui/platform/MsgBox.h"
+#include "ui/platform/modFO.h"
 
 #include <QAction>
 #include <QComboBox>

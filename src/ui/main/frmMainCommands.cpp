@@ -2,9 +2,9 @@
 // copies. Menus, the context menu, the buttons and the keys all come here.
 #include "frmMain.h"
 
-#include "platform/ListView.h"
-#include "platform/Modal.h"
-#include "platform/MsgBox.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/Modal.h"
+#include "ui/platform/MsgBox.h"
 #include "ui/edit/frmAddEdit.h"
 
 #include <QAction>

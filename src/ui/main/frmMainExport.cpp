@@ -1,11 +1,11 @@
 // Writing the shown track list, or the Tracklist, to a text file.
 #include "frmMain.h"
 
-#include "TextExport.h"
-#include "app/BaseFiles.h"
-#include "media/moddialog.h"
-#include "platform/ListView.h"
-#include "platform/MsgBox.h"
+#include "core/text/TextExport.h"
+#include "core/catalogue/BaseFiles.h"
+#include "ui/platform/moddialog.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/MsgBox.h"
 
 #include <QAction>
 #include <QDir>

@@ -2,10 +2,10 @@
 // window settings kept between runs.
 #include "frmMain.h"
 
-#include "app/modManageSettings.h"
-#include "platform/ListView.h"
-#include "platform/MsgBox.h"
-#include "platform/Twips.h"
+#include "core/settings/modManageSettings.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/MsgBox.h"
+#include "ui/platform/Twips.h"
 
 #include <QAction>
 #include <QFrame>

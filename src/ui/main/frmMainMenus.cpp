@@ -1,6 +1,6 @@
 // The main window's menu bar, its context menu and the bases menu.
 #include "frmMain.h"
-#include "platform/MsgBox.h"
+#include "ui/platform/MsgBox.h"
 
 #include <QAction>
 #include <QMenu>

@@ -3,9 +3,9 @@
 // catalogue; a newer text abandons an older scan, and only the newest text's result is ever shown.
 #include "frmMain.h"
 
-#include "SearchIndex.h"
+#include "core/search/SearchIndex.h"
 #include "frmPopup.h"
-#include "platform/ListView.h"
+#include "ui/platform/ListView.h"
 
 #include <QCheckBox>
 #include <QEvent>

@@ -3,9 +3,9 @@
 // and shows it anew.
 #include "frmMain.h"
 
-#include "ShelfSort.h"
+#include "core/sort/ShelfSort.h"
 #include "frmSplash.h"
-#include "platform/ListView.h"
+#include "ui/platform/ListView.h"
 
 #include <QAction>
 #include <QCoreApplication>

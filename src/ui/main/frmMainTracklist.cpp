@@ -2,8 +2,8 @@
 // list showed when they were added; they are numbered when added and never renumbered.
 #include "frmMain.h"
 
-#include "platform/ListView.h"
-#include "platform/MsgBox.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/MsgBox.h"
 
 #include <QAction>
 #include <QToolButton>

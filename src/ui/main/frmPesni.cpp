@@ -1,8 +1,8 @@
 #include "frmPesni.h"
 
-#include "app/TrackTable.h"
-#include "platform/ListView.h"
-#include "platform/Twips.h"
+#include "core/catalogue/TrackTable.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/Twips.h"
 
 #include <QResizeEvent>
 

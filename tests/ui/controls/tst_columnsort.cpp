@@ -1,6 +1,6 @@
-#include "platform/ListView.h"
+#include "ui/platform/ListView.h"
 #include "ui/controls/SortArrows.h"
-#include "ui/controls/SortKeys.h"
+#include "core/sort/SortKeys.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 
 #include <QSignalSpy>

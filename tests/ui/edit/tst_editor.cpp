@@ -1,7 +1,7 @@
 #include "support/TestProgram.h"
 
-#include "platform/ListView.h"
-#include "platform/VisualStyle.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/VisualStyle.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
 

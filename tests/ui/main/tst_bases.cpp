@@ -1,5 +1,5 @@
-#include "media/moddialog.h"
-#include "platform/ListView.h"
+#include "ui/platform/moddialog.h"
+#include "ui/platform/ListView.h"
 #include "support/TestProgram.h"
 #include "ui/main/frmKillBase.h"
 #include "ui/main/frmMain.h"

@@ -1,7 +1,7 @@
 #include "support/TestProgram.h"
 
-#include "media/moddialog.h"
-#include "platform/ListView.h"
+#include "ui/platform/moddialog.h"
+#include "ui/platform/ListView.h"
 #include "ui/main/frmMain.h"
 
 #include <QAction>

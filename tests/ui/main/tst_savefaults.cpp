@@ -2,7 +2,7 @@
 // from then on (a full disk): afterwards every file of the program folder is its old or its new content
 // byte for byte, nothing else is left there, and whenever a file did not get its new content the user
 // was told which one.
-#include "platform/ListView.h"
+#include "ui/platform/ListView.h"
 #include "support/FaultShim.h"
 #include "support/TestProgram.h"
 

@@ -1,7 +1,7 @@
 #include "support/TestProgram.h"
 
-#include "platform/Cp1251.h"
-#include "platform/ListView.h"
+#include "core/text/Cp1251.h"
+#include "ui/platform/ListView.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmPesni.h"

@@ -1,0 +1,60 @@
+#include "EditorRules.h"
+
+#include "core/catalogue/Numbers.h"
+
+#include <QDate>
+
+namespace EditorRules {
+
+int findDuplicate(const TrackTable &table, const QString &mediaType, const QString &mediaNumber,
+                  const QString &trackNumber)
+{
+    for (int i = 1; i <= table.count(); ++i) {
+        const TrackRecord &r = table.at(i);
+        if (r.at(TrackRecord::MediaType) == mediaType && r.at(TrackRecord::MediaNumber) == mediaNumber &&
+            r.at(TrackRecord::TrackNumber) == trackNumber)
+            return i;
+    }
+    return 0;
+}
+
+qint64 nextMediaNumber(const TrackTable &table, const QString &mediaType)
+{
+    qint64 largest = 0;
+    for (int i = 1; i <= table.count(); ++i) {
+        const TrackRecord &r = table.at(i);
+        if (r.at(TrackRecord::MediaType).compare(mediaType, Qt::CaseInsensitive) != 0)
+            continue;
+        const qint64 number = Numbers::roundHalfEven(Numbers::leadingNumber(r.at(TrackRecord::MediaNumber)));
+        largest = std::max(largest, number);
+    }
+    return largest < std::numeric_limits<qint64>::max() ? largest + 1 : largest;
+}
+
+QString capitalizeFirst(const QString &text)
+{
+    if (text.isEmpty())
+        return text;
+    const QString first = text.left(1);
+    const QString upper = first.toUpper();
+    if (first == upper)
+        return text;
+    return upper + text.mid(1);
+}
+
+bool capitalises(int box)
+{
+    return box == 4 || box == 5 || box == 6 || box == 9 || box == 10 || box == 11;
+}
+
+bool completes(int box)
+{
+    return capitalises(box) && box != 5;
+}
+
+QString dateText(const QDate &date)
+{
+    return date.toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+} // namespace EditorRules

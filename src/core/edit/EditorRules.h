@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/catalogue/TrackTable.h"
+
+#include <QDate>
+#include <QString>
+
+// The rules the track editor applies, stated over the catalogue alone so they can be checked without a
+// window.
+namespace EditorRules {
+
+// The first track (index from 1) with this media type, media number and track number, compared as whole
+// texts, exactly and with case; 0 when there is none.
+int findDuplicate(const TrackTable &table, const QString &mediaType, const QString &mediaNumber,
+                  const QString &trackNumber);
+
+// The next free media number for `mediaType`: one more than the largest media number (its leading number,
+// rounded halves to even) among the tracks of that type, compared without regard to case; 1 when there
+// are none.
+qint64 nextMediaNumber(const TrackTable &table, const QString &mediaType);
+
+// `text` with its first character made upper-case; unchanged when it is empty or already starts with a
+// capital.
+QString capitalizeFirst(const QString &text);
+
+// Whether typing into editor box `box` capitalises its first letter, and whether it completes it from
+// known values.
+bool capitalises(int box);
+bool completes(int box);
+
+// Today's date as the editor writes it: "dd.mm.yyyy".
+QString dateText(const QDate &date);
+
+} // namespace EditorRules

@@ -1,0 +1,99 @@
+#include "core/edit/EditorRules.h"
+
+#include <QtTest>
+
+namespace {
+
+TrackTable tableOf(const QStringList &lines)
+{
+    TrackTable table;
+    for (const QString &line : lines)
+        table.AddTrack(TrackRecord::fromLine(line));
+    return table;
+}
+
+} // namespace
+
+class tst_editorrules : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void duplicates_data();
+    void duplicates();
+    void nextMediaNumber_data();
+    void nextMediaNumber();
+    void capitalisation_data();
+    void capitalisation();
+};
+
+void tst_editorrules::duplicates_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("track");
+    QTest::addColumn<int>("found");
+    QTest::newRow("same") << "CD" << "12" << "3" << 2;
+    QTest::newRow("other media type") << "LP" << "12" << "3" << 0;
+    QTest::newRow("01 is not 1") << "CD" << "012" << "3" << 0;
+    QTest::newRow("case counts") << "cd" << "12" << "3" << 0;
+    QTest::newRow("blank counts") << "CD" << "12 " << "3" << 0;
+    QTest::newRow("empty track number") << "CD" << "7" << "" << 3;
+}
+
+void tst_editorrules::duplicates()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, number);
+    QFETCH(QString, track);
+    QFETCH(int, found);
+    const TrackTable table = tableOf({"CD\t1\t1", "CD\t12\t3\tA", "CD\t7", "CD\t12\t3\tB"});
+    QCOMPARE(EditorRules::findDuplicate(table, type, number, track), found);
+    QCOMPARE(EditorRules::findDuplicate(TrackTable(), type, number, track), 0);
+}
+
+void tst_editorrules::nextMediaNumber_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<qint64>("next");
+    const QStringList shelf{"CD\t3", "CD\t12", "CD\tx", "LP\t40"};
+    QTest::newRow("CD") << shelf << "CD" << qint64(13);
+    QTest::newRow("LP") << shelf << "LP" << qint64(41);
+    QTest::newRow("no LP yet") << QStringList{"CD\t3"} << "LP" << qint64(1);
+    QTest::newRow("type compared without case") << QStringList{"cd\t8", "CD\t2"} << "CD" << qint64(9);
+    QTest::newRow("other types ignored") << QStringList{"MC\t99", "CD\t2"} << "CD" << qint64(3);
+    QTest::newRow("leading number, halves to even") << QStringList{"CD\t 4.5b", "CD\t3"} << "CD" << qint64(5);
+    QTest::newRow("negative") << QStringList{"CD\t-20"} << "CD" << qint64(1);
+    QTest::newRow("empty base") << QStringList{} << "CD" << qint64(1);
+}
+
+void tst_editorrules::nextMediaNumber()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QString, type);
+    QFETCH(qint64, next);
+    QCOMPARE(EditorRules::nextMediaNumber(tableOf(lines), type), next);
+}
+
+void tst_editorrules::capitalisation_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("latin") << "moby" << "Moby";
+    QTest::newRow("cyrillic") << "кино" << "Кино";
+    QTest::newRow("already") << "Kino" << "Kino";
+    QTest::newRow("digit") << "2raumwohnung" << "2raumwohnung";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("only first") << "the the" << "The the";
+}
+
+void tst_editorrules::capitalisation()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(EditorRules::capitalizeFirst(text), expected);
+}
+
+QTEST_GUILESS_MAIN(tst_editorrules)
+#include "tst_editorrules.moc"
