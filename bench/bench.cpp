@@ -3,16 +3,16 @@
 
 #include "BenchCommon.h"
 
+#include "app/Program.h"
 #include "core/catalogue/BaseFiles.h"
 #include "core/catalogue/Numbers.h"
 #include "core/sort/ShelfSort.h"
-#include "app/Program.h"
 #include "core/text/Cp1251.h"
-#include "ui/platform/ListView.h"
-#include "ui/platform/MsgBox.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/MsgBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

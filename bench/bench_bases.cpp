@@ -1,9 +1,9 @@
 #include "BenchCommon.h"
-#include "core/catalogue/BaseFiles.h"
 #include "app/Program.h"
+#include "core/catalogue/BaseFiles.h"
 #include "core/system/FileCopy.h"
-#include "ui/platform/MsgBox.h"
 #include "ui/main/frmMain.h"
+#include "ui/platform/MsgBox.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "BenchCommon.h"
 #include "core/catalogue/BaseFiles.h"
-#include "core/text/Cp1251.h"
 #include "core/search/SearchIndex.h"
+#include "core/text/Cp1251.h"
 
 #include <QFile>
 

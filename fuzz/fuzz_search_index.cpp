@@ -19,8 +19,8 @@
 
 #include "FuzzSupport.h"
 #include "core/catalogue/TrackTable.h"
-#include "core/text/Cp1251.h"
 #include "core/search/SearchIndex.h"
+#include "core/text/Cp1251.h"
 
 #include <QStringList>
 

@@ -6,9 +6,9 @@
 //    the stored values drift.
 
 #include "FuzzSupport.h"
+#include "core/settings/IniFile.h"
 #include "core/settings/modManageSettings.h"
 #include "core/text/Cp1251.h"
-#include "core/settings/IniFile.h"
 
 #include <QStringList>
 

@@ -3,17 +3,17 @@
 #include "core/catalogue/BaseFiles.h"
 #include "core/catalogue/Numbers.h"
 #include "core/system/DataFolder.h"
-#include "ui/platform/ListView.h"
-#include "ui/platform/MsgBox.h"
 #include "core/system/SingleInstance.h"
-#include "ui/platform/Twips.h"
-#include "ui/platform/VisualStyle.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmKillBase.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmPopup.h"
 #include "ui/main/frmSplash.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/MsgBox.h"
+#include "ui/platform/Twips.h"
+#include "ui/platform/VisualStyle.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,12 +2,12 @@
 
 // Helpers shared by the tests that start the whole program in a temporary folder.
 
+#include "TestFiles.h"
 #include "app/Program.h"
+#include "ui/main/frmMain.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/Twips.h"
-#include "TestFiles.h"
-#include "ui/main/frmMain.h"
 
 #include <QDialog>
 #include <QDir>

@@ -3,36 +3,12 @@
 #include "core/catalogue/Numbers.h"
 
 namespace {
-const QString kSection = QStringLiteral("Settings");
-constexpr int kMaxValueLength = 255;
 
 QString columnKey(int k)
 {
     return QStringLiteral("ColoumnWidth") + QString::number(k);
 }
 } // namespace
-
-SettingsFile::SettingsFile(const QString &path) : m_ini(path) {}
-
-void SettingsFile::load()
-{
-    m_ini.load();
-}
-
-QString SettingsFile::ReadSetting(const QString &key) const
-{
-    return m_ini.value(kSection, key).left(kMaxValueLength);
-}
-
-void SettingsFile::WriteSetting(const QString &key, const QString &value)
-{
-    m_ini.setValue(kSection, key, value);
-}
-
-bool SettingsFile::save(QString *error) const
-{
-    return m_ini.save(error);
-}
 
 namespace modManageSettings {
 

@@ -1,31 +1,10 @@
 #pragma once
 
-#include "IniFile.h"
+#include "SettingsFile.h"
 
 #include <QString>
 
 #include <array>
-
-// The settings file "settings.ini" beside the program: section "Settings", read at start-up and written
-// all together when the main window closes. Keys the program does not know are left as they are.
-class SettingsFile
-{
-public:
-    explicit SettingsFile(const QString &path);
-
-    // Reads the file; a missing or unreadable file gives all defaults.
-    void load();
-    // The value of `key`, at most 255 characters, or an empty string.
-    QString ReadSetting(const QString &key) const;
-    // Sets `key` in memory; save() writes the file.
-    void WriteSetting(const QString &key, const QString &value);
-    // Writes the file whole and atomically. False, with the reason in `error`, on failure.
-    bool save(QString *error = nullptr) const;
-    const QString &path() const { return m_ini.path(); }
-
-private:
-    IniFile m_ini;
-};
 
 namespace modManageSettings {
 

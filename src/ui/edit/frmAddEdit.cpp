@@ -3,12 +3,12 @@
 #include "core/edit/EditorRules.h"
 #include "core/modGlobalData.h"
 #include "core/text/Cp1251.h"
+#include "ui/main/frmMain.h"
+#include "ui/main/frmPesni.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/VisualStyle.h"
-#include "ui/main/frmMain.h"
-#include "ui/main/frmPesni.h"
 
 #include <QCheckBox>
 #include <QComboBox>

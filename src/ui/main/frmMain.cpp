@@ -2,13 +2,14 @@
 
 #include "core/search/SearchIndex.h"
 #include "core/settings/modManageSettings.h"
+#include "core/system/AtomicFile.h"
 #include "frmPopup.h"
 #include "frmSplash.h"
-#include "core/system/AtomicFile.h"
+#include "ui/controls/SplitterBar.h"
+#include "ui/controls/uSc_ListView_Xtended_Sort.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/Twips.h"
-#include "ui/controls/uSc_ListView_Xtended_Sort.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -265,32 +266,4 @@ void frmMain::reportWriteFailure(const QString &path, const QString &reason)
     if (QFileInfo::exists(path))
         text += QStringLiteral("\r\nПрежнее содержимое файла осталось без изменений.");
     MsgBox::show(this, text, MsgBox::OkOnly, MsgBox::Critical, 1, QStringLiteral("Ошибка записи"));
-}
-
-SplitterBar::SplitterBar(QWidget *parent) : QWidget(parent)
-{
-    setCursor(Qt::SizeVerCursor);
-}
-
-void SplitterBar::mousePressEvent(QMouseEvent *event)
-{
-    Q_EMIT mouseDown(event->button(), Twips::fromPixelsY(qRound(event->position().y())));
-}
-
-void SplitterBar::mouseMoveEvent(QMouseEvent *event)
-{
-    Q_EMIT mouseMove(event->buttons(), Twips::fromPixelsY(qRound(event->position().y())));
-}
-
-void SplitterBar::mouseReleaseEvent(QMouseEvent *event)
-{
-    Q_EMIT mouseUp(event->button(), Twips::fromPixelsY(qRound(event->position().y())));
-}
-
-void SplitterBar::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().window());
-    painter.setPen(palette().mid().color());
-    painter.drawLine(0, height() / 2, width(), height() / 2);
 }

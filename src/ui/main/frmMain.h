@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/layout/MainLayout.h"
 #include "core/catalogue/BaseFiles.h"
+#include "core/layout/MainLayout.h"
 #include "core/modGlobalData.h"
 
 #include <QMainWindow>
@@ -299,24 +299,4 @@ private:
     std::unique_ptr<QThreadPool> m_searchPool;
     std::shared_ptr<std::atomic<quint64>> m_searchGeneration;
     bool m_searching = false;
-};
-
-// The bar between the track list and the Tracklist panel that the user drags to size the panel.
-class SplitterBar : public QWidget
-{
-    Q_OBJECT
-
-public:
-    explicit SplitterBar(QWidget *parent = nullptr);
-
-Q_SIGNALS:
-    void mouseDown(Qt::MouseButton button, double yTwips);
-    void mouseMove(Qt::MouseButtons buttons, double yTwips);
-    void mouseUp(Qt::MouseButton button, double yTwips);
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
 };

@@ -3,10 +3,10 @@
 #include "core/catalogue/BaseFiles.h"
 #include "frmKillBase.h"
 #include "frmMain.h"
-#include "ui/platform/moddialog.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/modFO.h"
+#include "ui/platform/moddialog.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -2,10 +2,10 @@
 // copies. Menus, the context menu, the buttons and the keys all come here.
 #include "frmMain.h"
 
+#include "ui/edit/frmAddEdit.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
-#include "ui/edit/frmAddEdit.h"
 
 #include <QAction>
 #include <QCheckBox>

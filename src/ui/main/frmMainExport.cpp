@@ -1,11 +1,11 @@
 // Writing the shown track list, or the Tracklist, to a text file.
 #include "frmMain.h"
 
-#include "core/text/TextExport.h"
 #include "core/catalogue/BaseFiles.h"
-#include "ui/platform/moddialog.h"
+#include "core/text/TextExport.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
+#include "ui/platform/moddialog.h"
 
 #include <QAction>
 #include <QDir>

@@ -3,6 +3,7 @@
 #include "frmMain.h"
 
 #include "core/settings/modManageSettings.h"
+#include "ui/controls/SplitterBar.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/Twips.h"

@@ -2,9 +2,9 @@
 // commands are enabled, and filling the editor from a row.
 #include "frmMain.h"
 
-#include "ui/platform/ListView.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 #include "ui/edit/frmAddEdit.h"
+#include "ui/platform/ListView.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/catalogue/FieldList.h"
+#include "ListItem.h"
 
 #include <QColor>
 #include <QIcon>
@@ -13,19 +13,6 @@
 class ListHeaderView;
 class ListViewModel;
 class QDropEvent;
-
-// One row of a list view: its texts (column 0 is the item's own text, column k its sub-item k), a
-// whole-number `Tag`, and its look. The texts are a FieldList, so a row that shows a catalogue record
-// shares the record's string instead of copying it.
-struct ListItem {
-    FieldList texts;
-    int tag = 0;
-    bool bold = false;
-    QColor color; // invalid: the list's normal text colour
-};
-// A ListItem is a string, a few numbers and a colour: it may be moved in memory as raw bytes, which
-// keeps inserting a row into a vector of a million rows cheap.
-Q_DECLARE_TYPEINFO(ListItem, Q_RELOCATABLE_TYPE);
 
 // The report-style list view every list of the program is built on: rows with texts, sub-items, `Tag`,
 // bold and colour; at most one selected row; column headers with text, width, alignment, `Tag` and an
@@ -45,7 +32,7 @@ class ListView : public QTreeView
 public:
     // The texts of the row whose Tag is `tag`. The reference must stay valid, and the texts unchanged,
     // until the list call that asked for it returns: a sort holds the texts of every row at once.
-    using TextSource = std::function<const FieldList &(int tag)>;
+    using TextSource = ListTextSource;
 
     explicit ListView(QWidget *parent = nullptr);
     ~ListView() override;

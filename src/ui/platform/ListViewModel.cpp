@@ -370,7 +370,7 @@ void ListViewModel::setItems(QVector<ListItem> items)
     endResetModel();
 }
 
-void ListViewModel::setSourceRows(ListView::TextSource source, std::vector<int> tags)
+void ListViewModel::setSourceRows(ListTextSource source, std::vector<int> tags)
 {
     if (!source)
         source = [](int) -> const FieldList & { return noTexts(); };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ListView.h"
+#include "ListItem.h"
 
 #include <QAbstractTableModel>
 #include <QCollator>
@@ -78,7 +78,7 @@ public:
     int addItem(ListItem item);
     int appendItem(ListItem item);
     void setItems(QVector<ListItem> items);
-    void setSourceRows(ListView::TextSource source, std::vector<int> tags);
+    void setSourceRows(ListTextSource source, std::vector<int> tags);
     bool hasSourceRows() const { return m_hasSource; }
     void clearItems();
     void removeItem(int row);
@@ -121,7 +121,7 @@ private:
     QVector<ListItem> m_items;
     // Source mode: the rows are m_tags, their texts m_source(tag); m_items is empty.
     bool m_hasSource = false;
-    ListView::TextSource m_source;
+    ListTextSource m_source;
     std::vector<int> m_tags;
     // Source mode: what items() and item() hand out. m_itemsCopy is valid while m_itemsCopyValid.
     mutable QVector<ListItem> m_itemsCopy;

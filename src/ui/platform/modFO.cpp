@@ -1,7 +1,7 @@
 #include "modFO.h"
 
-#include "core/system/FileCopy.h"
 #include "MsgBox.h"
+#include "core/system/FileCopy.h"
 
 #include <QDir>
 #include <QFileInfo>

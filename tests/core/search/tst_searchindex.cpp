@@ -1,5 +1,5 @@
-#include "core/text/Cp1251.h"
 #include "core/search/SearchIndex.h"
+#include "core/text/Cp1251.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

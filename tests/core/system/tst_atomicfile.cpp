@@ -1,9 +1,9 @@
 // Whole-file writes under failing file operations: every operation of a write is failed in turn, once
 // and from then on (a full disk), and the file must be the old one or the complete new one, with nothing
 // else left in its folder and the failure reported. Also a real full file system where one can be made.
+#include "core/settings/IniFile.h"
 #include "core/system/AtomicFile.h"
 #include "core/system/FileCopy.h"
-#include "core/settings/IniFile.h"
 #include "support/FaultShim.h"
 #include "support/TestFiles.h"
 

@@ -1,7 +1,7 @@
-#include "ui/platform/ListView.h"
-#include "ui/controls/SortArrows.h"
 #include "core/sort/SortKeys.h"
+#include "ui/controls/SortArrows.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
+#include "ui/platform/ListView.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -1,9 +1,9 @@
 #include "support/TestProgram.h"
 
-#include "ui/platform/ListView.h"
-#include "ui/platform/VisualStyle.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/VisualStyle.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,8 +1,8 @@
-#include "ui/platform/moddialog.h"
-#include "ui/platform/ListView.h"
 #include "support/TestProgram.h"
 #include "ui/main/frmKillBase.h"
 #include "ui/main/frmMain.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/moddialog.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // Dragging a track from the track list onto the Tracklist with the real pointer. The drag runs the
 // platform's own drag loop, which synthetic Qt events never reach, so this test starts an X server of its
 // own (Xvfb), shows the program there and moves the pointer with xdotool.
-#include "ui/platform/ListView.h"
 #include "support/TestProgram.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
+#include "ui/platform/ListView.h"
 
 #include <QAction>
 #include <QApplication>

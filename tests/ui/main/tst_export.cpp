@@ -1,8 +1,8 @@
 #include "support/TestProgram.h"
 
-#include "ui/platform/moddialog.h"
-#include "ui/platform/ListView.h"
 #include "ui/main/frmMain.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/moddialog.h"
 
 #include <QAction>
 #include <QLineEdit>

@@ -1,8 +1,9 @@
 #include "support/TestProgram.h"
 
-#include "ui/platform/ListView.h"
+#include "ui/controls/SplitterBar.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmPopup.h"
+#include "ui/platform/ListView.h"
 
 #include <QAction>
 #include <QMenu>

@@ -2,9 +2,9 @@
 // from then on (a full disk): afterwards every file of the program folder is its old or its new content
 // byte for byte, nothing else is left there, and whenever a file did not get its new content the user
 // was told which one.
-#include "ui/platform/ListView.h"
 #include "support/FaultShim.h"
 #include "support/TestProgram.h"
+#include "ui/platform/ListView.h"
 
 #include <QAction>
 

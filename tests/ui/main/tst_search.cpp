@@ -1,11 +1,11 @@
 #include "support/TestProgram.h"
 
 #include "core/text/Cp1251.h"
-#include "ui/platform/ListView.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmPesni.h"
 #include "ui/main/frmPopup.h"
+#include "ui/platform/ListView.h"
 
 #include <QCheckBox>
 #include <QLabel>

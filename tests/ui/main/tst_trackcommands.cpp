@@ -1,9 +1,9 @@
 #include "support/TestProgram.h"
 
-#include "ui/platform/ListView.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmSplash.h"
+#include "ui/platform/ListView.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "support/TestProgram.h"
 
-#include "ui/platform/ListView.h"
 #include "ui/main/frmMain.h"
+#include "ui/platform/ListView.h"
 
 #include <QAction>
 #include <QMimeData>

@@ -1,8 +1,8 @@
 #include "core/catalogue/BaseFiles.h"
 #include "core/system/FileCopy.h"
+#include "support/TestFiles.h"
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/modFO.h"
-#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
