@@ -208,6 +208,8 @@ void Program::InitMain()
     // The editor is made here, once the column captions that label its fields are known.
     addEdit = new frmAddEdit(g, main);
     main->addEdit = addEdit;
+    QObject::connect(addEdit, &frmAddEdit::trackStored, main,
+                     [this](int index, bool added, bool) { main->showStoredTrack(index, added); });
     addEdit->txt1->clear();
     addEdit->txt1->addItems(modGlobalData::mediaTypes());
     addEdit->txt1->setCurrentIndex(0);

@@ -3,7 +3,6 @@
 #include "core/edit/EditorRules.h"
 #include "core/modGlobalData.h"
 #include "core/text/Cp1251.h"
-#include "ui/main/frmMain.h"
 #include "ui/main/frmPesni.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/Modal.h"
@@ -22,7 +21,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-frmAddEdit::frmAddEdit(modGlobalData &globals, frmMain *owner) : QDialog(owner), g(globals), m_main(owner)
+frmAddEdit::frmAddEdit(modGlobalData &globals, QWidget *owner) : QDialog(owner), g(globals)
 {
     setObjectName(QStringLiteral("frmAddEdit"));
     setWindowTitle(QStringLiteral("Добавить/Изменить запись в журнале"));
@@ -141,6 +140,16 @@ void frmAddEdit::reject()
     Command2_Click();
 }
 
+void frmAddEdit::showRecord(int index, const FieldList &fields)
+{
+    m_recordIndex = index;
+    txt1->setCurrentIndex(fields.at(TrackRecord::MediaType) == QLatin1String("CD") ? 0 : 1);
+    AutoDisable = true;
+    for (int i = kFirstBox; i <= kLastBox; ++i)
+        setFieldText(i, fields.at(i - 1).toString());
+    AutoDisable = true;
+}
+
 void frmAddEdit::setFieldText(int i, const QString &text)
 {
     QLineEdit *box = txt[i];
@@ -202,9 +211,8 @@ bool frmAddEdit::confirmStorableText()
 
 void frmAddEdit::Command1_Click()
 {
-    if (txt[2]->text().isEmpty() || !m_main)
+    if (txt[2]->text().isEmpty())
         return;
-    ListView *lv = m_main->lv;
 
     if (g.iAddMode) {
         if (EditorRules::findDuplicate(g.arTracks, txt1->currentText(), txt[2]->text(), txt[3]->text()) != 0) {
@@ -216,46 +224,32 @@ void frmAddEdit::Command1_Click()
         }
         if (!confirmShortenedFields() || !confirmStorableText())
             return;
-        if (lv->selectedRow() >= 0)
-            lv->setSelectedRow(-1);
-
         TrackRecord record;
         record.set(TrackRecord::MediaType, txt1->currentText());
         for (int i = kFirstBox; i <= kLastBox; ++i)
             record.set(i - 1, fieldText(i));
         const int n = g.arTracks.AddTrack(record);
-        const int row = lv->appendItem(record, n);
         addCompletionValues();
-        lv->setSelectedRow(row);
-        lv->ensureVisible(row);
-        m_main->setStatusText(QStringLiteral("Загружено ") + QString::number(n) + QStringLiteral(" треков"));
-
-        if (Check1->isChecked()) {
-            // "+копия": the dialog stays open with every field as it is, for the next track of the disc.
+        // "+копия": the dialog stays open with every field as it is, for the next track of the disc.
+        const bool keepOpen = Check1->isChecked();
+        if (keepOpen)
             Check1->setChecked(false);
-            m_main->SaveCurentH();
-            m_main->UpdateMenus();
+        Q_EMIT trackStored(n, true, keepOpen);
+        if (keepOpen)
             return;
-        }
-    } else {
-        const int row = lv->selectedRow();
-        const int k = row >= 0 ? lv->itemTag(row) : 0;
-        if (k >= 1 && k <= g.arTracks.count()) {
-            if (!confirmShortenedFields() || !confirmStorableText())
-                return;
-            TrackRecord record = g.arTracks.at(k);
-            record.set(TrackRecord::MediaType, txt1->currentText());
-            for (int i = kFirstBox; i <= kLastBox; ++i)
-                record.set(i - 1, fieldText(i));
-            g.arTracks.setRecord(k, record);
-            lv->setItemTexts(row, record);
-            addCompletionValues();
-        }
+    } else if (m_recordIndex >= 1 && m_recordIndex <= g.arTracks.count()) {
+        if (!confirmShortenedFields() || !confirmStorableText())
+            return;
+        TrackRecord record = g.arTracks.at(m_recordIndex);
+        record.set(TrackRecord::MediaType, txt1->currentText());
+        for (int i = kFirstBox; i <= kLastBox; ++i)
+            record.set(i - 1, fieldText(i));
+        g.arTracks.setRecord(m_recordIndex, record);
+        addCompletionValues();
+        Q_EMIT trackStored(m_recordIndex, false, false);
     }
 
-    m_main->SaveCurentH();
     hide();
-    m_main->UpdateMenus();
     g.iAddMode = false;
     g.iEditorOpen = false;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/catalogue/FieldList.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QVector>
@@ -9,7 +11,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class frmMain;
 class modGlobalData;
 
 // The dialog in which one track is typed in or changed. It is made once and only hidden between uses,
@@ -23,7 +24,7 @@ public:
     static constexpr int kFirstBox = 2;
     static constexpr int kLastBox = 12;
 
-    frmAddEdit(modGlobalData &g, frmMain *owner);
+    frmAddEdit(modGlobalData &g, QWidget *owner);
 
     // The media type (track field 0).
     QComboBox *txt1 = nullptr;
@@ -42,6 +43,10 @@ public:
 
     // While true, a change of a field neither capitalises nor completes it.
     bool AutoDisable = false;
+
+    // Shows track `index` of the catalogue, whose fields are `fields`: the media type in its list, the rest
+    // in the boxes. An edit stores into that track.
+    void showRecord(int index, const FieldList &fields);
 
     // Puts a field's value into box `i`. A box shows at most its maximum length (Qt's usual 32 767
     // characters); a longer value is kept whole, and stored whole while the box is left unchanged.
@@ -62,6 +67,11 @@ public:
     // Closing through the window frame or Esc is "Отмена".
     void reject() override;
 
+Q_SIGNALS:
+    // "Ok" stored track `index` in the catalogue: added at its end (`added`) or changed. With `keptOpen`
+    // ("+копия") the editor stays open for the next track of the disc.
+    void trackStored(int index, bool added, bool keptOpen);
+
 protected:
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -81,7 +91,7 @@ private:
     bool confirmShortenedFields();
 
     modGlobalData &g;
-    QPointer<frmMain> m_main;
+    int m_recordIndex = 0; // the track shown by showRecord(), which an edit stores into
     bool iSelfChange = false;
     QVector<QString> m_longValues; // by box: the whole value when it is longer than the box shows
 };

@@ -165,6 +165,9 @@ public:
     void UpdateMenus();
     // Fills the editor's fields from row `row` of the track list.
     void FillTexts(int row);
+    // Shows track `index`, just stored by the editor (added at the end of the catalogue, or changed), and
+    // saves the base.
+    void showStoredTrack(int index, bool added);
 
     // --- Track commands ---
     void mnuNewRecord_Click();

@@ -1,7 +1,6 @@
 // The track list: how the selection follows the mouse and the keys, the context menu, which track
 // commands are enabled, and filling the editor from a row.
 #include "frmMain.h"
-
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/platform/ListView.h"
@@ -38,17 +37,16 @@ void frmMain::connectTrackList()
         lv->setSelectedRow(lv->count() > 0 ? lv->count() - 1 : -1);
         UpdateMenus();
     });
-    connect(lv, &ListView::mouseMove, this,
-            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, const QPoint &pos) {
-                if (!(buttons & Qt::LeftButton))
-                    return;
-                const int row = lv->rowAt(pos);
-                if (row < 0)
-                    return;
-                if (row != lv->selectedRow())
-                    lv->setSelectedRow(row);
-                UpdateMenus();
-            });
+    connect(lv, &ListView::mouseMove, this, [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, const QPoint &pos) {
+        if (!(buttons & Qt::LeftButton))
+            return;
+        const int row = lv->rowAt(pos);
+        if (row < 0)
+            return;
+        if (row != lv->selectedRow())
+            lv->setSelectedRow(row);
+        UpdateMenus();
+    });
     connect(lv, &ListView::mouseUp, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint &pos) {
         if (button != Qt::RightButton || g.iEditorOpen)
             return;
@@ -79,9 +77,25 @@ void frmMain::FillTexts(int row)
 {
     if (!addEdit || row < 0 || row >= lv->count())
         return;
-    addEdit->txt1->setCurrentIndex(lv->itemText(row, 0) == QLatin1String("CD") ? 0 : 1);
-    addEdit->AutoDisable = true;
-    for (int i = frmAddEdit::kFirstBox; i <= frmAddEdit::kLastBox; ++i)
-        addEdit->setFieldText(i, lv->itemText(row, i - 1));
-    addEdit->AutoDisable = true;
+    addEdit->showRecord(lv->itemTag(row), lv->itemTexts(row));
+}
+
+void frmMain::showStoredTrack(int index, bool added)
+{
+    if (added) {
+        if (lv->selectedRow() >= 0)
+            lv->setSelectedRow(-1);
+        // A new track goes at the end of the list, whatever the list shows.
+        const int row = lv->appendItem(g.arTracks.at(index), index);
+        lv->setSelectedRow(row);
+        lv->ensureVisible(row);
+        setStatusText(QStringLiteral("Загружено ") + QString::number(index) + QStringLiteral(" треков"));
+    } else {
+        // The track edited is the selected one: the editor is modal.
+        const int row = lv->selectedRow();
+        if (row >= 0 && lv->itemTag(row) == index)
+            lv->setItemTexts(row, g.arTracks.at(index));
+    }
+    SaveCurentH();
+    UpdateMenus();
 }
