@@ -192,6 +192,7 @@ void Program::createWindows()
     main->attachPopup(popup);
     main->waitWindow = splash;
     main->killBase = killBase;
+    QObject::connect(killBase, &frmKillBase::baseChosen, main, &frmMain::deleteChosenBase);
     VisualStyle::apply(popup, g.iDisableXP != 0);
 }
 
@@ -238,13 +239,11 @@ void Program::InitMain()
         QAction *item = i == 0 ? main->mnuSelectBase[0] : main->addBaseMenuItem(g.baseNames[i]);
         item->setText(g.baseNames[i]);
         item->setVisible(true);
-        killBase->Combo1->addItem(g.baseNames[i]);
     }
 
     g.iSelectedBase = modManageSettings::selectedBase(settings, int(main->mnuSelectBase.size()));
     main->checkBaseItem(g.iSelectedBase);
-    if (g.iSelectedBase < killBase->Combo1->count())
-        killBase->Combo1->setCurrentIndex(g.iSelectedBase);
+    killBase->setBases(g.baseNames);
     g.sBaseFile = main->mnuSelectBase[g.iSelectedBase]->text() + QStringLiteral(".dat");
 
     main->LoadBase();

@@ -1,8 +1,6 @@
 #include "frmKillBase.h"
 
 #include "core/modGlobalData.h"
-#include "frmMain.h"
-#include "ui/platform/MsgBox.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -11,7 +9,7 @@
 
 const QString frmKillBase::kDeleted = QStringLiteral("[ Удалено ]");
 
-frmKillBase::frmKillBase(modGlobalData &globals, frmMain *main) : QDialog(main), g(globals), m_main(main)
+frmKillBase::frmKillBase(modGlobalData &globals, QWidget *parent) : QDialog(parent), g(globals)
 {
     setObjectName(QStringLiteral("frmKillBase"));
     setWindowTitle(QStringLiteral("Выбирите базу для удаления"));
@@ -46,21 +44,24 @@ void frmKillBase::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
+void frmKillBase::setBases(const QStringList &names)
+{
+    Combo1->clear();
+    Combo1->addItems(names);
+    if (g.iSelectedBase >= 0 && g.iSelectedBase < Combo1->count())
+        Combo1->setCurrentIndex(g.iSelectedBase);
+}
+
+void frmKillBase::markDeleted(int line)
+{
+    if (line >= 0 && line < Combo1->count())
+        Combo1->setItemText(line, kDeleted);
+}
+
 void frmKillBase::Command1_Click()
 {
     const int line = Combo1->currentIndex();
     if (line < 0 || Combo1->currentText() == kDeleted)
         return;
-    if (m_main->baseAfterDeleting(line) < 0) {
-        m_main->refuseDeletingOnlyBase();
-        return;
-    }
-    if (!MsgBox::confirm(this, QStringLiteral("Вы действительно хотите удалить базу") + Combo1->currentText() +
-                                   QLatin1Char('?')))
-        return;
-    // The chosen base is marked as the one to delete; the open base is saved and replaced by the base
-    // listed before the deleted one.
-    m_main->checkBaseItem(line);
-    m_main->KillCurrentDB();
-    hide();
+    Q_EMIT baseChosen(line, Combo1->currentText());
 }

@@ -4,7 +4,6 @@
 
 class QComboBox;
 class QPushButton;
-class frmMain;
 class modGlobalData;
 
 // The dialog in which the user picks a base to delete. Its list holds the bases found at start-up, in
@@ -16,19 +15,27 @@ class frmKillBase : public QDialog
 public:
     static const QString kDeleted;
 
-    frmKillBase(modGlobalData &g, frmMain *main);
+    frmKillBase(modGlobalData &g, QWidget *parent);
 
     QComboBox *Combo1 = nullptr;     // the base names, as in the bases menu
     QPushButton *Command1 = nullptr; // "Удалить"
     QPushButton *Command2 = nullptr; // "Отмена"
 
-    // Deletes the base chosen in the list, after asking, and hides the dialog.
+    // Lists the bases found at start-up, in menu order.
+    void setBases(const QStringList &names);
+    // Marks line `line` as a base deleted since the start.
+    void markDeleted(int line);
+
+    // "Удалить": hands on the base chosen in the list (not a deleted one).
     void Command1_Click();
+
+Q_SIGNALS:
+    // The user chose to delete the base on line `line` of the list (its position in the bases menu).
+    void baseChosen(int line, const QString &name);
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
     modGlobalData &g;
-    frmMain *m_main;
 };

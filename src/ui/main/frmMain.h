@@ -132,6 +132,9 @@ public:
     int baseAfterDeleting(int index) const;
     // Tells the user that the only base cannot be deleted.
     void refuseDeletingOnlyBase();
+    // Deletes base `name` on line `line` of the bases menu, chosen in the delete dialog, after asking, and
+    // closes the dialog.
+    void deleteChosenBase(int line, const QString &name);
     void mnuKillBase_Click();
     // Copies the open base's file to a file the user chooses, or a chosen base file into the DATA folder.
     void mnExport_Click();

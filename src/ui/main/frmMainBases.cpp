@@ -159,10 +159,27 @@ bool frmMain::KillCurrentDB()
         if (mnuSelectBase[i]->text() != caption)
             continue;
         mnuSelectBase[i]->setEnabled(false);
-        if (killBase && i < killBase->Combo1->count())
-            killBase->Combo1->setItemText(i, frmKillBase::kDeleted);
+        if (killBase)
+            killBase->markDeleted(i);
     }
     return true;
+}
+
+void frmMain::deleteChosenBase(int line, const QString &name)
+{
+    if (baseAfterDeleting(line) < 0) {
+        refuseDeletingOnlyBase();
+        return;
+    }
+    QWidget *dialog = killBase ? static_cast<QWidget *>(killBase) : this;
+    if (!MsgBox::confirm(dialog, QStringLiteral("Вы действительно хотите удалить базу") + name + QLatin1Char('?')))
+        return;
+    // The chosen base is marked as the one to delete; the open base is saved and replaced by the base
+    // listed before the deleted one.
+    checkBaseItem(line);
+    KillCurrentDB();
+    if (killBase)
+        killBase->hide();
 }
 
 void frmMain::mnuKillBase_Click()
