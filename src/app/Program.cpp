@@ -217,15 +217,17 @@ void Program::InitMain()
 
     // Every start searches all fields; no base is loaded yet, so this starts no search.
     popup->chAll->setChecked(true);
-    main->chAll_Click();
+    popup->chAll_Click();
 
     g.sMp3Folder = QDir::cleanPath(g.sAppPath);
 
+    QStringList captions;
     for (int k = 1; k <= modGlobalData::kColumnCount; ++k) {
         const ColumnInfo &column = g.arColumns[size_t(k - 1)];
         main->lv->addColumn(column.caption, column.width);
-        popup->ChC[k]->setText(column.caption);
+        captions.append(column.caption);
     }
+    popup->setCaptions(captions);
     main->lv2->addColumn(QStringLiteral("№"), 30);
     main->lv2->addColumn(QStringLiteral("Исполнитель"), 150);
     main->lv2->addColumn(QStringLiteral("Название"), 300);

@@ -189,8 +189,6 @@ public:
     void MainFind();
     void Text1_Change();
     void cmdOptions_Click();
-    void chAll_Click();
-    void Ch_Click(int index);
     bool isSearching() const { return m_searching; }
     // Connects the search options window.
     void attachPopup(frmPopup *window);

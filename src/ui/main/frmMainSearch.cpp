@@ -35,8 +35,7 @@ void frmMain::stopSearch()
 void frmMain::attachPopup(frmPopup *window)
 {
     popup = window;
-    connect(popup, &frmPopup::chAllClicked, this, &frmMain::chAll_Click);
-    connect(popup, &frmPopup::chClicked, this, &frmMain::Ch_Click);
+    connect(popup, &frmPopup::fieldsChanged, this, &frmMain::Text1_Change);
     connect(popup, &frmPopup::deactivated, this, [this] {
         cmdOptions->setEnabled(true);
         popup->hide();
@@ -60,14 +59,7 @@ void frmMain::Text1_Change()
 
 quint16 frmMain::chosenFields() const
 {
-    quint16 fields = 0;
-    if (!popup)
-        return SearchIndex::kAllFields;
-    for (int f = 1; f <= frmPopup::kFieldBoxes; ++f) {
-        if (popup->Ch[f]->isChecked())
-            fields |= quint16(1u << (f - 1));
-    }
-    return fields;
+    return popup ? popup->chosenFields() : SearchIndex::kAllFields;
 }
 
 std::shared_ptr<const SearchIndex> frmMain::searchIndex()
@@ -160,22 +152,3 @@ void frmMain::cmdOptions_Click()
     popup->activateWindow();
 }
 
-void frmMain::chAll_Click()
-{
-    const bool loaded = g.iBaseLoaded;
-    g.iBaseLoaded = false;
-    const bool all = popup->chAll->isChecked();
-    for (int f = 1; f <= frmPopup::kFieldBoxes; ++f) {
-        popup->Ch[f]->setChecked(all);
-        popup->Ch[f]->setEnabled(!all);
-    }
-    if (!all)
-        popup->Ch[5]->setChecked(true); // the title
-    g.iBaseLoaded = loaded;
-    Text1_Change();
-}
-
-void frmMain::Ch_Click(int)
-{
-    Text1_Change();
-}

@@ -29,12 +29,40 @@ frmPopup::frmPopup(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::FramelessWi
         grid->addWidget(label, f + 1, 1);
         Ch[f] = box;
         ChC[f] = label;
-        connect(box, &QCheckBox::clicked, this, [this, f] { Q_EMIT chClicked(f); });
+        connect(box, &QCheckBox::clicked, this, &frmPopup::fieldsChanged);
     }
     // The captions stand right beside their boxes.
     grid->setColumnStretch(1, 1);
     grid->setHorizontalSpacing(4);
-    connect(chAll, &QCheckBox::clicked, this, &frmPopup::chAllClicked);
+    connect(chAll, &QCheckBox::clicked, this, &frmPopup::chAll_Click);
+}
+
+void frmPopup::setCaptions(const QStringList &captions)
+{
+    for (int f = 1; f <= kFieldBoxes && f <= captions.size(); ++f)
+        ChC[f]->setText(captions[f - 1]);
+}
+
+void frmPopup::chAll_Click()
+{
+    const bool all = chAll->isChecked();
+    for (int f = 1; f <= kFieldBoxes; ++f) {
+        Ch[f]->setChecked(all);
+        Ch[f]->setEnabled(!all);
+    }
+    if (!all)
+        Ch[5]->setChecked(true); // the title
+    Q_EMIT fieldsChanged();
+}
+
+quint16 frmPopup::chosenFields() const
+{
+    quint16 fields = 0;
+    for (int f = 1; f <= kFieldBoxes; ++f) {
+        if (Ch[f]->isChecked())
+            fields |= quint16(1u << (f - 1));
+    }
+    return fields;
 }
 
 bool frmPopup::event(QEvent *event)

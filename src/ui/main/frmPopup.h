@@ -17,14 +17,21 @@ public:
 
     explicit frmPopup(QWidget *parent = nullptr);
 
-    QCheckBox *chAll = nullptr;          // "Всё"
-    QVector<QCheckBox *> Ch;             // indexes 1..12 (0 unused): box f stands for field f - 1
-    QVector<QLabel *> ChC;               // indexes 1..12: the field captions
-    QLabel *heading = nullptr;           // "При поиске учитывать:"
+    QCheckBox *chAll = nullptr; // "Всё"
+    QVector<QCheckBox *> Ch;    // indexes 1..12 (0 unused): box f stands for field f - 1
+    QVector<QLabel *> ChC;      // indexes 1..12: the field captions
+    QLabel *heading = nullptr;  // "При поиске учитывать:"
+
+    // Shows the captions of the twelve fields beside their boxes.
+    void setCaptions(const QStringList &captions);
+    // "Всё" clicked: all twelve fields, boxes greyed; off: the title alone, boxes free.
+    void chAll_Click();
+    // The fields chosen: bit f - 1 for box f.
+    quint16 chosenFields() const;
 
 Q_SIGNALS:
-    void chAllClicked();
-    void chClicked(int index);
+    // The choice of fields changed: the search runs again.
+    void fieldsChanged();
     // The window lost the focus: it closes.
     void deactivated();
 
