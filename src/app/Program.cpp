@@ -237,16 +237,12 @@ void Program::InitMain()
     main->LVXS->SetUp(main->lv);
 
     g.baseNames = BaseFiles::listBases(g.sDataPath);
-    for (int i = 0; i < g.baseNames.size(); ++i) {
-        QAction *item = i == 0 ? main->mnuSelectBase[0] : main->addBaseMenuItem(g.baseNames[i]);
-        item->setText(g.baseNames[i]);
-        item->setVisible(true);
-    }
+    main->setBases(g.baseNames);
 
-    g.iSelectedBase = modManageSettings::selectedBase(settings, int(main->mnuSelectBase.size()));
+    g.iSelectedBase = modManageSettings::selectedBase(settings, main->bases().count());
     main->checkBaseItem(g.iSelectedBase);
     killBase->setBases(g.baseNames);
-    g.sBaseFile = main->mnuSelectBase[g.iSelectedBase]->text() + QStringLiteral(".dat");
+    g.sBaseFile = main->bases().name(g.iSelectedBase) + QStringLiteral(".dat");
 
     main->LoadBase();
     main->ApplySettings();

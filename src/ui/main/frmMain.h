@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/catalogue/BaseFiles.h"
+#include "core/catalogue/BaseList.h"
 #include "core/layout/MainLayout.h"
 #include "core/modGlobalData.h"
 
@@ -112,7 +113,9 @@ public:
 
     // --- Bases menu ---
     // Adds an item captioned `name` at the end of the bases menu.
-    QAction *addBaseMenuItem(const QString &name);
+    // The bases found at start-up, in menu order (none: the hidden default base "База 1").
+    void setBases(const QStringList &names);
+    const BaseList &bases() const { return m_bases; }
     int checkedBaseIndex() const;
     void checkBaseItem(int index);
 
@@ -266,6 +269,9 @@ private:
     void Form_Activate();
     bool Form_Unload();
     void reportWriteFailure(const QString &path, const QString &reason);
+    // A menu item for the next base of the list, and the items brought in line with the list.
+    QAction *addBaseAction();
+    void showBases();
     // Fills the track list with every track of the catalogue, selects the last one and shows the count.
     void showCatalogue();
     // Tells, in one message, what the files just loaded hold that the next save will not keep.
@@ -291,6 +297,7 @@ private:
     // Set when the open base's file (or the Tracklist file) exists but could not be read: it is then
     // not overwritten with what little the program could show.
     bool m_baseUnreadable = false;
+    BaseList m_bases; // what the bases menu shows
     BaseFiles::Losses m_tracklistLosses;
     QStringList m_failedWrites; // files the last save could not write, for the question that follows
     bool m_tracklistUnreadable = false;

@@ -63,7 +63,7 @@ bool frmMain::mnuSelectBase_Click(int index)
     }
     checkBaseItem(index);
     g.iSelectedBase = index;
-    g.sBaseFile = mnuSelectBase[index]->text() + kDatExtension;
+    g.sBaseFile = m_bases.name(index) + kDatExtension;
     LoadBase();
     return true;
 }
@@ -79,30 +79,21 @@ void frmMain::mnuNewBase_Click()
                      MsgBox::Exclamation, 1, QStringLiteral("Недопустимое имя базы"));
         return;
     }
-    QAction *item = addBaseMenuItem(name);
+    const int index = m_bases.append(name);
+    QAction *item = addBaseAction();
     item->setVisible(true);
-    if (!mnuSelectBase_Click(int(mnuSelectBase.size()) - 1)) {
+    if (!mnuSelectBase_Click(index)) {
         // The user kept the open base: the new one is not left behind as an item never opened.
+        m_bases.removeLast();
         mnuSelectBase.removeLast();
         delete item;
+        showBases();
     }
 }
 
 int frmMain::baseAfterDeleting(int index) const
 {
-    // Items of deleted bases are disabled, and an item with the same caption names the same file: neither
-    // may be opened in place of the deleted base.
-    const QString caption = mnuSelectBase.value(index) ? mnuSelectBase[index]->text() : QString();
-    const auto usable = [&](int i) { return mnuSelectBase[i]->isEnabled() && mnuSelectBase[i]->text() != caption; };
-    for (int i = index - 1; i >= 0; --i) {
-        if (usable(i))
-            return i;
-    }
-    for (int i = index + 1; i < mnuSelectBase.size(); ++i) {
-        if (usable(i))
-            return i;
-    }
-    return -1;
+    return m_bases.nextAfterDeleting(index);
 }
 
 void frmMain::refuseDeletingOnlyBase()
@@ -136,11 +127,11 @@ bool frmMain::KillCurrentDB()
         checkBaseItem(g.iSelectedBase);
         return false;
     }
-    const QString caption = mnuSelectBase[k]->text();
-    mnuSelectBase[k]->setChecked(false);
-    mnuSelectBase[k]->setEnabled(false);
+    const QString caption = m_bases.name(k);
+    m_bases.setGone(k, true);
     if (!mnuSelectBase_Click(next)) {
-        mnuSelectBase[k]->setEnabled(true);
+        m_bases.setGone(k, false);
+        showBases();
         return false;
     }
 
@@ -155,13 +146,11 @@ bool frmMain::KillCurrentDB()
     }
 
     // Every item of the same file is the same base, now gone.
-    for (int i = 0; i < mnuSelectBase.size(); ++i) {
-        if (mnuSelectBase[i]->text() != caption)
-            continue;
-        mnuSelectBase[i]->setEnabled(false);
+    for (int i : m_bases.markGone(caption)) {
         if (killBase)
             killBase->markDeleted(i);
     }
+    showBases();
     return true;
 }
 

@@ -8,6 +8,9 @@
 
 namespace {
 
+// The base a program without base files opens; its file is made by the first save.
+const QString kDefaultBase = QStringLiteral("База 1");
+
 QAction *addItem(QMenu *menu, const char *name, const QString &text, const QKeySequence &key = {})
 {
     QAction *action = menu->addAction(text);
@@ -88,8 +91,9 @@ void frmMain::buildMenus()
     mnuKillBase = addItem(mnuDataBase, "mnuKillBase", QStringLiteral("Удалить базу..."));
     mnuDataBase->addSeparator();
     // Item 0 of the bases exists from the start, hidden until start-up names it after the first base.
-    QAction *first = addBaseMenuItem(QStringLiteral("База 1"));
-    first->setVisible(false);
+    m_bases.reset({}, kDefaultBase);
+    addBaseAction()->setVisible(false);
+    showBases();
 
     mnuBackupMenu = addMenu(this, bar, "mnuBackupMenu", QStringLiteral("Резервная копия"));
     mnuBackupMenu->menuAction()->setVisible(false);
@@ -136,28 +140,45 @@ void frmMain::buildContextMenu()
     mnuCopyTitle = addItem(mnuCopyI, "mnuCopyTitle", QStringLiteral("Название"));
 }
 
-QAction *frmMain::addBaseMenuItem(const QString &name)
+QAction *frmMain::addBaseAction()
 {
-    QAction *item = mnuDataBase->addAction(name);
-    item->setObjectName(QStringLiteral("mnuSelectBase%1").arg(mnuSelectBase.size()));
-    item->setCheckable(true);
     const int index = int(mnuSelectBase.size());
+    QAction *item = mnuDataBase->addAction(m_bases.name(index));
+    item->setObjectName(QStringLiteral("mnuSelectBase%1").arg(index));
+    item->setCheckable(true);
     connect(item, &QAction::triggered, this, [this, index] { mnuSelectBase_Click(index); });
     mnuSelectBase.append(item);
     return item;
 }
 
+void frmMain::showBases()
+{
+    // The menu items show the list of bases: names, the open one checked, deleted ones greyed.
+    for (int i = 0; i < mnuSelectBase.size(); ++i) {
+        mnuSelectBase[i]->setText(m_bases.name(i));
+        mnuSelectBase[i]->setEnabled(!m_bases.isGone(i));
+        mnuSelectBase[i]->setChecked(i == m_bases.checked());
+    }
+}
+
+void frmMain::setBases(const QStringList &names)
+{
+    m_bases.reset(names, kDefaultBase);
+    while (mnuSelectBase.size() < m_bases.count())
+        addBaseAction();
+    // Without base files the default base stays hidden: its file is made by the first save.
+    for (QAction *item : std::as_const(mnuSelectBase))
+        item->setVisible(!names.isEmpty());
+    showBases();
+}
+
 int frmMain::checkedBaseIndex() const
 {
-    for (int i = 0; i < mnuSelectBase.size(); ++i) {
-        if (mnuSelectBase[i]->isChecked())
-            return i;
-    }
-    return -1;
+    return m_bases.checked();
 }
 
 void frmMain::checkBaseItem(int index)
 {
-    for (int i = 0; i < mnuSelectBase.size(); ++i)
-        mnuSelectBase[i]->setChecked(i == index);
+    m_bases.check(index);
+    showBases();
 }
