@@ -71,7 +71,7 @@ bool Program::chooseAppFolder()
                            "Перенести туда базы и настройки не удалось: %3.\r\n"
                            "Программа не будет запущена; файлы в папке программы не изменены.")
                 .arg(QDir::toNativeSeparators(programFolder), QDir::toNativeSeparators(choice.folder), choice.error),
-            MsgBox::OkOnly, MsgBox::Critical, 1, QString());
+            MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QString());
         return false;
     }
     setAppFolder(choice.folder);
@@ -88,7 +88,7 @@ bool Program::chooseAppFolder()
                                     "Базы и настройки скопированы в «%2», и теперь программа хранит их там. "
                                     "Файлы в папке программы остались без изменений.")
                          .arg(QDir::toNativeSeparators(programFolder), QDir::toNativeSeparators(choice.folder)),
-                     MsgBox::OkOnly, MsgBox::Information, 1, QString());
+                     MsgBox::OkOnly, MsgBox::Information, MsgBox::FirstButton, QString());
     }
     return true;
 }
@@ -100,7 +100,7 @@ bool Program::lockDataFolder()
     m_instance = std::make_unique<SingleInstance>(lockFile);
     if (m_instance->tryLock()) {
         if (!m_writeWarning.isEmpty())
-            MsgBox::show(nullptr, m_writeWarning, MsgBox::OkOnly, MsgBox::Exclamation, 1, QString());
+            MsgBox::show(nullptr, m_writeWarning, MsgBox::OkOnly, MsgBox::Exclamation, MsgBox::FirstButton, QString());
         return true;
     }
     if (m_instance->lockFileFailed()) {
@@ -110,7 +110,7 @@ bool Program::lockDataFolder()
                          .arg(QDir::toNativeSeparators(lockFile), probe.access == DataFolder::Access::Writable
                                                                       ? QStringLiteral("неизвестна")
                                                                       : probe.reason),
-                     MsgBox::OkOnly, MsgBox::Critical, 1, QString());
+                     MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QString());
     }
     // Otherwise another copy works on these data, and this one ends without a word.
     return false;
@@ -140,7 +140,7 @@ bool Program::Main()
             nullptr,
             QStringLiteral("Программе для нормального функционирования требуется разрешение экрана как минимум "
                            "1024x768.\r\nВсе равно запустить программу?"),
-            MsgBox::YesNo, MsgBox::NoIcon, 2, QString());
+            MsgBox::YesNo, MsgBox::NoIcon, MsgBox::SecondButton, QString());
         if (answer == MsgBox::No)
             return false;
     }
@@ -163,7 +163,7 @@ bool Program::Main()
                      QStringLiteral("Программа не может начать работу: не удалось создать папку данных «%1».\r\n"
                                     "Причина: %2.")
                          .arg(QDir::toNativeSeparators(QDir::cleanPath(g.sDataPath)), reason),
-                     MsgBox::OkOnly, MsgBox::Critical, 1, QString());
+                     MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QString());
         return false;
     }
     if (!m_instance && !lockDataFolder()) {

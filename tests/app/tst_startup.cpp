@@ -230,7 +230,7 @@ void tst_startup::narrowScreenQuestion()
                                            "минимум 1024x768.\r\nВсе равно запустить программу?"));
     QCOMPARE(question.buttons, MsgBox::YesNo);
     QCOMPARE(question.icon, MsgBox::NoIcon);
-    QCOMPARE(question.defaultButton, 2);
+    QCOMPARE(question.defaultButton, MsgBox::SecondButton);
     QCOMPARE(question.title, QString());
     // Nothing was created.
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
@@ -330,7 +330,7 @@ void tst_startup::failedSaveAsksBeforeClosing()
     QVERIFY(messages[0].text.contains(QStringLiteral("База 1.dat")));
     QCOMPARE(messages[0].icon, MsgBox::Critical);
     QCOMPARE(messages[1].buttons, MsgBox::YesNo);
-    QCOMPARE(messages[1].defaultButton, 2);
+    QCOMPARE(messages[1].defaultButton, MsgBox::SecondButton);
 
     answers.answer = MsgBox::Yes;
     QVERIFY(program.main->close());

@@ -219,7 +219,7 @@ void frmAddEdit::Command1_Click()
             MsgBox::show(this,
                          QStringLiteral("Такой трек уже существует!\r\nПоменяйте тип носителя или его номер а также "
                                         "номер трека."),
-                         MsgBox::OkOnly, MsgBox::Exclamation, 1, QStringLiteral("Уже есть!"));
+                         MsgBox::OkOnly, MsgBox::Exclamation, MsgBox::FirstButton, QStringLiteral("Уже есть!"));
             return;
         }
         if (!confirmShortenedFields() || !confirmStorableText())

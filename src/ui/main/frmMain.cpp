@@ -265,5 +265,5 @@ void frmMain::reportWriteFailure(const QString &path, const QString &reason)
                        .arg(QDir::toNativeSeparators(path), asSentence(systemErrorText(reason)));
     if (QFileInfo::exists(path))
         text += QStringLiteral("\r\nПрежнее содержимое файла осталось без изменений.");
-    MsgBox::show(this, text, MsgBox::OkOnly, MsgBox::Critical, 1, QStringLiteral("Ошибка записи"));
+    MsgBox::show(this, text, MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QStringLiteral("Ошибка записи"));
 }

@@ -44,7 +44,7 @@ void frmMain::LoadBase()
                      QStringLiteral("Не удалось прочитать файл базы \"%1\".\r\n%2\r\n"
                                     "Файл не будет перезаписан, пока его не удастся прочитать.")
                          .arg(QDir::toNativeSeparators(path), read.error),
-                     MsgBox::OkOnly, MsgBox::Exclamation, 1, QStringLiteral("Ошибка чтения"));
+                     MsgBox::OkOnly, MsgBox::Exclamation, MsgBox::FirstButton, QStringLiteral("Ошибка чтения"));
     }
 
     showCatalogue();
@@ -88,7 +88,7 @@ void frmMain::reportLosses(const QVector<FileLosses> &files)
                  QStringLiteral("Не всё, что есть в файлах, будет сохранено при следующей записи базы.\r\n") + text +
                      QStringLiteral(".\r\n\r\nЕсли эти данные нужны, скопируйте файл, прежде чем менять базу или "
                                     "закрывать программу."),
-                 MsgBox::OkOnly, MsgBox::Exclamation, 1, QStringLiteral("Внимание!"));
+                 MsgBox::OkOnly, MsgBox::Exclamation, MsgBox::FirstButton, QStringLiteral("Внимание!"));
 }
 
 void frmMain::showCatalogue()

@@ -31,7 +31,7 @@ QString native(const QString &path)
 
 void notice(QWidget *owner, const QString &text, MsgBox::Icon icon = MsgBox::Information)
 {
-    MsgBox::show(owner, text, MsgBox::OkOnly, icon, 1, QString());
+    MsgBox::show(owner, text, MsgBox::OkOnly, icon, MsgBox::FirstButton, QString());
 }
 
 } // namespace
@@ -76,7 +76,7 @@ void frmMain::mnuNewBase_Click()
     const QString problem = BaseFiles::baseNameError(name);
     if (!problem.isEmpty()) {
         MsgBox::show(this, QStringLiteral("Нельзя создать базу «%1».\r\n%2").arg(name, problem), MsgBox::OkOnly,
-                     MsgBox::Exclamation, 1, QStringLiteral("Недопустимое имя базы"));
+                     MsgBox::Exclamation, MsgBox::FirstButton, QStringLiteral("Недопустимое имя базы"));
         return;
     }
     const int index = m_bases.append(name);
@@ -141,7 +141,7 @@ bool frmMain::KillCurrentDB()
         if (f.exists() && !f.remove()) {
             MsgBox::show(this,
                          QStringLiteral("Не удалось удалить файл «%1»:\r\n%2.").arg(native(file), f.errorString()),
-                         MsgBox::OkOnly, MsgBox::Critical, 1, QStringLiteral("Ошибка удаления"));
+                         MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QStringLiteral("Ошибка удаления"));
         }
     }
 
@@ -205,7 +205,7 @@ void frmMain::mnuImport_Click()
         isBaseFile ? BaseFiles::baseNameError(name) : QStringLiteral("Файл базы должен иметь расширение .dat.");
     if (!problem.isEmpty()) {
         MsgBox::show(this, QStringLiteral("Файл «%1» нельзя импортировать.\r\n%2").arg(native(chosen), problem),
-                     MsgBox::OkOnly, MsgBox::Exclamation, 1, QStringLiteral("Импорт базы"));
+                     MsgBox::OkOnly, MsgBox::Exclamation, MsgBox::FirstButton, QStringLiteral("Импорт базы"));
         return;
     }
 

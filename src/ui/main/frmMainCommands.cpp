@@ -85,7 +85,7 @@ void frmMain::mnuDelRecord_Click()
     if (p < 0)
         return;
     if (MsgBox::show(this, QStringLiteral("Вы действительно хотите удалить выделенный трек?"), MsgBox::YesNo,
-                     MsgBox::Question, 1) != MsgBox::Yes)
+                     MsgBox::Question, MsgBox::FirstButton) != MsgBox::Yes)
         return;
 
     // The row to select afterwards: the next one, else the one before, else none.

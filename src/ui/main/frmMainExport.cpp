@@ -37,6 +37,6 @@ bool frmMain::exportList(ListView *list, const QString &title)
         reportWriteFailure(path, error);
         return false;
     }
-    MsgBox::show(this, QStringLiteral("Готово!"), MsgBox::OkOnly, MsgBox::Information, 1, QString());
+    MsgBox::show(this, QStringLiteral("Готово!"), MsgBox::OkOnly, MsgBox::Information, MsgBox::FirstButton, QString());
     return true;
 }

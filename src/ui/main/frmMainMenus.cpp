@@ -119,7 +119,7 @@ void frmMain::buildMenus()
         mnuDisableXP->setChecked(!mnuDisableXP->isChecked());
         DXP();
         MsgBox::show(this, QStringLiteral("Чтобы изменения вступили в силу необходимо перезапустить программу!"),
-                     MsgBox::OkOnly, MsgBox::Information, 1, QString());
+                     MsgBox::OkOnly, MsgBox::Information, MsgBox::FirstButton, QString());
     });
     connect(mnuSaveH, &QAction::triggered, this, [this] { SaveCurentH(); });
 }

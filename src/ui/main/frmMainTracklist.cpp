@@ -44,7 +44,7 @@ void frmMain::removeFromTracklist()
     if (row < 0)
         return;
     if (MsgBox::show(this, QStringLiteral("Вы действительно хотите удалить выделенный трек из списка отборных?"),
-                     MsgBox::YesNo, MsgBox::Question, 1, QStringLiteral("Внимание!")) == MsgBox::No)
+                     MsgBox::YesNo, MsgBox::Question, MsgBox::FirstButton, QStringLiteral("Внимание!")) == MsgBox::No)
         return;
     lv2->removeItem(row);
 }

@@ -35,7 +35,8 @@ std::optional<QString> &programTitleStorage()
 
 // The buttons of each set in their classic order, left to right, and the answer of Esc or the window's
 // close button.
-struct ButtonSet {
+struct ButtonSet
+{
     std::array<Result, 3> buttons;
     int count;
     Result escape;
@@ -44,12 +45,18 @@ struct ButtonSet {
 ButtonSet buttonSet(Buttons buttons)
 {
     switch (buttons) {
-    case OkOnly: break;
-    case OkCancel: return {{Ok, Cancel, Cancel}, 2, Cancel};
-    case AbortRetryIgnore: return {{Abort, Retry, Ignore}, 3, Ignore};
-    case YesNoCancel: return {{Yes, No, Cancel}, 3, Cancel};
-    case YesNo: return {{Yes, No, No}, 2, No};
-    case RetryCancel: return {{Retry, Cancel, Cancel}, 2, Cancel};
+    case OkOnly:
+        break;
+    case OkCancel:
+        return {{Ok, Cancel, Cancel}, 2, Cancel};
+    case AbortRetryIgnore:
+        return {{Abort, Retry, Ignore}, 3, Ignore};
+    case YesNoCancel:
+        return {{Yes, No, Cancel}, 3, Cancel};
+    case YesNo:
+        return {{Yes, No, No}, 2, No};
+    case RetryCancel:
+        return {{Retry, Cancel, Cancel}, 2, Cancel};
     }
     return {{Ok, Ok, Ok}, 1, Ok};
 }
@@ -57,13 +64,20 @@ ButtonSet buttonSet(Buttons buttons)
 QMessageBox::StandardButton standardButton(Result result)
 {
     switch (result) {
-    case Ok: return QMessageBox::Ok;
-    case Cancel: return QMessageBox::Cancel;
-    case Abort: return QMessageBox::Abort;
-    case Retry: return QMessageBox::Retry;
-    case Ignore: return QMessageBox::Ignore;
-    case Yes: return QMessageBox::Yes;
-    case No: return QMessageBox::No;
+    case Ok:
+        return QMessageBox::Ok;
+    case Cancel:
+        return QMessageBox::Cancel;
+    case Abort:
+        return QMessageBox::Abort;
+    case Retry:
+        return QMessageBox::Retry;
+    case Ignore:
+        return QMessageBox::Ignore;
+    case Yes:
+        return QMessageBox::Yes;
+    case No:
+        return QMessageBox::No;
     }
     return QMessageBox::NoButton;
 }
@@ -71,25 +85,38 @@ QMessageBox::StandardButton standardButton(Result result)
 std::optional<Result> resultOf(QMessageBox::StandardButton button)
 {
     switch (button) {
-    case QMessageBox::Ok: return Ok;
-    case QMessageBox::Cancel: return Cancel;
-    case QMessageBox::Abort: return Abort;
-    case QMessageBox::Retry: return Retry;
-    case QMessageBox::Ignore: return Ignore;
-    case QMessageBox::Yes: return Yes;
-    case QMessageBox::No: return No;
-    default: return std::nullopt;
+    case QMessageBox::Ok:
+        return Ok;
+    case QMessageBox::Cancel:
+        return Cancel;
+    case QMessageBox::Abort:
+        return Abort;
+    case QMessageBox::Retry:
+        return Retry;
+    case QMessageBox::Ignore:
+        return Ignore;
+    case QMessageBox::Yes:
+        return Yes;
+    case QMessageBox::No:
+        return No;
+    default:
+        return std::nullopt;
     }
 }
 
 QMessageBox::Icon messageBoxIcon(Icon icon)
 {
     switch (icon) {
-    case NoIcon: break;
-    case Critical: return QMessageBox::Critical;
-    case Question: return QMessageBox::Question;
-    case Exclamation: return QMessageBox::Warning;
-    case Information: return QMessageBox::Information;
+    case NoIcon:
+        break;
+    case Critical:
+        return QMessageBox::Critical;
+    case Question:
+        return QMessageBox::Question;
+    case Exclamation:
+        return QMessageBox::Warning;
+    case Information:
+        return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }
@@ -112,7 +139,7 @@ void setProgramTitle(const QString &title)
     programTitleStorage() = title;
 }
 
-Result show(QWidget *parent, const QString &text, Buttons buttons, Icon icon, int defaultButton,
+Result show(QWidget *parent, const QString &text, Buttons buttons, Icon icon, DefaultButton defaultButton,
             const std::optional<QString> &title)
 {
     const ButtonSet set = buttonSet(buttons);
@@ -122,7 +149,7 @@ Result show(QWidget *parent, const QString &text, Buttons buttons, Icon icon, in
     request.buttons = buttons;
     request.icon = icon;
     // A position with no button falls back to the first button; the request tells the position the box uses.
-    request.defaultButton = defaultButton >= 1 && defaultButton <= set.count ? defaultButton : 1;
+    request.defaultButton = defaultButton >= FirstButton && defaultButton <= set.count ? defaultButton : FirstButton;
     request.title = resolveTitle(title);
     request.parent = parent;
 
@@ -154,11 +181,10 @@ Result show(QWidget *parent, const QString &text, Buttons buttons, Icon icon, in
 
 bool confirm(QWidget *parent, const QString &question, const QString &title)
 {
-    return show(parent, question, YesNo, Question, 2, title) == Yes;
+    return show(parent, question, YesNo, Question, SecondButton, title) == Yes;
 }
 
-QString input(QWidget *parent, const QString &prompt, const std::optional<QString> &title,
-              const QString &defaultText)
+QString input(QWidget *parent, const QString &prompt, const std::optional<QString> &title, const QString &defaultText)
 {
     InputRequest request;
     request.prompt = prompt;

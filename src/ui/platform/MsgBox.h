@@ -15,13 +15,16 @@ namespace MsgBox {
 enum Buttons { OkOnly, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
 enum Icon { NoIcon, Critical, Question, Exclamation, Information };
 enum Result { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+// Which of a box's buttons, from the left, is the default one (Enter presses it).
+enum DefaultButton { FirstButton = 1, SecondButton = 2, ThirdButton = 3 };
 
-struct Request {
+struct Request
+{
     QString text;
     Buttons buttons = OkOnly;
     Icon icon = NoIcon;
-    int defaultButton = 1;   // 1, 2 or 3: which of the buttons, from the left, is the default
-    QString title;           // the window title as shown (the program's title when none was given)
+    DefaultButton defaultButton = FirstButton;
+    QString title; // the window title as shown (the program's title when none was given)
     QWidget *parent = nullptr;
 };
 
@@ -33,13 +36,14 @@ void setProgramTitle(const QString &title);
 // given as an empty string: an empty title. Closing the box with Esc or its frame answers Cancel where
 // there is such a button, No for Yes/No, Ok for a lone Ok, and Ignore for Abort/Retry/Ignore.
 Result show(QWidget *parent, const QString &text, Buttons buttons = OkOnly, Icon icon = NoIcon,
-            int defaultButton = 1, const std::optional<QString> &title = std::nullopt);
+            DefaultButton defaultButton = FirstButton, const std::optional<QString> &title = std::nullopt);
 
 // The program's confirmation: Yes and No with the question icon, No the default button, an empty title
 // unless one is given. True only for Yes.
 bool confirm(QWidget *parent, const QString &question, const QString &title = QString());
 
-struct InputRequest {
+struct InputRequest
+{
     QString prompt;
     QString title;
     QString defaultText;

@@ -23,7 +23,7 @@ bool copyFile(QWidget *owner, const QString &from, const QString &to, int flags,
         const auto answer = MsgBox::show(
             owner,
             QStringLiteral("Файл «%1» уже существует.\r\nЗаменить его файлом «%2»?").arg(native(to), native(from)),
-            MsgBox::YesNo, MsgBox::Question, 2, QStringLiteral("Подтверждение замены файла"));
+            MsgBox::YesNo, MsgBox::Question, MsgBox::SecondButton, QStringLiteral("Подтверждение замены файла"));
         if (answer != MsgBox::Yes) {
             if (error)
                 *error = QStringLiteral("замена файла отменена");
@@ -44,7 +44,7 @@ bool copyFile(QWidget *owner, const QString &from, const QString &to, int flags,
         MsgBox::show(
             owner,
             QStringLiteral("Не удалось скопировать файл «%1» в «%2»:\r\n%3.").arg(native(from), native(to), reason),
-            MsgBox::OkOnly, MsgBox::Critical, 1, QStringLiteral("Ошибка копирования"));
+            MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QStringLiteral("Ошибка копирования"));
     }
     return false;
 }

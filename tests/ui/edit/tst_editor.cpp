@@ -341,7 +341,7 @@ void tst_editor::unencodableTextIsConfirmed()
     const auto messages = m_answers->messages();
     QCOMPARE(messages.size(), 2);
     QVERIFY(messages[0].text.contains(QStringLiteral("«Café ☃ Кафе» → «Cafe ? Кафе»")));
-    QCOMPARE(messages[0].defaultButton, 2);
+    QCOMPARE(messages[0].defaultButton, MsgBox::SecondButton);
     QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Artist), QStringLiteral("Cafe ? Кафе"));
     QCOMPARE(w->lv->itemText(0, 3), QStringLiteral("Cafe ? Кафе"));
 }

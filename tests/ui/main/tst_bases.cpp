@@ -149,7 +149,7 @@ void tst_bases::unsavedBaseIsKeptOnRequest()
     QCOMPARE(question.text, QStringLiteral("Изменения не сохранены: не удалось записать файл «%1».\r\n"
                                            "Всё равно открыть другую базу?")
                                 .arg(QDir::toNativeSeparators(data(QStringLiteral("Beta.dat")))));
-    QCOMPARE(question.defaultButton, 2);
+    QCOMPARE(question.defaultButton, MsgBox::SecondButton);
     QCOMPARE(w->checkedBaseIndex(), 1);
     QCOMPARE(m_session->program->g.arTracks.at(1).at(4), QStringLiteral("Unsaved"));
 
@@ -275,7 +275,7 @@ void tst_bases::deleteOpenBase()
     QCOMPARE(question.text, QStringLiteral("Вы действительно хотите удалить открытую базу?"));
     QCOMPARE(question.buttons, MsgBox::YesNo);
     QCOMPARE(question.icon, MsgBox::Question);
-    QCOMPARE(question.defaultButton, 2);
+    QCOMPARE(question.defaultButton, MsgBox::SecondButton);
     QCOMPARE(question.title, QString());
 
     // Any base but the first gives its place to the base listed before it.
@@ -525,7 +525,7 @@ void tst_bases::safetyCopyAndRestore()
     QCOMPARE(messages.size(), 4);
     QCOMPARE(messages[1].text,
              QStringLiteral("Вы действительно хотите восстановить базу? Текущая база будет удалена!"));
-    QCOMPARE(messages[1].defaultButton, 2);
+    QCOMPARE(messages[1].defaultButton, MsgBox::SecondButton);
     QCOMPARE(messages[2].text, QStringLiteral("База успешно восстановлена из ") + QDir::toNativeSeparators(copy));
     QCOMPARE(messages[3].text, QStringLiteral("Необходимо перезапустить программу!"));
     QCOMPARE(messages[3].icon, MsgBox::Exclamation);

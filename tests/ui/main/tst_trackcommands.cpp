@@ -226,7 +226,7 @@ void tst_trackcommands::deleteRenumbersTheRest()
     const auto messages = m_answers->messages();
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0].text, QStringLiteral("Вы действительно хотите удалить выделенный трек?"));
-    QCOMPARE(messages[0].defaultButton, 1);
+    QCOMPARE(messages[0].defaultButton, MsgBox::FirstButton);
     QCOMPARE(messages[0].title, MsgBox::programTitle());
     QCOMPARE(m_program->g.arTracks.count(), 9);
     for (int i = 1; i <= 9; ++i) {
@@ -318,7 +318,7 @@ void tst_trackcommands::deleteAll()
     const auto question = m_answers->messages().first();
     QCOMPARE(question.text, QStringLiteral("Вы действительно хотите удалить все треки из базы?"));
     QCOMPARE(question.title, QStringLiteral("Внимание!"));
-    QCOMPARE(question.defaultButton, 2);
+    QCOMPARE(question.defaultButton, MsgBox::SecondButton);
 
     m_answers->answer = MsgBox::Yes;
     w->mnuKillAll->trigger();

@@ -133,9 +133,9 @@ void tst_tracklist::removalsAskFirst()
     QCOMPARE(asked.size(), 2);
     QCOMPARE(asked[0].text, QStringLiteral("Вы действительно хотите удалить выделенный трек из списка отборных?"));
     QCOMPARE(asked[0].title, QStringLiteral("Внимание!"));
-    QCOMPARE(asked[0].defaultButton, 1);
+    QCOMPARE(asked[0].defaultButton, MsgBox::FirstButton);
     QCOMPARE(asked[1].text, QStringLiteral("Вы действительно хотите удалить все треки из списка отборных?"));
-    QCOMPARE(asked[1].defaultButton, 2);
+    QCOMPARE(asked[1].defaultButton, MsgBox::SecondButton);
     // Clearing an empty list still asks.
     m_session->answers.answer = MsgBox::Yes;
     w->clearTracklist();

@@ -139,7 +139,7 @@ void tst_filecopy::shellCopyAsksBeforeReplacing()
     QVERIFY(!modFO::copyFile(nullptr, from, to, modFO::NoFlags, &error));
     QCOMPARE(m_asked.size(), 1); // the question, and no error notice for a refusal
     QCOMPARE(m_asked[0].buttons, MsgBox::YesNo);
-    QCOMPARE(m_asked[0].defaultButton, 2);
+    QCOMPARE(m_asked[0].defaultButton, MsgBox::SecondButton);
     QCOMPARE(readBytes(to), QByteArray("old"));
 
     m_answer = MsgBox::Yes;
