@@ -41,6 +41,13 @@ private:
     explicit TrackRecord(const FieldList &fields) : FieldList(fields) {}
 };
 
+// The numbering the editor's boxes, the completion lists and the search options share: box f + 1 holds
+// field f (box 2 the media number, box 4 the artist, ...).
+constexpr int boxOf(TrackRecord::Field field)
+{
+    return int(field) + 1;
+}
+
 // The catalogue table (`arTracks`): the records of the open base with indexes from 1. It always has at
 // least one slot; when it holds no tracks that slot is an empty record and `hasTracks()` is false, so
 // every walk over the records goes from 1 to `count()`, never to the bare upper bound.

@@ -44,12 +44,17 @@ QString capitalizeFirst(const QString &text)
 
 bool capitalises(int box)
 {
-    return box == 4 || box == 5 || box == 6 || box == 9 || box == 10 || box == 11;
+    for (const TrackRecord::Field field : {TrackRecord::Artist, TrackRecord::Title, TrackRecord::Album,
+                                           TrackRecord::Style, TrackRecord::Label, TrackRecord::Comment}) {
+        if (box == boxOf(field))
+            return true;
+    }
+    return false;
 }
 
 bool completes(int box)
 {
-    return capitalises(box) && box != 5;
+    return capitalises(box) && box != boxOf(TrackRecord::Title);
 }
 
 QString dateText(const QDate &date)

@@ -79,18 +79,21 @@ void frmAddEdit::buildControls()
         if (extra)
             grid->addWidget(extra, row, column * 3 + 2);
     };
-    place(lbl[1], txt1, 0, 0);
-    place(lbl[2], txt[2], 0, 1, Command6);
-    place(lbl[3], txt[3], 1, 0);
-    place(lbl[7], txt[7], 1, 1);
-    place(lbl[4], txt[4], 2, 0, Command7);
-    place(lbl[8], txt[8], 2, 1, Command3);
-    place(lbl[5], txt[5], 3, 0);
-    place(lbl[9], txt[9], 3, 1);
-    place(lbl[6], txt[6], 4, 0);
-    place(lbl[10], txt[10], 4, 1);
-    place(lbl[12], txt[12], 5, 0);
-    place(lbl[11], txt[11], 5, 1);
+    const auto placeField = [&](TrackRecord::Field field, int row, int column, QWidget *extra = nullptr) {
+        place(lbl[boxOf(field)], txt[boxOf(field)], row, column, extra);
+    };
+    place(lbl[boxOf(TrackRecord::MediaType)], txt1, 0, 0);
+    placeField(TrackRecord::MediaNumber, 0, 1, Command6);
+    placeField(TrackRecord::TrackNumber, 1, 0);
+    placeField(TrackRecord::Duration, 1, 1);
+    placeField(TrackRecord::Artist, 2, 0, Command7);
+    placeField(TrackRecord::Date, 2, 1, Command3);
+    placeField(TrackRecord::Title, 3, 0);
+    placeField(TrackRecord::Style, 3, 1);
+    placeField(TrackRecord::Album, 4, 0);
+    placeField(TrackRecord::Label, 4, 1);
+    placeField(TrackRecord::Rating, 5, 0);
+    placeField(TrackRecord::Comment, 5, 1);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(4, 1);
     grid->setColumnMinimumWidth(2, 8);
@@ -211,11 +214,11 @@ bool frmAddEdit::confirmStorableText()
 
 void frmAddEdit::Command1_Click()
 {
-    if (txt[2]->text().isEmpty())
+    if (txt[boxOf(TrackRecord::MediaNumber)]->text().isEmpty())
         return;
 
     if (g.iAddMode) {
-        if (EditorRules::findDuplicate(g.arTracks, txt1->currentText(), txt[2]->text(), txt[3]->text()) != 0) {
+        if (EditorRules::findDuplicate(g.arTracks, txt1->currentText(), txt[boxOf(TrackRecord::MediaNumber)]->text(), txt[boxOf(TrackRecord::TrackNumber)]->text()) != 0) {
             MsgBox::show(this,
                          QStringLiteral("Такой трек уже существует!\r\nПоменяйте тип носителя или его номер а также "
                                         "номер трека."),
@@ -263,19 +266,19 @@ void frmAddEdit::Command2_Click()
 
 void frmAddEdit::Command3_Click()
 {
-    txt[8]->setText(EditorRules::dateText(QDate::currentDate()));
+    txt[boxOf(TrackRecord::Date)]->setText(EditorRules::dateText(QDate::currentDate()));
 }
 
 void frmAddEdit::Command6_Click()
 {
-    txt[2]->setText(QString::number(EditorRules::nextMediaNumber(g.arTracks, txt1->currentText())));
+    txt[boxOf(TrackRecord::MediaNumber)]->setText(QString::number(EditorRules::nextMediaNumber(g.arTracks, txt1->currentText())));
 }
 
 void frmAddEdit::GoNext(int i)
 {
     if (i <= 1)
         return;
-    if (i == 2) {
+    if (i == boxOf(TrackRecord::MediaNumber)) {
         if (txt1->isEnabled())
             txt1->setFocus(Qt::BacktabFocusReason);
         return;
@@ -327,7 +330,7 @@ void frmAddEdit::addCompletionValues()
 void frmAddEdit::Command7_Click()
 {
     frmPesni window(this);
-    window.fill(g.arTracks, txt[4]->text());
+    window.fill(g.arTracks, txt[boxOf(TrackRecord::Artist)]->text());
     Modal::show(&window, this);
 }
 
@@ -349,7 +352,7 @@ bool frmAddEdit::txt_KeyDown(int i, QKeyEvent *event)
     if (EditorRules::completes(i) && (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace))
         g.iDeleteKey = true;
     QLineEdit *box = txt[i];
-    if (i == 4 && event->key() == Qt::Key_Right && event->modifiers() == Qt::NoModifier && box->hasSelectedText()) {
+    if (i == boxOf(TrackRecord::Artist) && event->key() == Qt::Key_Right && event->modifiers() == Qt::NoModifier && box->hasSelectedText()) {
         // Accept one more character of a completed tail; the rest stays selected.
         const int start = box->selectionStart() + 1;
         box->setSelection(start, int(box->text().size()) - start);

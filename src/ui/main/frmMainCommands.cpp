@@ -50,8 +50,10 @@ void frmMain::mnuNewRecord_Click()
     g.iAddMode = true;
     // Media type, media number, date, style and label stay as the editor last held them.
     addEdit->AutoDisable = true;
-    for (int box : {3, 4, 5, 6, 7, 11, 12})
-        addEdit->setFieldText(box, QString());
+    for (const TrackRecord::Field field : {TrackRecord::TrackNumber, TrackRecord::Artist, TrackRecord::Title,
+                                           TrackRecord::Album, TrackRecord::Duration, TrackRecord::Comment,
+                                           TrackRecord::Rating})
+        addEdit->setFieldText(boxOf(field), QString());
     addEdit->AutoDisable = false;
     addEdit->Check1->setEnabled(true);
     showEditor();
@@ -139,19 +141,19 @@ void frmMain::CopyCurentTrek()
 {
     const int row = lv->selectedRow();
     if (row >= 0)
-        copyToClipboard(lv->itemText(row, 3) + QStringLiteral(" - ") + lv->itemText(row, 4));
+        copyToClipboard(lv->itemText(row, TrackRecord::Artist) + QStringLiteral(" - ") + lv->itemText(row, TrackRecord::Title));
 }
 
 void frmMain::CopyCurentArtist()
 {
     const int row = lv->selectedRow();
     if (row >= 0)
-        copyToClipboard(lv->itemText(row, 3));
+        copyToClipboard(lv->itemText(row, TrackRecord::Artist));
 }
 
 void frmMain::CopyCurentTitle()
 {
     const int row = lv->selectedRow();
     if (row >= 0)
-        copyToClipboard(lv->itemText(row, 4));
+        copyToClipboard(lv->itemText(row, TrackRecord::Title));
 }

@@ -1,7 +1,6 @@
 // The Tracklist panel: the DJ's hand-ordered list of picked tracks. Its rows are copies of what the track
 // list showed when they were added; they are numbered when added and never renumbered.
 #include "frmMain.h"
-
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
 
@@ -31,10 +30,11 @@ void frmMain::addToTracklist()
     if (row < 0)
         return;
     const int n = lv2->count();
-    const int added = lv2->appendItem(FieldList::fromList({QString::number(n + 1), lv->itemText(row, 3),
-                                                           lv->itemText(row, 4), lv->itemText(row, 6),
-                                                           lv->itemText(row, 0) + QStringLiteral(" #") +
-                                                               lv->itemText(row, 1)}));
+    const FieldList &track = lv->itemTexts(row);
+    const int added = lv2->appendItem(FieldList::fromList(
+        {QString::number(n + 1), track.at(TrackRecord::Artist).toString(), track.at(TrackRecord::Title).toString(),
+         track.at(TrackRecord::Duration).toString(),
+         track.at(TrackRecord::MediaType) + QStringLiteral(" #") + track.at(TrackRecord::MediaNumber)}));
     lv2->ensureVisible(added);
 }
 

@@ -1,5 +1,7 @@
 #include "frmPopup.h"
 
+#include "core/catalogue/TrackTable.h"
+
 #include <QCheckBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -51,7 +53,7 @@ void frmPopup::chAll_Click()
         Ch[f]->setEnabled(!all);
     }
     if (!all)
-        Ch[5]->setChecked(true); // the title
+        Ch[boxOf(TrackRecord::Title)]->setChecked(true);
     Q_EMIT fieldsChanged();
 }
 
