@@ -27,6 +27,17 @@
 #include <QScreen>
 #include <QStandardPaths>
 
+namespace {
+
+// Why `folder` could not be written just now, in the user's words, for a start-up that failed there.
+QString whyNotWritable(const QString &folder)
+{
+    const DataFolder::Probe probe = DataFolder::probe(folder);
+    return probe.access == DataFolder::Access::Writable ? QStringLiteral("неизвестна") : probe.reason;
+}
+
+} // namespace
+
 Program::Program(const QString &appFolder) : settings(QString()), m_chooseFolder(appFolder.isEmpty())
 {
     if (!m_chooseFolder)
@@ -104,12 +115,9 @@ bool Program::lockDataFolder()
         return true;
     }
     if (m_instance->lockFileFailed()) {
-        const DataFolder::Probe probe = DataFolder::probe(g.sDataPath);
         MsgBox::show(nullptr,
                      QStringLiteral("Программа не может начать работу: не удалось создать файл «%1».\r\nПричина: %2.")
-                         .arg(QDir::toNativeSeparators(lockFile), probe.access == DataFolder::Access::Writable
-                                                                      ? QStringLiteral("неизвестна")
-                                                                      : probe.reason),
+                         .arg(QDir::toNativeSeparators(lockFile), whyNotWritable(g.sDataPath)),
                      MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QString());
     }
     // Otherwise another copy works on these data, and this one ends without a word.
@@ -154,11 +162,9 @@ bool Program::Main()
 
     if (!QFileInfo(g.sDataPath).isDir() && !QDir().mkpath(g.sDataPath)) {
         splash->hide();
-        const DataFolder::Probe probe = DataFolder::probe(g.sAppPath);
         const QString reason = QFileInfo::exists(QDir::cleanPath(g.sDataPath))
                                    ? QStringLiteral("на месте папки находится файл с тем же именем")
-                               : probe.access == DataFolder::Access::Writable ? QStringLiteral("неизвестна")
-                                                                              : probe.reason;
+                                   : whyNotWritable(g.sAppPath);
         MsgBox::show(nullptr,
                      QStringLiteral("Программа не может начать работу: не удалось создать папку данных «%1».\r\n"
                                     "Причина: %2.")

@@ -22,13 +22,13 @@ bool readAll(const QString &path, QByteArray &bytes, ReadResult &result)
         return false;
     if (!file.open(QIODevice::ReadOnly)) {
         result.ok = false;
-        result.error = file.errorString();
+        result.error = systemErrorText(file.errorString());
         return false;
     }
     bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         result.ok = false;
-        result.error = file.errorString();
+        result.error = systemErrorText(file.errorString());
         return false;
     }
     return true;

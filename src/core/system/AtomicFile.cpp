@@ -6,7 +6,6 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <clocale>
 #include <cstring>
 #include <fcntl.h>
 #include <locale.h>

@@ -11,6 +11,8 @@
 // gives it a temporary name beside the target, closes it and renames it over the target; every one of
 // these steps is checked, and a failure at any of them removes what was made and leaves the target as
 // it was. On a file system that cannot make nameless files a named temporary file is used instead.
+// Nothing is buffered: write() hands every byte to the system at once and reports a failure there, so no
+// last flush is left for commit() to miss.
 //
 // The error texts are in Russian, for the user: "на диске нет свободного места", not the system's words.
 class AtomicFile

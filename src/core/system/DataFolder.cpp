@@ -30,6 +30,16 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+// Copies one file; on failure says which, and why, in `error`.
+bool copyFile(const QString &from, const QString &to, QString *error)
+{
+    QString reason;
+    if (FileCopy::copy(from, to, {}, &reason))
+        return true;
+    *error = QStringLiteral("не удалось скопировать файл «%1»: %2").arg(native(from), reason);
+    return false;
+}
+
 // Copies the files of `from` (not its subfolders, nor hidden files such as locks) into the new folder `to`.
 bool copyFolder(const QString &from, const QString &to, QString *error)
 {
@@ -39,12 +49,8 @@ bool copyFolder(const QString &from, const QString &to, QString *error)
     }
     const QFileInfoList files = QDir(from).entryInfoList(QDir::Files, QDir::Name);
     for (const QFileInfo &file : files) {
-        QString reason;
-        if (!FileCopy::copy(file.absoluteFilePath(), to + QLatin1Char('/') + file.fileName(), {}, &reason)) {
-            *error =
-                QStringLiteral("не удалось скопировать файл «%1»: %2").arg(native(file.absoluteFilePath()), reason);
+        if (!copyFile(file.absoluteFilePath(), to + QLatin1Char('/') + file.fileName(), error))
             return false;
-        }
     }
     return true;
 }
@@ -106,12 +112,8 @@ Choice choose(const QString &programFolder, const QString &userFolder, bool inst
     else if (ok)
         ok = QDir().mkpath(staging);
     const QString userSettings = userFolder + QLatin1Char('/') + kSettings;
-    if (ok && hasSettings && !QFileInfo::exists(userSettings)) {
-        QString reason;
-        ok = FileCopy::copy(programSettings, userSettings, {}, &reason);
-        if (!ok)
-            error = QStringLiteral("не удалось скопировать файл «%1»: %2").arg(native(programSettings), reason);
-    }
+    if (ok && hasSettings && !QFileInfo::exists(userSettings))
+        ok = copyFile(programSettings, userSettings, &error);
     if (ok && !QDir().rename(staging, userData)) {
         ok = false;
         error = QStringLiteral("не удалось переименовать папку «%1»").arg(native(staging));

@@ -218,7 +218,8 @@ void frmAddEdit::Command1_Click()
         return;
 
     if (g.iAddMode) {
-        if (EditorRules::findDuplicate(g.arTracks, txt1->currentText(), txt[boxOf(TrackRecord::MediaNumber)]->text(), txt[boxOf(TrackRecord::TrackNumber)]->text()) != 0) {
+        if (EditorRules::findDuplicate(g.arTracks, txt1->currentText(), txt[boxOf(TrackRecord::MediaNumber)]->text(),
+                                       txt[boxOf(TrackRecord::TrackNumber)]->text()) != 0) {
             MsgBox::show(this,
                          QStringLiteral("Такой трек уже существует!\r\nПоменяйте тип носителя или его номер а также "
                                         "номер трека."),
@@ -271,7 +272,8 @@ void frmAddEdit::Command3_Click()
 
 void frmAddEdit::Command6_Click()
 {
-    txt[boxOf(TrackRecord::MediaNumber)]->setText(QString::number(EditorRules::nextMediaNumber(g.arTracks, txt1->currentText())));
+    txt[boxOf(TrackRecord::MediaNumber)]->setText(
+        QString::number(EditorRules::nextMediaNumber(g.arTracks, txt1->currentText())));
 }
 
 void frmAddEdit::GoNext(int i)
@@ -352,7 +354,8 @@ bool frmAddEdit::txt_KeyDown(int i, QKeyEvent *event)
     if (EditorRules::completes(i) && (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace))
         g.iDeleteKey = true;
     QLineEdit *box = txt[i];
-    if (i == boxOf(TrackRecord::Artist) && event->key() == Qt::Key_Right && event->modifiers() == Qt::NoModifier && box->hasSelectedText()) {
+    if (i == boxOf(TrackRecord::Artist) && event->key() == Qt::Key_Right && event->modifiers() == Qt::NoModifier &&
+        box->hasSelectedText()) {
         // Accept one more character of a completed tail; the rest stays selected.
         const int start = box->selectionStart() + 1;
         box->setSelection(start, int(box->text().size()) - start);

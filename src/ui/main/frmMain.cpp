@@ -2,7 +2,6 @@
 
 #include "core/search/SearchIndex.h"
 #include "core/settings/modManageSettings.h"
-#include "core/system/AtomicFile.h"
 #include "frmPopup.h"
 #include "frmSplash.h"
 #include "ui/controls/SplitterBar.h"
@@ -262,7 +261,7 @@ void frmMain::reportWriteFailure(const QString &path, const QString &reason)
     m_failedWrites.append(path);
     // A failed write never touches the file it was to replace: whatever is there now was there before.
     QString text = QStringLiteral("Не удалось записать файл \"%1\".\r\n%2")
-                       .arg(QDir::toNativeSeparators(path), asSentence(systemErrorText(reason)));
+                       .arg(QDir::toNativeSeparators(path), asSentence(reason));
     if (QFileInfo::exists(path))
         text += QStringLiteral("\r\nПрежнее содержимое файла осталось без изменений.");
     MsgBox::show(this, text, MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QStringLiteral("Ошибка записи"));
