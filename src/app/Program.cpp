@@ -4,13 +4,12 @@
 #include "core/catalogue/Numbers.h"
 #include "core/system/DataFolder.h"
 #include "core/system/SingleInstance.h"
-#include "ui/controls/uSc_ListView_Xtended_Sort.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmKillBase.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmPopup.h"
 #include "ui/main/frmSplash.h"
-#include "ui/platform/ListView.h"
+#include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/Twips.h"
 #include "ui/platform/VisualStyle.h"
@@ -182,7 +181,6 @@ bool Program::Main()
     if (g.iDisableXP != 0)
         main->DXP();
 
-    main->lv2->setFlatColumnHeaders(true);
     main->setWindowTitle(QLatin1String(kTitle));
     InitMain();
     return true;
@@ -195,11 +193,24 @@ void Program::createWindows()
     main->setUnloadHandler([this] { unloadWindows(); });
     popup = new frmPopup(main);
     killBase = new frmKillBase(g, main);
-    main->attachPopup(popup);
-    main->waitWindow = splash;
-    main->killBase = killBase;
-    QObject::connect(killBase, &frmKillBase::baseChosen, main, &frmMain::deleteChosenBase);
     VisualStyle::apply(popup, g.iDisableXP != 0);
+
+    QObject::connect(popup, &frmPopup::fieldsChanged, main, &frmMain::setSearchFields);
+    QObject::connect(popup, &frmPopup::deactivated, main, &frmMain::searchOptionsClosed);
+    QObject::connect(main, &frmMain::searchOptionsWanted, popup, &frmPopup::showAt);
+    QObject::connect(main, &frmMain::windowActivated, popup, &QWidget::hide);
+
+    QObject::connect(killBase, &frmKillBase::baseChosen, main, &frmMain::deleteChosenBase);
+    QObject::connect(main, &frmMain::baseGone, killBase, &frmKillBase::markDeleted);
+    QObject::connect(main, &frmMain::chosenBaseDeleted, killBase, &QWidget::hide);
+    QObject::connect(main, &frmMain::deleteDialogWanted, killBase, [this] { Modal::show(killBase, main); });
+
+    // The start-up window doubles as the wait window of longer work, over the middle of the main window.
+    QObject::connect(main, &frmMain::workStarted, splash, [this] {
+        splash->move(main->geometry().center() - splash->rect().center());
+        splash->show();
+    });
+    QObject::connect(main, &frmMain::workFinished, splash, &QWidget::hide);
 }
 
 void Program::ShowToday()
@@ -214,9 +225,11 @@ void Program::InitMain()
 
     // The editor is made here, once the column captions that label its fields are known.
     addEdit = new frmAddEdit(g, main);
-    main->addEdit = addEdit;
     QObject::connect(addEdit, &frmAddEdit::trackStored, main,
                      [this](int index, bool added, bool) { main->showStoredTrack(index, added); });
+    QObject::connect(main, &frmMain::recordChosen, addEdit, &frmAddEdit::showRecord);
+    QObject::connect(main, &frmMain::newTrackWanted, addEdit, &frmAddEdit::startNewTrack);
+    QObject::connect(main, &frmMain::editorWanted, addEdit, &frmAddEdit::startWithRecord);
     addEdit->txt1->clear();
     addEdit->txt1->addItems(modGlobalData::mediaTypes());
     addEdit->txt1->setCurrentIndex(0);
@@ -227,20 +240,11 @@ void Program::InitMain()
 
     g.sMp3Folder = QDir::cleanPath(g.sAppPath);
 
+    main->addColumns();
     QStringList captions;
-    for (int k = 1; k <= modGlobalData::kColumnCount; ++k) {
-        const ColumnInfo &column = g.arColumns[size_t(k - 1)];
-        main->lv->addColumn(column.caption, column.width);
+    for (const ColumnInfo &column : g.arColumns)
         captions.append(column.caption);
-    }
     popup->setCaptions(captions);
-    main->lv2->addColumn(QStringLiteral("№"), 30);
-    main->lv2->addColumn(QStringLiteral("Исполнитель"), 150);
-    main->lv2->addColumn(QStringLiteral("Название"), 300);
-    main->lv2->addColumn(QStringLiteral("Длительность"), 90);
-    main->lv2->addColumn(QStringLiteral("Тип и № носителя"), 120);
-
-    main->LVXS->SetUp(main->lv);
 
     g.baseNames = BaseFiles::listBases(g.sDataPath);
     main->setBases(g.baseNames);
@@ -255,8 +259,7 @@ void Program::InitMain()
 
     splash->hide();
     main->show();
-    // The keys of the track list (Enter, Delete, the arrows) work from the start.
-    main->lv->setFocus();
+    main->focusTrackList();
 }
 
 void Program::unloadWindows()

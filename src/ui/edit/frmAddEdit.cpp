@@ -153,6 +153,24 @@ void frmAddEdit::showRecord(int index, const FieldList &fields)
     AutoDisable = true;
 }
 
+void frmAddEdit::startNewTrack()
+{
+    AutoDisable = true;
+    for (const TrackRecord::Field field : {TrackRecord::TrackNumber, TrackRecord::Artist, TrackRecord::Title,
+                                           TrackRecord::Album, TrackRecord::Duration, TrackRecord::Comment,
+                                           TrackRecord::Rating})
+        setFieldText(boxOf(field), QString());
+    AutoDisable = false;
+    startWithRecord(true);
+}
+
+void frmAddEdit::startWithRecord(bool adding)
+{
+    // Only a new track may be stored with a copy kept open.
+    Check1->setEnabled(adding);
+    Modal::show(this, parentWidget());
+}
+
 void frmAddEdit::setFieldText(int i, const QString &text)
 {
     QLineEdit *box = txt[i];

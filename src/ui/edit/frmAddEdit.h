@@ -48,6 +48,13 @@ public:
     // in the boxes. An edit stores into that track.
     void showRecord(int index, const FieldList &fields);
 
+    // Opens the editor for a new track: the fields a new track carries over (media type and number,
+    // date, style, label) stay as they were, the others are cleared.
+    void startNewTrack();
+    // Opens the editor on the record last shown by showRecord(): to add it as a new track (a copy) or to
+    // change it in place.
+    void startWithRecord(bool adding);
+
     // Puts a field's value into box `i`. A box shows at most its maximum length (Qt's usual 32 767
     // characters); a longer value is kept whole, and stored whole while the box is left unchanged.
     void setFieldText(int i, const QString &text);

@@ -2,8 +2,6 @@
 
 #include "core/search/SearchIndex.h"
 #include "core/settings/modManageSettings.h"
-#include "frmPopup.h"
-#include "frmSplash.h"
 #include "ui/controls/SplitterBar.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 #include "ui/platform/ListView.h"
@@ -25,7 +23,7 @@
 #include <QToolButton>
 
 frmMain::frmMain(modGlobalData &globals, SettingsFile &settings, QWidget *parent)
-    : QMainWindow(parent), g(globals), m_settings(settings)
+    : QMainWindow(parent), g(globals), m_settings(settings), m_searchFields(SearchIndex::kAllFields)
 {
     setObjectName(QStringLiteral("frmMain"));
     buildControls();
@@ -131,6 +129,7 @@ void frmMain::buildControls()
     lv2 = new ListView(central);
     lv2->setObjectName(QStringLiteral("lv2"));
     lv2->setAccessibleName(QStringLiteral("Track list"));
+    lv2->setFlatColumnHeaders(true);
     lv2->setVisible(false);
     Fr->setVisible(false);
     lr->setVisible(false);
@@ -189,8 +188,7 @@ void frmMain::Form_Activate()
 {
     // Coming back to the main window closes the search options.
     cmdOptions->setEnabled(true);
-    if (popup)
-        popup->hide();
+    Q_EMIT windowActivated();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

@@ -6,7 +6,6 @@
 #include "core/modGlobalData.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QVector>
 
 #include <atomic>
@@ -27,10 +26,6 @@ class SplitterBar;
 class SearchIndex;
 class QThreadPool;
 class uSc_ListView_Xtended_Sort;
-class frmAddEdit;
-class frmKillBase;
-class frmPopup;
-class frmSplash;
 
 // The main window: the button strip with the search box, the track list `lv`, the Tracklist panel
 // (`lr`, `Fr`, `lv2`) and the status bar `Stb`, under the menu bar.
@@ -87,11 +82,6 @@ public:
     QAction *mnuNewRecord = nullptr, *mnuNewRecord31 = nullptr, *mnuEditRecord = nullptr, *mnuDelRecord = nullptr;
     QMenu *mnuCopyI = nullptr;
     QAction *mnuTrek = nullptr, *mnuCopyIsp = nullptr, *mnuCopyTitle = nullptr;
-
-    // --- The other windows the main window works with (set once at start-up) ---
-    QPointer<frmPopup> popup;
-    QPointer<frmKillBase> killBase;
-    QPointer<frmAddEdit> addEdit;
 
     // Runs once when the window is first made, before it is shown.
     void Form_Load();
@@ -193,8 +183,11 @@ public:
     void Text1_Change();
     void cmdOptions_Click();
     bool isSearching() const { return m_searching; }
-    // Connects the search options window.
-    void attachPopup(frmPopup *window);
+    // The fields the search looks in (bit f for track field f), as chosen in the search options window;
+    // the search runs again.
+    void setSearchFields(quint16 fields);
+    // The search options window closed: its button works again.
+    void searchOptionsClosed();
     // Removes the track shown in `row` from the catalogue and the list; every other row keeps pointing
     // at its own track.
     void deleteTrackOfRow(int row);
@@ -207,9 +200,6 @@ public:
     // --- Shelf order ---
     // Sorts the catalogue into shelf order, saves it and loads it again, showing the wait window.
     void mnuSort_Click();
-    // The window shown while the program works (the start-up window).
-    QPointer<frmSplash> waitWindow;
-
     // --- Tracklist panel ---
     // Appends the track selected in the track list, numbered after the last row.
     void addToTracklist();
@@ -230,6 +220,33 @@ public:
     // Called once the window has saved and stored its settings while closing, to unload the other windows.
     void setUnloadHandler(std::function<void()> handler) { m_unloadHandler = std::move(handler); }
 
+    // Gives the track list its columns (the captions and widths of the catalogue's fields) and the
+    // Tracklist its own.
+    void addColumns();
+    // Puts the keyboard focus in the track list, so its keys (Enter, Delete, the arrows) work at once.
+    void focusTrackList();
+
+Q_SIGNALS:
+    // The editor is wanted for a new track: its fields cleared, but for those a new track carries over.
+    void newTrackWanted();
+    // FillTexts hands the editor the track shown in a row: its index in the catalogue and its fields.
+    void recordChosen(int index, const FieldList &fields);
+    // The editor is wanted for the record just handed over, to add it as a copy or to change it in place.
+    void editorWanted(bool adding);
+    // The search options window is wanted, its top-left corner at `topLeft` (screen coordinates).
+    void searchOptionsWanted(const QPoint &topLeft);
+    // The window became the active one again (the search options window closes).
+    void windowActivated();
+    // The delete-base dialog is wanted.
+    void deleteDialogWanted();
+    // Line `line` of the bases menu is a base now deleted.
+    void baseGone(int line);
+    // The base chosen in the delete dialog was deleted: the dialog closes.
+    void chosenBaseDeleted();
+    // Longer work (putting the base into shelf order) starts or ends: the wait window shows meanwhile.
+    void workStarted();
+    void workFinished();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -244,7 +261,6 @@ private:
     void connectTrackList();
     void connectTrackCommands();
     void showContextMenu(const QPoint &globalPos);
-    void showEditor();
     void copyToClipboard(const QString &text);
     void connectSearch();
     void connectTracklist();
@@ -252,7 +268,6 @@ private:
     void connectExport();
     void connectBases();
     void stopSearch();
-    quint16 chosenFields() const;
     std::shared_ptr<const SearchIndex> searchIndex();
     // Builds the search index if the catalogue changed since it was built.
     void prepareSearch();
@@ -310,4 +325,5 @@ private:
     std::unique_ptr<QThreadPool> m_searchPool;
     std::shared_ptr<std::atomic<quint64>> m_searchGeneration;
     bool m_searching = false;
+    quint16 m_searchFields; // which fields the search looks in
 };

@@ -1,14 +1,15 @@
 // The bases: opening, creating and deleting them, copying base files in and out, and the safety copy kept
 // beside the open base.
-#include "core/catalogue/BaseFiles.h"
-#include "frmKillBase.h"
 #include "frmMain.h"
+
+#include "core/catalogue/BaseFiles.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/modFO.h"
 #include "ui/platform/moddialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -146,10 +147,8 @@ bool frmMain::KillCurrentDB()
     }
 
     // Every item of the same file is the same base, now gone.
-    for (int i : m_bases.markGone(caption)) {
-        if (killBase)
-            killBase->markDeleted(i);
-    }
+    for (int i : m_bases.markGone(caption))
+        Q_EMIT baseGone(i);
     showBases();
     return true;
 }
@@ -160,21 +159,21 @@ void frmMain::deleteChosenBase(int line, const QString &name)
         refuseDeletingOnlyBase();
         return;
     }
-    QWidget *dialog = killBase ? static_cast<QWidget *>(killBase) : this;
-    if (!MsgBox::confirm(dialog, QStringLiteral("Вы действительно хотите удалить базу") + name + QLatin1Char('?')))
+    // The question stands over the delete dialog, which is modal while it is open.
+    QWidget *dialog = QApplication::activeModalWidget();
+    if (!MsgBox::confirm(dialog ? dialog : this,
+                         QStringLiteral("Вы действительно хотите удалить базу") + name + QLatin1Char('?')))
         return;
     // The chosen base is marked as the one to delete; the open base is saved and replaced by the base
     // listed before the deleted one.
     checkBaseItem(line);
     KillCurrentDB();
-    if (killBase)
-        killBase->hide();
+    Q_EMIT chosenBaseDeleted();
 }
 
 void frmMain::mnuKillBase_Click()
 {
-    if (killBase)
-        Modal::show(killBase, this);
+    Q_EMIT deleteDialogWanted();
 }
 
 void frmMain::mnExport_Click()

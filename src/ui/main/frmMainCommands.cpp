@@ -2,7 +2,6 @@
 // copies. Menus, the context menu, the buttons and the keys all come here.
 #include "frmMain.h"
 
-#include "ui/edit/frmAddEdit.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
@@ -38,45 +37,30 @@ void frmMain::connectTrackCommands()
     connect(cmdFind, &QToolButton::clicked, this, &frmMain::cmdFind_Click);
 }
 
-void frmMain::showEditor()
-{
-    Modal::show(addEdit, this);
-}
-
 void frmMain::mnuNewRecord_Click()
 {
-    if (g.iEditorOpen || !addEdit)
+    if (g.iEditorOpen)
         return;
     g.iAddMode = true;
-    // Media type, media number, date, style and label stay as the editor last held them.
-    addEdit->AutoDisable = true;
-    for (const TrackRecord::Field field : {TrackRecord::TrackNumber, TrackRecord::Artist, TrackRecord::Title,
-                                           TrackRecord::Album, TrackRecord::Duration, TrackRecord::Comment,
-                                           TrackRecord::Rating})
-        addEdit->setFieldText(boxOf(field), QString());
-    addEdit->AutoDisable = false;
-    addEdit->Check1->setEnabled(true);
-    showEditor();
+    Q_EMIT newTrackWanted();
 }
 
 void frmMain::mnuNewRecord3_Click()
 {
-    if (g.iEditorOpen || !addEdit || lv->selectedRow() < 0)
+    if (g.iEditorOpen || lv->selectedRow() < 0)
         return;
     FillTexts(lv->selectedRow());
     g.iAddMode = true;
-    addEdit->Check1->setEnabled(true);
-    showEditor();
+    Q_EMIT editorWanted(true);
 }
 
 void frmMain::EditCurent()
 {
-    if (g.iEditorOpen || !addEdit || lv->selectedRow() < 0)
+    if (g.iEditorOpen || lv->selectedRow() < 0)
         return;
     FillTexts(lv->selectedRow());
-    addEdit->Check1->setEnabled(false);
     g.iAddMode = false;
-    showEditor();
+    Q_EMIT editorWanted(false);
 }
 
 void frmMain::mnuDelRecord_Click()
@@ -141,7 +125,8 @@ void frmMain::CopyCurentTrek()
 {
     const int row = lv->selectedRow();
     if (row >= 0)
-        copyToClipboard(lv->itemText(row, TrackRecord::Artist) + QStringLiteral(" - ") + lv->itemText(row, TrackRecord::Title));
+        copyToClipboard(lv->itemText(row, TrackRecord::Artist) + QStringLiteral(" - ") +
+                        lv->itemText(row, TrackRecord::Title));
 }
 
 void frmMain::CopyCurentArtist()

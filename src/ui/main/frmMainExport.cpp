@@ -22,8 +22,8 @@ bool frmMain::exportList(ListView *list, const QString &title)
 {
     if (list->count() == 0)
         return false;
-    const QString chosen = moddialog::ShowSave(this, QDir::cleanPath(g.sAppPath), title, QStringLiteral("*.txt"),
-                                               QString(), QString());
+    const QString chosen =
+        moddialog::ShowSave(this, QDir::cleanPath(g.sAppPath), title, QStringLiteral("*.txt"), QString(), QString());
     if (chosen.isEmpty())
         return false;
     const QString path = TextExport::withTxtExtension(chosen);

@@ -1,14 +1,31 @@
 // The track list: how the selection follows the mouse and the keys, the context menu, which track
 // commands are enabled, and filling the editor from a row.
 #include "frmMain.h"
+
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
-#include "ui/edit/frmAddEdit.h"
 #include "ui/platform/ListView.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+
+void frmMain::addColumns()
+{
+    for (const ColumnInfo &column : g.arColumns)
+        lv->addColumn(column.caption, column.width);
+    lv2->addColumn(QStringLiteral("№"), 30);
+    lv2->addColumn(QStringLiteral("Исполнитель"), 150);
+    lv2->addColumn(QStringLiteral("Название"), 300);
+    lv2->addColumn(QStringLiteral("Длительность"), 90);
+    lv2->addColumn(QStringLiteral("Тип и № носителя"), 120);
+    LVXS->SetUp(lv);
+}
+
+void frmMain::focusTrackList()
+{
+    lv->setFocus();
+}
 
 void frmMain::connectTrackList()
 {
@@ -75,9 +92,9 @@ void frmMain::UpdateMenus()
 
 void frmMain::FillTexts(int row)
 {
-    if (!addEdit || row < 0 || row >= lv->count())
+    if (row < 0 || row >= lv->count())
         return;
-    addEdit->showRecord(lv->itemTag(row), lv->itemTexts(row));
+    Q_EMIT recordChosen(lv->itemTag(row), lv->itemTexts(row));
 }
 
 void frmMain::showStoredTrack(int index, bool added)

@@ -4,7 +4,6 @@
 #include "frmMain.h"
 
 #include "core/search/SearchIndex.h"
-#include "frmPopup.h"
 #include "ui/platform/ListView.h"
 
 #include <QCheckBox>
@@ -32,14 +31,15 @@ void frmMain::stopSearch()
     m_searchPool->waitForDone();
 }
 
-void frmMain::attachPopup(frmPopup *window)
+void frmMain::setSearchFields(quint16 fields)
 {
-    popup = window;
-    connect(popup, &frmPopup::fieldsChanged, this, &frmMain::Text1_Change);
-    connect(popup, &frmPopup::deactivated, this, [this] {
-        cmdOptions->setEnabled(true);
-        popup->hide();
-    });
+    m_searchFields = fields;
+    Text1_Change();
+}
+
+void frmMain::searchOptionsClosed()
+{
+    cmdOptions->setEnabled(true);
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
@@ -55,11 +55,6 @@ void frmMain::Text1_Change()
     ++*m_searchGeneration; // whatever runs now is out of date
     if (g.iBaseLoaded)
         MainFind();
-}
-
-quint16 frmMain::chosenFields() const
-{
-    return popup ? popup->chosenFields() : SearchIndex::kAllFields;
 }
 
 std::shared_ptr<const SearchIndex> frmMain::searchIndex()
@@ -96,7 +91,7 @@ void frmMain::MainFind()
     // The worker keeps the index alive for as long as it scans; a newer search raises the generation,
     // which makes this one stop and drop its result.
     const std::shared_ptr<const SearchIndex> index = searchIndex();
-    const quint16 fields = chosenFields();
+    const quint16 fields = m_searchFields;
     const auto current = m_searchGeneration;
     m_searchPool->start([this, index, text, fields, generation, version, current] {
         const auto stale = [&] { return current->load() != generation; };
@@ -142,13 +137,8 @@ void frmMain::cmdFind_Click()
 
 void frmMain::cmdOptions_Click()
 {
-    if (!popup)
-        return;
-    // Just below the button.
-    popup->move(cmdOptions->mapToGlobal(QPoint(0, cmdOptions->height() + 1)));
     cmdOptions->setEnabled(false);
-    popup->show();
-    popup->raise();
-    popup->activateWindow();
+    // Just below the button.
+    Q_EMIT searchOptionsWanted(cmdOptions->mapToGlobal(QPoint(0, cmdOptions->height() + 1)));
 }
 

@@ -4,7 +4,6 @@
 #include "frmMain.h"
 
 #include "core/sort/ShelfSort.h"
-#include "frmSplash.h"
 #include "ui/platform/ListView.h"
 
 #include <QAction>
@@ -21,15 +20,11 @@ void frmMain::mnuSort_Click()
 {
     if (g.iEditorOpen)
         return;
-    if (waitWindow) {
-        waitWindow->move(geometry().center() - waitWindow->rect().center());
-        waitWindow->show();
-        QCoreApplication::processEvents();
-    }
+    Q_EMIT workStarted();
+    QCoreApplication::processEvents(); // lets the wait window paint before the work holds the loop
     ShelfSort::sortTable(g.arTracks);
     const bool saved = SaveBase();
-    if (waitWindow)
-        waitWindow->hide();
+    Q_EMIT workFinished();
     if (saved) {
         LoadBase();
         return;

@@ -31,7 +31,7 @@ frmPopup::frmPopup(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::FramelessWi
         grid->addWidget(label, f + 1, 1);
         Ch[f] = box;
         ChC[f] = label;
-        connect(box, &QCheckBox::clicked, this, &frmPopup::fieldsChanged);
+        connect(box, &QCheckBox::clicked, this, [this] { Q_EMIT fieldsChanged(chosenFields()); });
     }
     // The captions stand right beside their boxes.
     grid->setColumnStretch(1, 1);
@@ -54,7 +54,7 @@ void frmPopup::chAll_Click()
     }
     if (!all)
         Ch[boxOf(TrackRecord::Title)]->setChecked(true);
-    Q_EMIT fieldsChanged();
+    Q_EMIT fieldsChanged(chosenFields());
 }
 
 quint16 frmPopup::chosenFields() const
@@ -67,9 +67,19 @@ quint16 frmPopup::chosenFields() const
     return fields;
 }
 
+void frmPopup::showAt(const QPoint &topLeft)
+{
+    move(topLeft);
+    show();
+    raise();
+    activateWindow();
+}
+
 bool frmPopup::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowDeactivate)
+    if (event->type() == QEvent::WindowDeactivate) {
+        hide();
         Q_EMIT deactivated();
+    }
     return QDialog::event(event);
 }

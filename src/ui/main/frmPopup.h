@@ -28,11 +28,13 @@ public:
     void chAll_Click();
     // The fields chosen: bit f - 1 for box f.
     quint16 chosenFields() const;
+    // Opens the window with its top-left corner at `topLeft` (screen coordinates), active.
+    void showAt(const QPoint &topLeft);
 
 Q_SIGNALS:
-    // The choice of fields changed: the search runs again.
-    void fieldsChanged();
-    // The window lost the focus: it closes.
+    // The choice of fields changed to `fields` (as chosenFields() gives them).
+    void fieldsChanged(quint16 fields);
+    // The window lost the focus and closed.
     void deactivated();
 
 protected:

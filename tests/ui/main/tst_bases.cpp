@@ -326,8 +326,8 @@ void tst_bases::onlyBaseIsNotDeleted()
     w = m_session->program->main;
     m_session->answers.answer = MsgBox::Yes;
     w->mnuDelBase->trigger();
-    w->killBase->Combo1->setCurrentIndex(0);
-    w->killBase->Command1_Click();
+    m_session->program->killBase->Combo1->setCurrentIndex(0);
+    m_session->program->killBase->Command1_Click();
 
     const auto messages = m_session->answers.messages();
     QCOMPARE(messages.size(), 2); // a notice each time, no question

@@ -342,7 +342,7 @@ void tst_dragx11::checkWindowShowsRow(int row) const
     QCOMPARE(w->lv->currentIndex().row(), row);
     QVERIFY(w->mnuEditRecord->isEnabled());
     for (int box = frmAddEdit::kFirstBox; box <= frmAddEdit::kLastBox; ++box)
-        QCOMPARE(w->addEdit->txt[box]->text(), w->lv->itemText(row, box - 1));
+        QCOMPARE(m_session->program->addEdit->txt[box]->text(), w->lv->itemText(row, box - 1));
 }
 
 void tst_dragx11::dropAddsTheGrabbedTrackAfterCrossingRows()
