@@ -143,7 +143,8 @@ void benchTrackCommands(const QString &dir, int tracks, int runs)
     Program program(folder.path());
     program.Main();
     frmMain *w = program.main;
-    ListView *lv = w->lv;
+    auto *lv = w->findChild<ListView *>(QStringLiteral("lv"));
+    uSc_ListView_Xtended_Sort columnSort;
 
     // A column click: sorting the shown rows by their text, beside a plain stable sort of the same
     // texts compared without case.
@@ -158,8 +159,8 @@ void benchTrackCommands(const QString &dir, int tracks, int runs)
                 return a.compare(b, Qt::CaseInsensitive) < 0;
             });
         }));
-        w->LVXS->SetUp(lv);
-        sort.push_back(timeMs([&] { w->LVXS->Sort(true, 5, 0); }));
+        columnSort.SetUp(lv);
+        sort.push_back(timeMs([&] { columnSort.Sort(true, 5, 0); }));
     }
     report("Column sort of the list", tracks, median(sort), median(sortBase), "case-folded stable_sort");
 
@@ -213,6 +214,7 @@ void benchTyping(const QString &dir, int tracks, int runs)
     Program program(folder.path());
     program.Main();
     frmMain *w = program.main;
+    auto *searchBox = w->findChild<QLineEdit *>(QStringLiteral("Text1"));
 
     const auto waitShown = [w] {
         while (w->isSearching())
@@ -222,11 +224,11 @@ void benchTyping(const QString &dir, int tracks, int runs)
     for (const QString &text : {QStringLiteral("groove sound"), QStringLiteral("e")}) {
         std::vector<double> keystroke, shown, baseline;
         for (int r = 0; r < runs; ++r) {
-            w->Text1->clear();
+            searchBox->clear();
             waitShown();
             QElapsedTimer timer;
             timer.start();
-            w->Text1->setText(text);
+            searchBox->setText(text);
             keystroke.push_back(double(timer.nsecsElapsed()) / 1e6);
             waitShown();
             shown.push_back(double(timer.nsecsElapsed()) / 1e6);

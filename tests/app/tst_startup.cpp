@@ -1,5 +1,5 @@
+#include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
-
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmKillBase.h"
 #include "ui/main/frmMain.h"
@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLabel>
 
+using namespace MainParts;
 using namespace TestSupport;
 
 class tst_startup : public QObject
@@ -55,19 +56,19 @@ void tst_startup::firstStartWithNothingStored()
         QVERIFY(!program.splash->isVisible());
         QCOMPARE(w->windowTitle(), QStringLiteral("Cratebook 0.8.8 Beta"));
         QCOMPARE(program.g.sBaseFile, QStringLiteral("База 1.dat"));
-        QCOMPARE(w->mnuSelectBase.size(), 1);
-        QVERIFY(!w->mnuSelectBase[0]->isVisible());
+        QCOMPARE(baseItems(w).size(), 1);
+        QVERIFY(!baseItems(w)[0]->isVisible());
         QCOMPARE(w->statusText(), QStringLiteral("Загружено 0 треков"));
-        QCOMPARE(w->lv->columnCount(), 12);
-        QCOMPARE(w->lv->columnText(0), QStringLiteral("Тип носителя"));
-        QCOMPARE(w->lv->columnText(11), QStringLiteral("Рейтинг"));
-        QCOMPARE(w->lv->columnWidth(3), 100);
-        QCOMPARE(w->lv2->columnCount(), 5);
-        QCOMPARE(w->lv2->columnText(4), QStringLiteral("Тип и № носителя"));
-        QVERIFY(w->lv2->flatColumnHeaders());
-        QVERIFY(!w->lv2->isVisible());
-        QVERIFY(!w->mnuOtbor->isChecked());
-        QVERIFY(!w->mnuDisableXP->isChecked());
+        QCOMPARE(lv(w)->columnCount(), 12);
+        QCOMPARE(lv(w)->columnText(0), QStringLiteral("Тип носителя"));
+        QCOMPARE(lv(w)->columnText(11), QStringLiteral("Рейтинг"));
+        QCOMPARE(lv(w)->columnWidth(3), 100);
+        QCOMPARE(lv2(w)->columnCount(), 5);
+        QCOMPARE(lv2(w)->columnText(4), QStringLiteral("Тип и № носителя"));
+        QVERIFY(lv2(w)->flatColumnHeaders());
+        QVERIFY(!lv2(w)->isVisible());
+        QVERIFY(!action(w, "mnuOtbor")->isChecked());
+        QVERIFY(!action(w, "mnuDisableXP")->isChecked());
         QCOMPARE(program.popup->ChC[5]->text(), QStringLiteral("Название"));
         QVERIFY(program.popup->chAll->isChecked());
         QVERIFY(program.popup->Ch[1]->isChecked() && !program.popup->Ch[1]->isEnabled());
@@ -100,16 +101,16 @@ void tst_startup::opensStoredBaseAndListsBases()
     Program program(folder.path());
     QVERIFY(program.Main());
     frmMain *w = program.main;
-    QCOMPARE(w->mnuSelectBase.size(), 2);
-    QCOMPARE(w->mnuSelectBase[0]->text(), QStringLiteral("Jazz"));
-    QCOMPARE(w->mnuSelectBase[1]->text(), QStringLiteral("Rock"));
-    QVERIFY(w->mnuSelectBase[0]->isVisible() && w->mnuSelectBase[1]->isVisible());
+    QCOMPARE(baseItems(w).size(), 2);
+    QCOMPARE(baseItems(w)[0]->text(), QStringLiteral("Jazz"));
+    QCOMPARE(baseItems(w)[1]->text(), QStringLiteral("Rock"));
+    QVERIFY(baseItems(w)[0]->isVisible() && baseItems(w)[1]->isVisible());
     QCOMPARE(w->checkedBaseIndex(), 1);
     QCOMPARE(program.g.sBaseFile, QStringLiteral("Rock.dat"));
     QCOMPARE(program.killBase->Combo1->count(), 2);
     QCOMPARE(program.killBase->Combo1->currentIndex(), 1);
-    QCOMPARE(w->lv->count(), 3);
-    QCOMPARE(w->lv->itemText(0, 0), QStringLiteral("LP"));
+    QCOMPARE(lv(w)->count(), 3);
+    QCOMPARE(lv(w)->itemText(0, 0), QStringLiteral("LP"));
     w->close();
 }
 
@@ -146,7 +147,7 @@ void tst_startup::disableXpSetting()
     {
         Program program(folder.path());
         QVERIFY(program.Main());
-        QVERIFY(program.main->mnuDisableXP->isChecked());
+        QVERIFY(action(program.main, "mnuDisableXP")->isChecked());
         QCOMPARE(program.g.iDisableXP, 1);
         program.main->close();
     }
@@ -164,14 +165,14 @@ void tst_startup::loadFillsListsAndStatus()
     frmMain *w = program.main;
     // The empty line is a track too until the next save.
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 4 треков"));
-    QCOMPARE(w->lv->count(), 4);
+    QCOMPARE(lv(w)->count(), 4);
     for (int row = 0; row < 4; ++row)
-        QCOMPARE(w->lv->itemTag(row), row + 1);
-    QCOMPARE(w->lv->itemText(1, 3), QStringLiteral("Artist 2"));
-    QCOMPARE(w->lv->selectedRow(), 3);
-    QCOMPARE(w->lv2->count(), 2);
-    QCOMPARE(w->lv2->itemText(0, 4), QStringLiteral("CD #2"));
-    QCOMPARE(w->lv2->itemText(1, 1), QStringLiteral("X"));
+        QCOMPARE(lv(w)->itemTag(row), row + 1);
+    QCOMPARE(lv(w)->itemText(1, 3), QStringLiteral("Artist 2"));
+    QCOMPARE(lv(w)->selectedRow(), 3);
+    QCOMPARE(lv2(w)->count(), 2);
+    QCOMPARE(lv2(w)->itemText(0, 4), QStringLiteral("CD #2"));
+    QCOMPARE(lv2(w)->itemText(1, 1), QStringLiteral("X"));
     w->close();
     QCOMPARE(readBytes(folder.data(QStringLiteral("Main.dat"))), baseLines(3));
     QCOMPARE(readBytes(folder.data(QStringLiteral("otbor.lst"))),
@@ -276,11 +277,11 @@ void tst_startup::appliesStoredWindowSettings()
         Program program(folder.path());
         QVERIFY(program.Main());
         frmMain *w = program.main;
-        QCOMPARE(w->lv->columnWidth(2), 50);
-        QCOMPARE(w->lv->columnWidth(3), 100);
-        QCOMPARE(w->lv->columnWidth(4), 200);
-        QVERIFY(w->mnuOtbor->isChecked());
-        QVERIFY(w->lv2->isVisible());
+        QCOMPARE(lv(w)->columnWidth(2), 50);
+        QCOMPARE(lv(w)->columnWidth(3), 100);
+        QCOMPARE(lv(w)->columnWidth(4), 200);
+        QVERIFY(action(w, "mnuOtbor")->isChecked());
+        QVERIFY(lv2(w)->isVisible());
         QCOMPARE(w->sngPanelH(), 1500.0);
         w->close();
     }
@@ -293,7 +294,7 @@ void tst_startup::appliesStoredWindowSettings()
     {
         Program program(folder.path());
         QVERIFY(program.Main());
-        QVERIFY(!program.main->lv2->isVisible());
+        QVERIFY(!lv2(program.main)->isVisible());
         QCOMPARE(program.main->sngPanelH(), program.main->formHeight() * 0.3);
         program.main->close();
     }
@@ -302,9 +303,9 @@ void tst_startup::appliesStoredWindowSettings()
     writeBytes(folder.file(QStringLiteral("settings.ini")), "[Settings]\r\nShowPanel=\"True\"\r\nPanelH=-5\r\n");
     Program program(folder.path());
     QVERIFY(program.Main());
-    QVERIFY(program.main->lv2->isVisible());
+    QVERIFY(lv2(program.main)->isVisible());
     QCOMPARE(program.main->sngPanelH(), program.main->formHeight() * 0.3);
-    QVERIFY(program.main->lv2->height() > 0);
+    QVERIFY(lv2(program.main)->height() > 0);
     program.main->showMinimized();
     program.main->close();
     QVERIFY(readBytes(folder.file(QStringLiteral("settings.ini"))).contains("WindowState= 1\r\n"));
@@ -320,7 +321,7 @@ void tst_startup::failedSaveAsksBeforeClosing()
     Program program(folder.path());
     QVERIFY(program.Main());
     QCOMPARE(program.g.sBaseFile, QStringLiteral("База 1.dat"));
-    QCOMPARE(program.main->lv->count(), 0);
+    QCOMPARE(lv(program.main)->count(), 0);
 
     // Refusing to close without saving keeps the window open.
     QVERIFY(!program.main->close());
@@ -364,8 +365,8 @@ void tst_startup::manyBases()
         writeBytes(folder.data(QStringLiteral("base%1.dat").arg(i, 4, 10, QLatin1Char('0'))), QByteArray());
     Program program(folder.path());
     QVERIFY(program.Main());
-    QCOMPARE(program.main->mnuSelectBase.size(), 1005);
-    QCOMPARE(program.main->mnuSelectBase[1004]->text(), QStringLiteral("base1004"));
+    QCOMPARE(baseItems(program.main).size(), 1005);
+    QCOMPARE(baseItems(program.main)[1004]->text(), QStringLiteral("base1004"));
     QCOMPARE(program.killBase->Combo1->count(), 1005);
     program.main->setSaveOnClose(false);
     program.main->close();

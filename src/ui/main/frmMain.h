@@ -37,52 +37,6 @@ public:
     frmMain(modGlobalData &g, SettingsFile &settings, QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // --- Controls ---
-    QFrame *Frame1 = nullptr;
-    QToolButton *Command4 = nullptr; // copy into a new track
-    QToolButton *Command5 = nullptr; // new track
-    QToolButton *Command6 = nullptr; // edit track
-    QToolButton *Command7 = nullptr; // new CD album
-    QToolButton *Command8 = nullptr; // delete track
-    QToolButton *Command9 = nullptr; // sort
-    QToolButton *cmdExit = nullptr;
-    QToolButton *cmdFind = nullptr;
-    QToolButton *cmdOptions = nullptr;
-    QLineEdit *Text1 = nullptr;
-    ListView *lv = nullptr;
-    SplitterBar *lr = nullptr;
-    QFrame *Fr = nullptr;
-    QLabel *FrCaption = nullptr;     // "Track list:"
-    QToolButton *Command1 = nullptr; // add to the Tracklist
-    QToolButton *Command2 = nullptr; // remove from the Tracklist
-    QToolButton *Command3 = nullptr; // clear the Tracklist
-    QToolButton *cmdUp = nullptr;
-    QToolButton *cmdDown = nullptr;
-    ListView *lv2 = nullptr;
-    QStatusBar *Stb = nullptr;
-
-    // --- Menus ---
-    QMenu *mnuFile = nullptr, *mnExport2 = nullptr, *mnuBase = nullptr;
-    QAction *mnuImport = nullptr, *mnExport = nullptr, *mnuExportFile = nullptr, *mnuExportFile2 = nullptr;
-    QAction *mnuCreateBackup = nullptr, *mnuRestoreBackup = nullptr, *mnuExit = nullptr;
-    QMenu *mnuView = nullptr;
-    QAction *mnuOtbor = nullptr, *mnuViewSeparator = nullptr, *mnuDisableXP = nullptr, *mnuOnTop = nullptr;
-    QMenu *mnuHi = nullptr;
-    QAction *mnuNewRecord2 = nullptr, *mnuNewRecord3 = nullptr, *mnuEditRecord2 = nullptr, *mnuDelRecord2 = nullptr;
-    QAction *mnuKillAll = nullptr, *mnuSaveH = nullptr, *mnuNewAlbum = nullptr, *mnuSort = nullptr;
-    QAction *mnuPrint = nullptr, *mnuAddOtbor = nullptr;
-    QMenu *mnuDataBase = nullptr;
-    QAction *mnuNewBase = nullptr, *mnuBaseImport = nullptr, *mnuDelBase = nullptr, *mnuKillBase = nullptr;
-    QVector<QAction *> mnuSelectBase;
-    QMenu *mnuBackupMenu = nullptr;
-    QAction *mnuBackupSave = nullptr, *mnuBackupLoad = nullptr;
-    QMenu *mnuSPR = nullptr;
-    QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
-    QMenu *mnuC1 = nullptr;
-    QAction *mnuNewRecord = nullptr, *mnuNewRecord31 = nullptr, *mnuEditRecord = nullptr, *mnuDelRecord = nullptr;
-    QMenu *mnuCopyI = nullptr;
-    QAction *mnuTrek = nullptr, *mnuCopyIsp = nullptr, *mnuCopyTitle = nullptr;
-
     // Runs once when the window is first made, before it is shown.
     void Form_Load();
 
@@ -210,9 +164,6 @@ public:
     // Moves the selected entry one row up (-1) or down (+1); the numbers stay in place.
     void moveTracklistEntry(int step);
 
-    // Sorts the track list by a clicked column.
-    std::unique_ptr<uSc_ListView_Xtended_Sort> LVXS;
-
     // Closing the window after a restore from the safety copy must not save the base over it (the
     // Tracklist is still saved).
     void setSaveOnClose(bool save) { m_saveOnClose = save; }
@@ -255,6 +206,55 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // --- Controls ---
+    QFrame *Frame1 = nullptr;
+    QToolButton *Command4 = nullptr; // copy into a new track
+    QToolButton *Command5 = nullptr; // new track
+    QToolButton *Command6 = nullptr; // edit track
+    QToolButton *Command7 = nullptr; // new CD album
+    QToolButton *Command8 = nullptr; // delete track
+    QToolButton *Command9 = nullptr; // sort
+    QToolButton *cmdExit = nullptr;
+    QToolButton *cmdFind = nullptr;
+    QToolButton *cmdOptions = nullptr;
+    QLineEdit *Text1 = nullptr;
+    ListView *lv = nullptr;
+    SplitterBar *lr = nullptr;
+    QFrame *Fr = nullptr;
+    QLabel *FrCaption = nullptr;     // "Track list:"
+    QToolButton *Command1 = nullptr; // add to the Tracklist
+    QToolButton *Command2 = nullptr; // remove from the Tracklist
+    QToolButton *Command3 = nullptr; // clear the Tracklist
+    QToolButton *cmdUp = nullptr;
+    QToolButton *cmdDown = nullptr;
+    ListView *lv2 = nullptr;
+    QStatusBar *Stb = nullptr;
+
+    // --- Menus ---
+    QMenu *mnuFile = nullptr, *mnExport2 = nullptr, *mnuBase = nullptr;
+    QAction *mnuImport = nullptr, *mnExport = nullptr, *mnuExportFile = nullptr, *mnuExportFile2 = nullptr;
+    QAction *mnuCreateBackup = nullptr, *mnuRestoreBackup = nullptr, *mnuExit = nullptr;
+    QMenu *mnuView = nullptr;
+    QAction *mnuOtbor = nullptr, *mnuViewSeparator = nullptr, *mnuDisableXP = nullptr, *mnuOnTop = nullptr;
+    QMenu *mnuHi = nullptr;
+    QAction *mnuNewRecord2 = nullptr, *mnuNewRecord3 = nullptr, *mnuEditRecord2 = nullptr, *mnuDelRecord2 = nullptr;
+    QAction *mnuKillAll = nullptr, *mnuSaveH = nullptr, *mnuNewAlbum = nullptr, *mnuSort = nullptr;
+    QAction *mnuPrint = nullptr, *mnuAddOtbor = nullptr;
+    QMenu *mnuDataBase = nullptr;
+    QAction *mnuNewBase = nullptr, *mnuBaseImport = nullptr, *mnuDelBase = nullptr, *mnuKillBase = nullptr;
+    QVector<QAction *> mnuSelectBase;
+    QMenu *mnuBackupMenu = nullptr;
+    QAction *mnuBackupSave = nullptr, *mnuBackupLoad = nullptr;
+    QMenu *mnuSPR = nullptr;
+    QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
+    QMenu *mnuC1 = nullptr;
+    QAction *mnuNewRecord = nullptr, *mnuNewRecord31 = nullptr, *mnuEditRecord = nullptr, *mnuDelRecord = nullptr;
+    QMenu *mnuCopyI = nullptr;
+    QAction *mnuTrek = nullptr, *mnuCopyIsp = nullptr, *mnuCopyTitle = nullptr;
+
+    // Sorts the track list by a clicked column.
+    std::unique_ptr<uSc_ListView_Xtended_Sort> LVXS;
+
     void buildControls();
     void buildMenus();
     void buildContextMenu();

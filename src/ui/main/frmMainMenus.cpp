@@ -58,6 +58,7 @@ void frmMain::buildMenus()
     mnuOtbor = addItem(mnuView, "mnuOtbor", QStringLiteral("Панель Tracklist"));
     mnuOtbor->setCheckable(true);
     mnuViewSeparator = mnuView->addSeparator();
+    mnuViewSeparator->setObjectName(QStringLiteral("mnuViewSeparator"));
     mnuViewSeparator->setVisible(false);
     mnuDisableXP = addItem(mnuView, "mnuDisableXP", QStringLiteral("Отключить красивый интерфейс"));
     mnuDisableXP->setCheckable(true);

@@ -1,5 +1,5 @@
+#include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
-
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
 #include "ui/platform/ListView.h"
@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+using namespace MainParts;
 using namespace TestSupport;
 
 class tst_editor : public QObject
@@ -83,18 +84,18 @@ void tst_editor::addToEmptyCatalogue()
         ed()->txt[4]->setText(QStringLiteral("Moby"));
         QTest::mouseClick(ed()->Command1, Qt::LeftButton);
     });
-    w->mnuNewRecord2->trigger();
+    action(w, "mnuNewRecord2")->trigger();
     QCOMPARE(m_driver->shown, 1);
     QVERIFY(!ed()->isVisible());
     QVERIFY(!m_program->g.iEditorOpen);
     QVERIFY(!m_program->g.iAddMode);
     QCOMPARE(m_program->g.arTracks.count(), 1);
-    QCOMPARE(w->lv->count(), 1);
-    QCOMPARE(w->lv->itemTag(0), 1);
-    QCOMPARE(w->lv->selectedRow(), 0);
+    QCOMPARE(lv(w)->count(), 1);
+    QCOMPARE(lv(w)->itemTag(0), 1);
+    QCOMPARE(lv(w)->selectedRow(), 0);
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 1 треков"));
     QCOMPARE(savedBase(), QStringLiteral("LP\t7\tA1\tMoby\t\t\t\t\t\t\t\t\t\t\r\n"));
-    QVERIFY(w->mnuEditRecord2->isEnabled());
+    QVERIFY(action(w, "mnuEditRecord2")->isEnabled());
 }
 
 void tst_editor::duplicateIsRefused()
@@ -171,14 +172,14 @@ void tst_editor::plusCopyKeepsTheEditorOpen()
     });
     w->mnuNewRecord_Click();
     QCOMPARE(m_program->g.arTracks.count(), 2);
-    QCOMPARE(w->lv->itemTag(1), 2);
+    QCOMPARE(lv(w)->itemTag(1), 2);
     QVERIFY(!ed()->isVisible());
 }
 
 void tst_editor::editKeepsReservedFieldsAndAllowsDuplicates()
 {
     start("CD\t1\t1\tA\tOld\t\t\t\t\t\t\t\tr12\tr13\r\nCD\t2\t1\tB\r\n");
-    w->lv->setSelectedRow(0);
+    lv(w)->setSelectedRow(0);
     m_driver->then([this](QDialog *) {
         QVERIFY(!m_program->g.iAddMode);
         QVERIFY(!ed()->Check1->isEnabled());
@@ -189,7 +190,7 @@ void tst_editor::editKeepsReservedFieldsAndAllowsDuplicates()
     });
     w->EditCurent();
     QVERIFY(m_answers->messages().isEmpty());
-    QCOMPARE(w->lv->itemText(0, 4), QStringLiteral("New"));
+    QCOMPARE(lv(w)->itemText(0, 4), QStringLiteral("New"));
     QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Reserved12), QStringLiteral("r12"));
     QCOMPARE(savedBase(),
              QStringLiteral("CD\t2\t1\tA\tNew\t\t\t\t\t\t\t\tr12\tr13\r\nCD\t2\t1\tB\t\t\t\t\t\t\t\t\t\t\r\n"));
@@ -198,7 +199,7 @@ void tst_editor::editKeepsReservedFieldsAndAllowsDuplicates()
 void tst_editor::newTrackKeepsTheDiscFields()
 {
     start("LP\t4\t2\tArtist\tTitle\tAlbum\t3:00\t01.01.2020\tHouse\tLabel\tComment\t5\r\n");
-    w->lv->setSelectedRow(0);
+    lv(w)->setSelectedRow(0);
     m_driver->then([this](QDialog *) { ed()->Command2_Click(); });
     w->EditCurent();
     m_driver->then([this](QDialog *) {
@@ -343,7 +344,7 @@ void tst_editor::unencodableTextIsConfirmed()
     QVERIFY(messages[0].text.contains(QStringLiteral("«Café ☃ Кафе» → «Cafe ? Кафе»")));
     QCOMPARE(messages[0].defaultButton, MsgBox::SecondButton);
     QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Artist), QStringLiteral("Cafe ? Кафе"));
-    QCOMPARE(w->lv->itemText(0, 3), QStringLiteral("Cafe ? Кафе"));
+    QCOMPARE(lv(w)->itemText(0, 3), QStringLiteral("Cafe ? Кафе"));
 }
 
 void tst_editor::classicLook()
@@ -362,7 +363,7 @@ void tst_editor::longFieldsAreKeptWhole()
     // is changed, and a change is stored only when the user agrees to lose what was not shown.
     const QByteArray longTitle = QByteArray(40000, 'x') + "END";
     start("CD\t1\t1\tA\t" + longTitle + "\tAlbum\r\n");
-    w->lv->setSelectedRow(0);
+    lv(w)->setSelectedRow(0);
     m_driver->then([this](QDialog *) {
         QCOMPARE(ed()->txt[5]->text().size(), ed()->txt[5]->maxLength());
         ed()->txt[6]->setText(QStringLiteral("Other album"));

@@ -1,3 +1,4 @@
+#include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
 #include "ui/main/frmKillBase.h"
 #include "ui/main/frmMain.h"
@@ -8,6 +9,7 @@
 #include <QComboBox>
 #include <QPushButton>
 
+using namespace MainParts;
 using namespace TestSupport;
 
 // Bases Alpha, Beta and Gamma (one, two and three tracks), Beta open unless a test says otherwise.
@@ -117,19 +119,19 @@ void tst_bases::switchingSavesTheOpenBaseFirst()
     start();
     modGlobalData &g = m_session->program->g;
     g.arTracks.setField(1, 4, QStringLiteral("Changed"));
-    w->mnuSelectBase[2]->trigger();
+    baseItems(w)[2]->trigger();
 
     QCOMPARE(g.sBaseFile, QStringLiteral("Gamma.dat"));
     QCOMPARE(g.iSelectedBase, 2);
     QCOMPARE(w->checkedBaseIndex(), 2);
-    QCOMPARE(w->lv->count(), 3);
+    QCOMPARE(lv(w)->count(), 3);
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 3 треков"));
     QVERIFY(readBytes(data(QStringLiteral("Beta.dat"))).contains("\tChanged\t"));
 
     // The item of the open base saves and loads it again; the last base opened is the one the next start opens.
-    w->mnuSelectBase[2]->trigger();
+    baseItems(w)[2]->trigger();
     QCOMPARE(w->checkedBaseIndex(), 2);
-    QCOMPARE(w->lv->count(), 3);
+    QCOMPARE(lv(w)->count(), 3);
     restart();
     QCOMPARE(m_session->program->g.sBaseFile, QStringLiteral("Gamma.dat"));
     QVERIFY(messageTexts().isEmpty());
@@ -144,7 +146,7 @@ void tst_bases::unsavedBaseIsKeptOnRequest()
     m_session->program->g.arTracks.setField(1, 4, QStringLiteral("Unsaved"));
 
     m_session->answers.answer = MsgBox::No;
-    w->mnuSelectBase[2]->trigger();
+    baseItems(w)[2]->trigger();
     const auto question = m_session->answers.messages().last();
     QCOMPARE(question.text, QStringLiteral("Изменения не сохранены: не удалось записать файл «%1».\r\n"
                                            "Всё равно открыть другую базу?")
@@ -159,32 +161,32 @@ void tst_bases::unsavedBaseIsKeptOnRequest()
         ++asked;
         return request.text.startsWith(QStringLiteral("Вы действительно")) ? MsgBox::Yes : MsgBox::No;
     });
-    w->mnuDelBase->trigger();
+    action(w, "mnuDelBase")->trigger();
     MsgBox::setAnswerer(previous);
     QCOMPARE(asked, 3); // delete?, the write failure, let the changes go?
     QVERIFY(QFile::exists(data(QStringLiteral("Beta.dat"))));
     QCOMPARE(w->checkedBaseIndex(), 1);
-    QVERIFY(w->mnuSelectBase[1]->isEnabled());
+    QVERIFY(baseItems(w)[1]->isEnabled());
 
     m_session->answers.answer = MsgBox::Yes;
-    w->mnuSelectBase[2]->trigger();
+    baseItems(w)[2]->trigger();
     QCOMPARE(w->checkedBaseIndex(), 2);
-    QCOMPARE(w->lv->count(), 3);
+    QCOMPARE(lv(w)->count(), 3);
 }
 
 void tst_bases::createBase()
 {
     start();
     m_inputAnswer = QStringLiteral("  Новая база  ");
-    w->mnuNewBase->trigger();
+    action(w, "mnuNewBase")->trigger();
 
-    QCOMPARE(w->mnuSelectBase.size(), 4);
-    QAction *item = w->mnuSelectBase[3];
+    QCOMPARE(baseItems(w).size(), 4);
+    QAction *item = baseItems(w)[3];
     QCOMPARE(item->text(), QStringLiteral("Новая база"));
     QVERIFY(item->isVisible() && item->isChecked());
     QCOMPARE(w->checkedBaseIndex(), 3);
     QCOMPARE(m_session->program->g.sBaseFile, QStringLiteral("Новая база.dat"));
-    QCOMPARE(w->lv->count(), 0);
+    QCOMPARE(lv(w)->count(), 0);
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 0 треков"));
     QCOMPARE(m_session->program->killBase->Combo1->count(), 3);
 
@@ -192,7 +194,7 @@ void tst_bases::createBase()
     QVERIFY(!QFile::exists(data(QStringLiteral("Новая база.dat"))));
     restart();
     QVERIFY(QFile::exists(data(QStringLiteral("Новая база.dat"))));
-    QCOMPARE(w->mnuSelectBase.size(), 4);
+    QCOMPARE(baseItems(w).size(), 4);
     QCOMPARE(m_session->program->g.sBaseFile, QStringLiteral("Новая база.dat"));
 }
 
@@ -200,12 +202,12 @@ void tst_bases::createBaseWithExistingName()
 {
     start();
     m_inputAnswer = QStringLiteral("Gamma");
-    w->mnuNewBase->trigger();
-    QCOMPARE(w->mnuSelectBase.size(), 4);
-    QCOMPARE(w->lv->count(), 3);
-    w->mnuSelectBase[0]->trigger();
-    w->mnuSelectBase[2]->trigger();
-    QCOMPARE(w->lv->count(), 3);
+    action(w, "mnuNewBase")->trigger();
+    QCOMPARE(baseItems(w).size(), 4);
+    QCOMPARE(lv(w)->count(), 3);
+    baseItems(w)[0]->trigger();
+    baseItems(w)[2]->trigger();
+    QCOMPARE(lv(w)->count(), 3);
 }
 
 void tst_bases::createBaseWithoutName()
@@ -213,8 +215,8 @@ void tst_bases::createBaseWithoutName()
     start();
     for (const QString &answer : {QString(), QStringLiteral("   ")}) {
         m_inputAnswer = answer;
-        w->mnuNewBase->trigger();
-        QCOMPARE(w->mnuSelectBase.size(), 3);
+        action(w, "mnuNewBase")->trigger();
+        QCOMPARE(baseItems(w).size(), 3);
         QCOMPARE(w->checkedBaseIndex(), 1);
     }
     QVERIFY(messageTexts().isEmpty());
@@ -246,14 +248,14 @@ void tst_bases::refusedNames()
     start();
     m_inputAnswer = name;
     const QStringList before = QDir(m_session->folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    w->mnuNewBase->trigger();
+    action(w, "mnuNewBase")->trigger();
     w->close();
 
     const auto messages = m_session->answers.messages();
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0].title, QStringLiteral("Недопустимое имя базы"));
     QVERIFY(messages[0].text.startsWith(QStringLiteral("Нельзя создать базу")));
-    QCOMPARE(w->mnuSelectBase.size(), 3);
+    QCOMPARE(baseItems(w).size(), 3);
     QCOMPARE(m_session->program->g.sBaseFile, QStringLiteral("Beta.dat"));
     QCOMPARE(QDir(m_session->folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
     QCOMPARE(QDir(m_session->folder.data(QString())).entryList(QDir::Files),
@@ -268,7 +270,7 @@ void tst_bases::deleteOpenBase()
     writeBytes(data(QStringLiteral("Gamma.dat$")), base(1));
 
     m_session->answers.answer = MsgBox::No;
-    w->mnuDelBase->trigger();
+    action(w, "mnuDelBase")->trigger();
     QVERIFY(QFile::exists(data(QStringLiteral("Gamma.dat"))));
     QCOMPARE(w->checkedBaseIndex(), 2);
     const auto question = m_session->answers.messages().value(0);
@@ -280,41 +282,41 @@ void tst_bases::deleteOpenBase()
 
     // Any base but the first gives its place to the base listed before it.
     m_session->answers.answer = MsgBox::Yes;
-    w->mnuDelBase->trigger();
+    action(w, "mnuDelBase")->trigger();
     QVERIFY(!QFile::exists(data(QStringLiteral("Gamma.dat"))));
     QVERIFY(!QFile::exists(data(QStringLiteral("Gamma.dat$"))));
     QCOMPARE(w->checkedBaseIndex(), 1);
-    QCOMPARE(w->lv->count(), 2);
-    QVERIFY(!w->mnuSelectBase[2]->isEnabled() && !w->mnuSelectBase[2]->isChecked());
+    QCOMPARE(lv(w)->count(), 2);
+    QVERIFY(!baseItems(w)[2]->isEnabled() && !baseItems(w)[2]->isChecked());
     QComboBox *combo = m_session->program->killBase->Combo1;
     QCOMPARE(combo->itemText(2), QStringLiteral("[ Удалено ]"));
     QCOMPARE(combo->itemText(1), QStringLiteral("Beta"));
 
     // Gone at the next start.
     restart();
-    QCOMPARE(w->mnuSelectBase.size(), 2);
+    QCOMPARE(baseItems(w).size(), 2);
     QCOMPARE(m_session->program->g.sBaseFile, QStringLiteral("Beta.dat"));
 }
 
 void tst_bases::deleteFirstBaseOpensTheNext()
 {
     start(0);
-    w->mnuDelBase->trigger();
+    action(w, "mnuDelBase")->trigger();
     QVERIFY(!QFile::exists(data(QStringLiteral("Alpha.dat"))));
     QCOMPARE(w->checkedBaseIndex(), 1);
     QCOMPARE(m_session->program->g.sBaseFile, QStringLiteral("Beta.dat"));
-    QCOMPARE(w->lv->count(), 2);
+    QCOMPARE(lv(w)->count(), 2);
 }
 
 void tst_bases::deletedBasesAreNeverReopened()
 {
     // Deleting Beta opens Alpha; deleting Alpha must then open Gamma, not bring Beta back as an empty base.
     start();
-    w->mnuDelBase->trigger();
+    action(w, "mnuDelBase")->trigger();
     QCOMPARE(w->checkedBaseIndex(), 0);
-    w->mnuDelBase->trigger();
+    action(w, "mnuDelBase")->trigger();
     QCOMPARE(w->checkedBaseIndex(), 2);
-    QCOMPARE(w->lv->count(), 3);
+    QCOMPARE(lv(w)->count(), 3);
     restart();
     QCOMPARE(QDir(m_session->folder.data(QString())).entryList({QStringLiteral("*.dat")}),
              QStringList{QStringLiteral("Gamma.dat")});
@@ -325,7 +327,7 @@ void tst_bases::onlyBaseIsNotDeleted()
     QVERIFY(m_session->start(QStringLiteral("Solo.dat"), base(2)));
     w = m_session->program->main;
     m_session->answers.answer = MsgBox::Yes;
-    w->mnuDelBase->trigger();
+    action(w, "mnuDelBase")->trigger();
     m_session->program->killBase->Combo1->setCurrentIndex(0);
     m_session->program->killBase->Command1_Click();
 
@@ -335,8 +337,8 @@ void tst_bases::onlyBaseIsNotDeleted()
     QCOMPARE(messages[0].icon, MsgBox::Information);
     QVERIFY(QFile::exists(data(QStringLiteral("Solo.dat"))));
     QCOMPARE(w->checkedBaseIndex(), 0);
-    QVERIFY(w->mnuSelectBase[0]->isEnabled());
-    QCOMPARE(w->lv->count(), 2);
+    QVERIFY(baseItems(w)[0]->isEnabled());
+    QCOMPARE(lv(w)->count(), 2);
 }
 
 void tst_bases::deleteThroughDialog()
@@ -353,7 +355,7 @@ void tst_bases::deleteThroughDialog()
         dialog->Combo1->setCurrentIndex(0);
         dialog->Command1->click();
     });
-    w->mnuKillBase->trigger();
+    action(w, "mnuKillBase")->trigger();
     QVERIFY(m_session->driver.done());
 
     QCOMPARE(messageTexts(), QStringList{QStringLiteral("Вы действительно хотите удалить базуAlpha?")});
@@ -379,7 +381,7 @@ void tst_bases::deleteThroughDialog()
         QVERIFY(dialog->isVisible());
         dialog->Command2->click();
     });
-    w->mnuKillBase->trigger();
+    action(w, "mnuKillBase")->trigger();
     QVERIFY(QFile::exists(data(QStringLiteral("Gamma.dat"))));
     QCOMPARE(w->checkedBaseIndex(), 1);
 }
@@ -390,7 +392,7 @@ void tst_bases::exportWritesTheSavedFile()
     const QByteArray saved = readBytes(data(QStringLiteral("Beta.dat")));
     m_session->program->g.arTracks.setField(1, 4, QStringLiteral("Unsaved"));
     m_fileAnswer = m_session->folder.file(QStringLiteral("copy.dat"));
-    w->mnExport->trigger();
+    action(w, "mnExport")->trigger();
 
     QCOMPARE(m_fileAsked.size(), 1);
     QVERIFY(m_fileAsked[0].save);
@@ -407,7 +409,7 @@ void tst_bases::exportWritesTheSavedFile()
 
     // Cancelling the dialog does nothing.
     m_fileAnswer.clear();
-    w->mnExport->trigger();
+    action(w, "mnExport")->trigger();
     QCOMPARE(m_session->answers.messages().size(), 1);
 }
 
@@ -418,20 +420,20 @@ void tst_bases::exportAsksBeforeReplacing()
     writeBytes(m_fileAnswer, "old");
 
     m_session->answers.answer = MsgBox::No;
-    w->mnExport->trigger();
+    action(w, "mnExport")->trigger();
     QCOMPARE(readBytes(m_fileAnswer), QByteArray("old"));
     QCOMPARE(m_session->answers.messages().size(), 1); // the question only, no success, no error
     QCOMPARE(m_session->answers.messages()[0].title, QStringLiteral("Подтверждение замены файла"));
 
     m_session->answers.answer = MsgBox::Yes;
-    w->mnExport->trigger();
+    action(w, "mnExport")->trigger();
     QCOMPARE(readBytes(m_fileAnswer), readBytes(data(QStringLiteral("Beta.dat"))));
     QCOMPARE(messageTexts().last(), QStringLiteral("База успешно экспортированна!"));
 
     // A folder that does not exist: an error, no success.
     m_session->answers.asked.clear();
     m_fileAnswer = m_session->folder.file(QStringLiteral("missing/new.dat"));
-    w->mnExport->trigger();
+    action(w, "mnExport")->trigger();
     QCOMPARE(m_session->answers.messages().size(), 1);
     QCOMPARE(m_session->answers.messages()[0].title, QStringLiteral("Ошибка копирования"));
 }
@@ -442,7 +444,7 @@ void tst_bases::importThenRestart()
     QTemporaryDir elsewhere;
     m_fileAnswer = elsewhere.filePath(QStringLiteral("Imported.DAT"));
     writeBytes(m_fileAnswer, base(4));
-    w->mnuImport->trigger();
+    action(w, "mnuImport")->trigger();
 
     QCOMPARE(m_fileAsked.size(), 1);
     QVERIFY(!m_fileAsked[0].save);
@@ -450,13 +452,13 @@ void tst_bases::importThenRestart()
     QCOMPARE(messageTexts(),
              QStringList{QStringLiteral("База успешно импортирована. Необходимо перезапустить программу!")});
     QCOMPARE(readBytes(data(QStringLiteral("Imported.dat"))), base(4));
-    QCOMPARE(w->mnuSelectBase.size(), 3);
+    QCOMPARE(baseItems(w).size(), 3);
 
     restart();
-    QCOMPARE(w->mnuSelectBase.size(), 4);
-    QCOMPARE(w->mnuSelectBase[3]->text(), QStringLiteral("Imported"));
-    w->mnuSelectBase[3]->trigger();
-    QCOMPARE(w->lv->count(), 4);
+    QCOMPARE(baseItems(w).size(), 4);
+    QCOMPARE(baseItems(w)[3]->text(), QStringLiteral("Imported"));
+    baseItems(w)[3]->trigger();
+    QCOMPARE(lv(w)->count(), 4);
 }
 
 void tst_bases::importOverOpenBaseShowsIt()
@@ -465,14 +467,14 @@ void tst_bases::importOverOpenBaseShowsIt()
     QTemporaryDir elsewhere;
     m_fileAnswer = elsewhere.filePath(QStringLiteral("Beta.dat"));
     writeBytes(m_fileAnswer, base(5));
-    w->lv2->addItem(QStringList{QStringLiteral("1"), QStringLiteral("Kept")});
-    w->mnuImport->trigger();
+    lv2(w)->addItem(QStringList{QStringLiteral("1"), QStringLiteral("Kept")});
+    action(w, "mnuImport")->trigger();
 
     QCOMPARE(m_session->answers.messages().size(), 2);
     QCOMPARE(m_session->answers.messages()[0].title, QStringLiteral("Подтверждение замены файла"));
     QCOMPARE(messageTexts().last(), QStringLiteral("База успешно импортирована и открыта."));
-    QCOMPARE(w->lv->count(), 5);
-    QCOMPARE(w->lv2->count(), 1);
+    QCOMPARE(lv(w)->count(), 5);
+    QCOMPARE(lv2(w)->count(), 1);
     restart();
     QCOMPARE(readBytes(data(QStringLiteral("Beta.dat"))), base(5));
 }
@@ -485,14 +487,14 @@ void tst_bases::importRefusesOtherFiles()
         m_session->answers.asked.clear();
         m_fileAnswer = elsewhere.filePath(name);
         writeBytes(m_fileAnswer, base(1));
-        w->mnuImport->trigger();
+        action(w, "mnuImport")->trigger();
         QCOMPARE(m_session->answers.messages().size(), 1);
         QCOMPARE(m_session->answers.messages()[0].title, QStringLiteral("Импорт базы"));
     }
     // A file already in the DATA folder cannot be copied onto itself: an error, not a success.
     m_session->answers.asked.clear();
     m_fileAnswer = data(QStringLiteral("Gamma.dat"));
-    w->mnuImport->trigger();
+    action(w, "mnuImport")->trigger();
     QCOMPARE(m_session->answers.messages().size(), 1);
     QCOMPARE(m_session->answers.messages()[0].title, QStringLiteral("Ошибка копирования"));
     QCOMPARE(readBytes(data(QStringLiteral("Gamma.dat"))), base(3));
@@ -503,23 +505,23 @@ void tst_bases::safetyCopyAndRestore()
 {
     start();
     const QString copy = data(QStringLiteral("Beta.dat$"));
-    w->mnuCreateBackup->trigger();
+    action(w, "mnuCreateBackup")->trigger();
     QCOMPARE(readBytes(copy), base(2));
     QCOMPARE(messageTexts(),
              QStringList{QStringLiteral("База успешно скопирована в ") + QDir::toNativeSeparators(copy)});
-    QCOMPARE(w->mnuSelectBase.size(), 3);
+    QCOMPARE(baseItems(w).size(), 3);
 
     // The base changes and is saved; then the copy replaces it and the program closes without saving.
     w->deleteTrackOfRow(0);
     QVERIFY(w->SaveCurentH());
     QCOMPARE(readBytes(data(QStringLiteral("Beta.dat"))), baseLines(2).mid(baseLines(1).size()));
-    w->lv2->addItem(QStringList{QStringLiteral("1"), QStringLiteral("Picked")});
+    lv2(w)->addItem(QStringList{QStringLiteral("1"), QStringLiteral("Picked")});
     m_session->answers.asked.clear();
     m_session->answers.answer = MsgBox::No;
-    w->mnuRestoreBackup->trigger();
+    action(w, "mnuRestoreBackup")->trigger();
     QVERIFY(w->isVisible());
     m_session->answers.answer = MsgBox::Yes;
-    w->mnuRestoreBackup->trigger();
+    action(w, "mnuRestoreBackup")->trigger();
 
     const auto messages = m_session->answers.messages();
     QCOMPARE(messages.size(), 4);
@@ -533,8 +535,8 @@ void tst_bases::safetyCopyAndRestore()
     QCOMPARE(readBytes(data(QStringLiteral("Beta.dat"))), base(2));
 
     restart();
-    QCOMPARE(w->lv->count(), 2);
-    QCOMPARE(w->lv2->count(), 1);
+    QCOMPARE(lv(w)->count(), 2);
+    QCOMPARE(lv2(w)->count(), 1);
     QCOMPARE(readBytes(copy), base(2));
 }
 
@@ -543,9 +545,9 @@ void tst_bases::missingFilesChangeNothing()
     // A base never saved has no file to copy, and no safety copy to restore from.
     start();
     m_inputAnswer = QStringLiteral("Fresh");
-    w->mnuNewBase->trigger();
-    w->mnuCreateBackup->trigger();
-    w->mnuRestoreBackup->trigger();
+    action(w, "mnuNewBase")->trigger();
+    action(w, "mnuCreateBackup")->trigger();
+    action(w, "mnuRestoreBackup")->trigger();
     const auto messages = m_session->answers.messages();
     QCOMPARE(messages.size(), 2);
     QVERIFY(messages[0].text.contains(QStringLiteral("Резервная копия не создана")));

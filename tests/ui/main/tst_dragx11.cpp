@@ -1,6 +1,7 @@
 // Dragging a track from the track list onto the Tracklist with the real pointer. The drag runs the
 // platform's own drag loop, which synthetic Qt events never reach, so this test starts an X server of its
 // own (Xvfb), shows the program there and moves the pointer with xdotool.
+#include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
@@ -24,6 +25,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace MainParts;
 using namespace TestSupport;
 
 namespace {
@@ -280,11 +282,11 @@ void tst_dragx11::init()
     QVERIFY(m_session->start(QStringLiteral("Main.dat"), baseLines(30), "[Settings]\r\nShowPanel=True\r\n"));
     w = m_session->program->main;
     QVERIFY(QTest::qWaitForWindowExposed(w));
-    QVERIFY(w->lv2->isVisible());
-    QTRY_VERIFY(w->lv2->viewport()->height() > 20);
+    QVERIFY(lv2(w)->isVisible());
+    QTRY_VERIFY(lv2(w)->viewport()->height() > 20);
     // Nothing selected, and the first rows in view, so the rows a gesture aims at are on the screen.
-    w->lv->setSelectedRow(-1);
-    w->lv->scrollToTop();
+    lv(w)->setSelectedRow(-1);
+    lv(w)->scrollToTop();
     // Without a window manager the window is where the program put it; both lists must be on the screen
     // for the pointer to reach them.
     const QRect screen = w->screen()->geometry();
@@ -302,13 +304,13 @@ void tst_dragx11::cleanup()
 
 QPoint tst_dragx11::rowPoint(int row) const
 {
-    const QRect rect = w->lv->visualRect(w->lv->model()->index(row, 0));
-    return w->lv->viewport()->mapToGlobal(QPoint(w->lv->viewport()->width() / 3, rect.center().y()));
+    const QRect rect = lv(w)->visualRect(lv(w)->model()->index(row, 0));
+    return lv(w)->viewport()->mapToGlobal(QPoint(lv(w)->viewport()->width() / 3, rect.center().y()));
 }
 
 QPoint tst_dragx11::tracklistPoint(int dx, int dy) const
 {
-    return w->lv2->viewport()->mapToGlobal(w->lv2->viewport()->rect().center() + QPoint(dx, dy));
+    return lv2(w)->viewport()->mapToGlobal(lv2(w)->viewport()->rect().center() + QPoint(dx, dy));
 }
 
 bool tst_dragx11::run(Gesture &gesture, QString *failure)
@@ -323,26 +325,26 @@ bool tst_dragx11::run(Gesture &gesture, QString *failure)
 
 QString tst_dragx11::asFirstEntry(int row) const
 {
-    return QStringList{QStringLiteral("1"), w->lv->itemText(row, 3), w->lv->itemText(row, 4), w->lv->itemText(row, 6),
-                       w->lv->itemText(row, 0) + QStringLiteral(" #") + w->lv->itemText(row, 1)}
+    return QStringList{QStringLiteral("1"), lv(w)->itemText(row, 3), lv(w)->itemText(row, 4), lv(w)->itemText(row, 6),
+                       lv(w)->itemText(row, 0) + QStringLiteral(" #") + lv(w)->itemText(row, 1)}
         .join(QLatin1Char('|'));
 }
 
 QStringList tst_dragx11::tracklistRows() const
 {
     QStringList list;
-    for (int row = 0; row < w->lv2->count(); ++row)
-        list.append(w->lv2->itemTexts(row).toList().join(QLatin1Char('|')));
+    for (int row = 0; row < lv2(w)->count(); ++row)
+        list.append(lv2(w)->itemTexts(row).toList().join(QLatin1Char('|')));
     return list;
 }
 
 void tst_dragx11::checkWindowShowsRow(int row) const
 {
-    QCOMPARE(w->lv->selectedRow(), row);
-    QCOMPARE(w->lv->currentIndex().row(), row);
-    QVERIFY(w->mnuEditRecord->isEnabled());
+    QCOMPARE(lv(w)->selectedRow(), row);
+    QCOMPARE(lv(w)->currentIndex().row(), row);
+    QVERIFY(action(w, "mnuEditRecord")->isEnabled());
     for (int box = frmAddEdit::kFirstBox; box <= frmAddEdit::kLastBox; ++box)
-        QCOMPARE(m_session->program->addEdit->txt[box]->text(), w->lv->itemText(row, box - 1));
+        QCOMPARE(m_session->program->addEdit->txt[box]->text(), lv(w)->itemText(row, box - 1));
 }
 
 void tst_dragx11::dropAddsTheGrabbedTrackAfterCrossingRows()
@@ -350,23 +352,23 @@ void tst_dragx11::dropAddsTheGrabbedTrackAfterCrossingRows()
     // Pressed on one row, the pointer goes down over other rows, which the held button selects in turn,
     // and on out of the list onto the Tracklist. The row carried and added is the row pressed.
     const int grabbed = 2;
-    QVERIFY(w->lv->viewport()->rect().contains(w->lv->viewport()->mapFromGlobal(rowPoint(grabbed + 4))));
+    QVERIFY(lv(w)->viewport()->rect().contains(lv(w)->viewport()->mapFromGlobal(rowPoint(grabbed + 4))));
     const QString expected = asFirstEntry(grabbed);
     QCOMPARE(expected, QStringLiteral("1|Artist 3|Title 3||CD #3"));
 
     Gesture gesture(m_xdotool);
     gesture.moveTo(rowPoint(grabbed));
     gesture.then({QStringLiteral("mousedown"), QStringLiteral("1")}, QStringLiteral("the press selects its row"),
-                 [&] { return w->lv->selectedRow() == grabbed; });
+                 [&] { return lv(w)->selectedRow() == grabbed; });
     gesture.moveTo(rowPoint(grabbed + 2), QStringLiteral("the held button selects the row under the pointer"),
-                   [&] { return w->lv->selectedRow() == grabbed + 2; });
+                   [&] { return lv(w)->selectedRow() == grabbed + 2; });
     gesture.moveTo(rowPoint(grabbed + 4), QStringLiteral("the held button selects the row under the pointer"),
-                   [&] { return w->lv->selectedRow() == grabbed + 4; });
+                   [&] { return lv(w)->selectedRow() == grabbed + 4; });
     gesture.moveTo(tracklistPoint(), QStringLiteral("a drag starts outside the list"), [&] { return dragRunning(); });
     gesture.moveTo(tracklistPoint(5, 3));
     gesture.moveTo(tracklistPoint(10, 6));
     gesture.then({QStringLiteral("mouseup"), QStringLiteral("1")}, QStringLiteral("the drop adds an entry"),
-                 [&] { return w->lv2->count() > 0 && !dragRunning(); });
+                 [&] { return lv2(w)->count() > 0 && !dragRunning(); });
     QString failure;
     QVERIFY2(run(gesture, &failure), qPrintable(failure));
 
@@ -383,11 +385,11 @@ void tst_dragx11::dropStraightOntoTheTracklist()
     Gesture gesture(m_xdotool);
     gesture.moveTo(rowPoint(grabbed));
     gesture.then({QStringLiteral("mousedown"), QStringLiteral("1")}, QStringLiteral("the press selects its row"),
-                 [&] { return w->lv->selectedRow() == grabbed; });
+                 [&] { return lv(w)->selectedRow() == grabbed; });
     gesture.moveTo(tracklistPoint(), QStringLiteral("a drag starts outside the list"), [&] { return dragRunning(); });
     gesture.moveTo(tracklistPoint(5, 3));
     gesture.then({QStringLiteral("mouseup"), QStringLiteral("1")}, QStringLiteral("the drop adds an entry"),
-                 [&] { return w->lv2->count() > 0 && !dragRunning(); });
+                 [&] { return lv2(w)->count() > 0 && !dragRunning(); });
     QString failure;
     QVERIFY2(run(gesture, &failure), qPrintable(failure));
 

@@ -1,5 +1,5 @@
+#include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
-
 #include "ui/main/frmMain.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/moddialog.h"
@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QLineEdit>
 
+using namespace MainParts;
 using namespace TestSupport;
 
 class tst_export : public QObject
@@ -62,7 +63,7 @@ void tst_export::cleanup()
 
 void tst_export::writesTheShownRows()
 {
-    w->mnuExportFile->trigger();
+    action(w, "mnuExportFile")->trigger();
     QCOMPARE(asked.size(), 1);
     QVERIFY(asked[0].save);
     QCOMPARE(asked[0].title, QStringLiteral("Экспорт текущего списка в текстовый файл"));
@@ -84,9 +85,9 @@ void tst_export::writesTheShownRows()
     QCOMPARE(messages[0].icon, MsgBox::Information);
 
     // After a search only the found tracks, under the same header.
-    w->Text1->setText(QStringLiteral("beta"));
+    Text1(w)->setText(QStringLiteral("beta"));
     QTRY_VERIFY(!w->isSearching());
-    w->mnuExportFile->trigger();
+    action(w, "mnuExportFile")->trigger();
     const QList<QByteArray> found = readBytes(m_session->folder.file(QStringLiteral("out.txt"))).split('\n');
     QCOMPARE(found.size(), 3);
     QCOMPARE(found[0], lines[0]);
@@ -114,17 +115,17 @@ void tst_export::extension()
     answer = m_session->folder.file(chosen);
     // An existing file is replaced without a question.
     writeBytes(m_session->folder.file(written), "old");
-    w->mnuExportFile->trigger();
+    action(w, "mnuExportFile")->trigger();
     QVERIFY(readBytes(m_session->folder.file(written)).startsWith("\xd2\xe8\xef"));
 }
 
 void tst_export::emptyListAndCancel()
 {
     // The Tracklist is empty: no dialog, nothing said.
-    w->mnuExportFile2->trigger();
+    action(w, "mnuExportFile2")->trigger();
     QVERIFY(asked.isEmpty());
     answer.clear();
-    w->mnuExportFile->trigger();
+    action(w, "mnuExportFile")->trigger();
     QCOMPARE(asked.size(), 1);
     QVERIFY(m_session->answers.messages().isEmpty());
     QCOMPARE(QDir(m_session->folder.path()).entryList(QDir::Files), QStringList());
@@ -132,12 +133,12 @@ void tst_export::emptyListAndCancel()
 
 void tst_export::tracklistAsShown()
 {
-    w->lv->setSelectedRow(0);
+    lv(w)->setSelectedRow(0);
     w->addToTracklist();
     w->addToTracklist();
-    w->lv2->removeItem(0);
+    lv2(w)->removeItem(0);
     w->addToTracklist();
-    w->mnuExportFile2->trigger();
+    action(w, "mnuExportFile2")->trigger();
     QCOMPARE(asked.last().title, QStringLiteral("Экспорт списка отборных треков в текстовый файл"));
     const QByteArray artist = "\xc0\xf0\xf2\xe8\xf1\xf2";
     QCOMPARE(readBytes(m_session->folder.file(QStringLiteral("out.txt"))),
@@ -150,7 +151,7 @@ void tst_export::tracklistAsShown()
 void tst_export::failedWriteLeavesNothing()
 {
     answer = m_session->folder.file(QStringLiteral("missing/folder/out"));
-    QVERIFY(!w->exportList(w->lv, QStringLiteral("x")));
+    QVERIFY(!w->exportList(lv(w), QStringLiteral("x")));
     const auto messages = m_session->answers.messages();
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0].icon, MsgBox::Critical);
@@ -166,7 +167,7 @@ void tst_export::failedWriteLeavesNothing()
     writeBytes(readOnly, "old");
     QFile::setPermissions(readOnly, QFileDevice::ReadOwner);
     answer = readOnly;
-    QVERIFY(!w->exportList(w->lv, QStringLiteral("x")));
+    QVERIFY(!w->exportList(lv(w), QStringLiteral("x")));
     QCOMPARE(m_session->answers.messages().last().text,
              QStringLiteral("Не удалось записать файл \"%1\".\r\nФайл доступен только для чтения.\r\n"
                             "Прежнее содержимое файла осталось без изменений.")

@@ -1,16 +1,17 @@
+#include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
-
 #include "ui/controls/SplitterBar.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmPopup.h"
 #include "ui/platform/ListView.h"
 
 #include <QAction>
-#include <QMenu>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QToolButton>
 
+using namespace MainParts;
 using namespace TestSupport;
 
 namespace {
@@ -91,67 +92,69 @@ void tst_frmmain::menuBarInOrder()
     }
     QCOMPARE(titles, (QStringList{"Файл", "Вид", "Треки", "База", "Справка"}));
 
-    QCOMPARE(entries(w->mnuFile), (QStringList{"Импорт базы...", "Экспорт базы...", "Экспорт в текстовый файл", "-",
-                                               "Резервная копия", "-", "Выход"}));
-    QCOMPARE(entries(w->mnExport2), (QStringList{"Текущий список треков", "Tracklist"}));
-    QCOMPARE(entries(w->mnuBase), (QStringList{"Создать резервную копию", "Восстановить из резервной копии"}));
-    QCOMPARE(entries(w->mnuView), QStringList{"Панель Tracklist"});
-    QCOMPARE(entries(w->mnuHi),
+    QCOMPARE(entries(menu(w, "mnuFile")), (QStringList{"Импорт базы...", "Экспорт базы...", "Экспорт в текстовый файл",
+                                                       "-", "Резервная копия", "-", "Выход"}));
+    QCOMPARE(entries(menu(w, "mnExport2")), (QStringList{"Текущий список треков", "Tracklist"}));
+    QCOMPARE(entries(menu(w, "mnuBase")), (QStringList{"Создать резервную копию", "Восстановить из резервной копии"}));
+    QCOMPARE(entries(menu(w, "mnuView")), QStringList{"Панель Tracklist"});
+    QCOMPARE(entries(menu(w, "mnuHi")),
              (QStringList{"Новый трек|F1", "Копировать в новый|F2", "Изменить трек|F3", "Удалить трек", "-",
                           "Удалить все треки", "-", "Новый CD альбом|F4", "-", "Сортировать|F5", "-",
                           "Распечатать...|F6", "Добавить в Track list|F7"}));
-    QCOMPARE(entries(w->mnuDataBase), (QStringList{"Создать новую базу...", "Удалить текущую базу",
-                                                   "Удалить базу...", "-", "Jazz"}));
-    QCOMPARE(entries(w->mnuSPR), (QStringList{"Помощь(сайт)", "-", "О программе"}));
-    QCOMPARE(entries(w->mnuC1), (QStringList{"Новый трек", "Копировать в новый", "Изменить трек", "Удалить трек",
-                                             "-", "Копировать"}));
-    QCOMPARE(entries(w->mnuCopyI), (QStringList{"Исполнитель - Название", "Исполнитель", "Название"}));
+    QCOMPARE(entries(menu(w, "mnuDataBase")),
+             (QStringList{"Создать новую базу...", "Удалить текущую базу", "Удалить базу...", "-", "Jazz"}));
+    QCOMPARE(entries(menu(w, "mnuSPR")), (QStringList{"Помощь(сайт)", "-", "О программе"}));
+    QCOMPARE(entries(menu(w, "mnuC1")),
+             (QStringList{"Новый трек", "Копировать в новый", "Изменить трек", "Удалить трек", "-", "Копировать"}));
+    QCOMPARE(entries(menu(w, "mnuCopyI")), (QStringList{"Исполнитель - Название", "Исполнитель", "Название"}));
 }
 
 void tst_frmmain::hiddenItemsStayHidden()
 {
-    for (QAction *a : {w->mnuDisableXP, w->mnuOnTop, w->mnuSaveH, w->mnuBaseImport, w->mnuViewSeparator,
-                       w->mnuBackupMenu->menuAction()})
+    for (QAction *a :
+         {action(w, "mnuDisableXP"), action(w, "mnuOnTop"), action(w, "mnuSaveH"), action(w, "mnuBaseImport"),
+          action(w, "mnuViewSeparator"), menu(w, "mnuBackupMenu")->menuAction()})
         QVERIFY2(!a->isVisible(), qPrintable(a->text()));
-    QCOMPARE(entries(w->mnuBackupMenu), (QStringList{"Создать резервную копию", "Восстановить из резервной копии"}));
-    QVERIFY(!w->menuBar()->actions().contains(w->mnuC1->menuAction()));
+    QCOMPARE(entries(menu(w, "mnuBackupMenu")),
+             (QStringList{"Создать резервную копию", "Восстановить из резервной копии"}));
+    QVERIFY(!w->menuBar()->actions().contains(menu(w, "mnuC1")->menuAction()));
 }
 
 void tst_frmmain::buttonsHaveNames()
 {
-    auto buttons = w->Frame1->findChildren<QToolButton *>();
-    buttons += w->Fr->findChildren<QToolButton *>();
+    auto buttons = frame(w, "Frame1")->findChildren<QToolButton *>();
+    buttons += frame(w, "Fr")->findChildren<QToolButton *>();
     QCOMPARE(buttons.size(), 14);
     for (const QToolButton *b : buttons)
         QVERIFY2(!b->accessibleName().isEmpty(), qPrintable(b->objectName()));
-    QCOMPARE(w->Command5->accessibleName(), QStringLiteral("Новый трек"));
-    QVERIFY(!w->lv->accessibleName().isEmpty());
-    QVERIFY(!w->lv2->accessibleName().isEmpty());
-    QCOMPARE(w->FrCaption->text(), QStringLiteral("Track list:"));
+    QCOMPARE(button(w, "Command5")->accessibleName(), QStringLiteral("Новый трек"));
+    QVERIFY(!lv(w)->accessibleName().isEmpty());
+    QVERIFY(!lv2(w)->accessibleName().isEmpty());
+    QCOMPARE(part<QLabel>(w, "FrCaption")->text(), QStringLiteral("Track list:"));
 }
 
 void tst_frmmain::panelToggle()
 {
-    QVERIFY(!w->lv2->isVisible());
-    const int fullHeight = w->lv->height();
+    QVERIFY(!lv2(w)->isVisible());
+    const int fullHeight = lv(w)->height();
     w->setSngPanelH(3000);
-    w->mnuOtbor->trigger();
-    QVERIFY(w->mnuOtbor->isChecked());
-    QVERIFY(w->lv2->isVisible() && w->Fr->isVisible() && w->lr->isVisible());
-    QCOMPARE(w->lv->height(), fullHeight - 200);
-    QCOMPARE(w->lr->y(), w->lv->geometry().bottom() + 1);
-    QVERIFY(w->Fr->y() < w->lv2->y());
-    QCOMPARE(w->lv2->width(), w->lv->width());
+    action(w, "mnuOtbor")->trigger();
+    QVERIFY(action(w, "mnuOtbor")->isChecked());
+    QVERIFY(lv2(w)->isVisible() && frame(w, "Fr")->isVisible() && lr(w)->isVisible());
+    QCOMPARE(lv(w)->height(), fullHeight - 200);
+    QCOMPARE(lr(w)->y(), lv(w)->geometry().bottom() + 1);
+    QVERIFY(frame(w, "Fr")->y() < lv2(w)->y());
+    QCOMPARE(lv2(w)->width(), lv(w)->width());
 
-    w->mnuOtbor->trigger();
-    QVERIFY(!w->mnuOtbor->isChecked());
-    QVERIFY(!w->lv2->isVisible() && !w->Fr->isVisible() && !w->lr->isVisible());
-    QCOMPARE(w->lv->height(), fullHeight);
+    action(w, "mnuOtbor")->trigger();
+    QVERIFY(!action(w, "mnuOtbor")->isChecked());
+    QVERIFY(!lv2(w)->isVisible() && !frame(w, "Fr")->isVisible() && !lr(w)->isVisible());
+    QCOMPARE(lv(w)->height(), fullHeight);
 
     // The panel comes back with the height it had.
     w->ChangePanel();
     QCOMPARE(w->sngPanelH(), 3000.0);
-    QCOMPARE(w->lv->height(), fullHeight - 200);
+    QCOMPARE(lv(w)->height(), fullHeight - 200);
 }
 
 void tst_frmmain::windowSnapsToMinimum()
@@ -163,8 +166,8 @@ void tst_frmmain::windowSnapsToMinimum()
     QVERIFY(qAbs(w->formHeight() - 7000) < pixel);
     w->setFormSize(15000, 9000);
     QTRY_VERIFY(qAbs(w->formWidth() - 15000) < pixel);
-    QCOMPARE(w->lv->width(), w->centralWidget()->width());
-    QCOMPARE(w->lv->y() + w->lv->height(), w->centralWidget()->height());
+    QCOMPARE(lv(w)->width(), w->centralWidget()->width());
+    QCOMPARE(lv(w)->y() + lv(w)->height(), w->centralWidget()->height());
 }
 
 void tst_frmmain::splitterDrag()
@@ -172,7 +175,7 @@ void tst_frmmain::splitterDrag()
     w->setFormSize(15000, 12000);
     w->setSngPanelH(3000);
     w->ChangePanel();
-    QWidget *bar = w->lr;
+    QWidget *bar = lr(w);
     const QPoint start(10, 2);
     QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, start);
     // Up by 20 pixels: 300 twips more panel.
@@ -200,46 +203,46 @@ void tst_frmmain::splitterDrag()
 
 void tst_frmmain::visualStyleSwitch()
 {
-    QVERIFY(!w->mnuDisableXP->isChecked());
-    w->mnuDisableXP->trigger();
-    QVERIFY(w->mnuDisableXP->isChecked());
+    QVERIFY(!action(w, "mnuDisableXP")->isChecked());
+    action(w, "mnuDisableXP")->trigger();
+    QVERIFY(action(w, "mnuDisableXP")->isChecked());
     QCOMPARE(m_program->g.iDisableXP, 1);
     const auto messages = m_answers->messages();
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0].text, QStringLiteral("Чтобы изменения вступили в силу необходимо перезапустить программу!"));
     QCOMPARE(messages[0].icon, MsgBox::Information);
     QCOMPARE(messages[0].title, QString());
-    w->mnuDisableXP->trigger();
-    QVERIFY(!w->mnuDisableXP->isChecked());
+    action(w, "mnuDisableXP")->trigger();
+    QVERIFY(!action(w, "mnuDisableXP")->isChecked());
     QCOMPARE(m_program->g.iDisableXP, 0);
 }
 
 void tst_frmmain::onTopSwitch()
 {
     const QRect before = w->geometry();
-    w->mnuOnTop->trigger();
-    QVERIFY(w->mnuOnTop->isChecked());
+    action(w, "mnuOnTop")->trigger();
+    QVERIFY(action(w, "mnuOnTop")->isChecked());
     QVERIFY(w->windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(w->isVisible());
     QCOMPARE(w->geometry().size(), before.size());
     w->OnTopChange();
-    QVERIFY(!w->mnuOnTop->isChecked());
+    QVERIFY(!action(w, "mnuOnTop")->isChecked());
     QVERIFY(!(w->windowFlags() & Qt::WindowStaysOnTopHint));
 }
 
 void tst_frmmain::activationClosesSearchOptions()
 {
-    w->cmdOptions->setEnabled(false);
+    button(w, "cmdOptions")->setEnabled(false);
     m_program->popup->show();
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(w, &activate);
-    QVERIFY(w->cmdOptions->isEnabled());
+    QVERIFY(button(w, "cmdOptions")->isEnabled());
     QVERIFY(!m_program->popup->isVisible());
 }
 
 void tst_frmmain::exitButtonCloses()
 {
-    QTest::mouseClick(w->cmdExit, Qt::LeftButton);
+    QTest::mouseClick(button(w, "cmdExit"), Qt::LeftButton);
     QVERIFY(!w->isVisible());
     QVERIFY(QFile::exists(m_folder->file(QStringLiteral("settings.ini"))));
     QCOMPARE(readBytes(m_folder->data(QStringLiteral("Jazz.dat"))), baseLines(20));

@@ -3,11 +3,13 @@
 // byte for byte, nothing else is left there, and whenever a file did not get its new content the user
 // was told which one.
 #include "support/FaultShim.h"
+#include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
 #include "ui/platform/ListView.h"
 
 #include <QAction>
 
+using namespace MainParts;
 using namespace TestSupport;
 
 namespace {
@@ -83,13 +85,13 @@ void tst_savefaults::everyOperationOfASave()
             return outcome;
         frmMain *w = session.program->main;
         // A change only in memory, so the close has something new to write.
-        w->lv->setSelectedRow(0);
+        lv(w)->setSelectedRow(0);
         w->addToTracklist();
         outcome.before = snapshot(session.folder.path());
 
         FaultShim::arm(session.folder.path(), failAt, mode);
         if (action == QLatin1String("delete")) {
-            w->lv->setSelectedRow(2);
+            lv(w)->setSelectedRow(2);
             w->mnuDelRecord_Click();
         } else {
             outcome.closed = w->close();

@@ -1,6 +1,6 @@
-#include "support/TestProgram.h"
-
 #include "core/text/Cp1251.h"
+#include "support/MainWindowParts.h"
+#include "support/TestProgram.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmPesni.h"
@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+using namespace MainParts;
 using namespace TestSupport;
 
 namespace {
@@ -91,8 +92,8 @@ void tst_search::waitForSearch()
 QStringList tst_search::shownArtists() const
 {
     QStringList list;
-    for (int row = 0; row < w->lv->count(); ++row)
-        list.append(w->lv->itemText(row, 3));
+    for (int row = 0; row < lv(w)->count(); ++row)
+        list.append(lv(w)->itemText(row, 3));
     return list;
 }
 
@@ -117,16 +118,16 @@ void tst_search::matching()
     start(line("Dance", "a", "1") + line("DANCE", "b", "2") + line("Armada", "c", "3") + line("Сосо", "d", "4") +
           line("Coco", "Titled", "5") + line("ёжик", "e", "6") +
           line("ЁЖИК", "f", "7") + line("Armada Two", "g", "8"));
-    w->Text1->setFocus();
-    typeText(w->Text1, text);
+    Text1(w)->setFocus();
+    typeText(Text1(w), text);
     waitForSearch();
     QCOMPARE(shownArtists(), artists);
     QCOMPARE(w->statusText(), kDone + QString::number(artists.size()));
     // Every row points at its own track.
-    for (int row = 0; row < w->lv->count(); ++row)
-        QCOMPARE(m_program->g.arTracks.field(w->lv->itemTag(row), TrackRecord::Artist), w->lv->itemText(row, 3));
+    for (int row = 0; row < lv(w)->count(); ++row)
+        QCOMPARE(m_program->g.arTracks.field(lv(w)->itemTag(row), TrackRecord::Artist), lv(w)->itemText(row, 3));
     if (!artists.isEmpty()) {
-        QCOMPARE(w->lv->selectedRow(), w->lv->count() - 1);
+        QCOMPARE(lv(w)->selectedRow(), lv(w)->count() - 1);
         QCOMPARE(m_program->addEdit->txt[4]->text(), artists.last());
     }
 }
@@ -134,11 +135,11 @@ void tst_search::matching()
 void tst_search::showAllAndEmptyBase()
 {
     start(line("A", "a", "1") + line("B", "b", "2") + line("C", "c", "3"));
-    w->Text1->setText(QStringLiteral("b"));
+    Text1(w)->setText(QStringLiteral("b"));
     waitForSearch();
-    QCOMPARE(w->lv->count(), 1);
-    QTest::mouseClick(w->cmdFind, Qt::LeftButton);
-    QVERIFY(w->Text1->text().isEmpty());
+    QCOMPARE(lv(w)->count(), 1);
+    QTest::mouseClick(button(w, "cmdFind"), Qt::LeftButton);
+    QVERIFY(Text1(w)->text().isEmpty());
     QCOMPARE(shownArtists(), (QStringList{"A", "B", "C"}));
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 3 треков"));
     w->Text1_Change();
@@ -147,12 +148,12 @@ void tst_search::showAllAndEmptyBase()
 
     cleanup();
     start(QByteArray());
-    typeText(w->Text1, QStringLiteral("x"));
+    typeText(Text1(w), QStringLiteral("x"));
     waitForSearch();
     QCOMPARE(w->statusText(), kDone + QStringLiteral("0"));
-    QCOMPARE(w->lv->selectedRow(), -1);
+    QCOMPARE(lv(w)->selectedRow(), -1);
     w->cmdFind_Click();
-    QCOMPARE(w->lv->count(), 0);
+    QCOMPARE(lv(w)->count(), 0);
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 0 треков"));
 }
 
@@ -160,9 +161,9 @@ void tst_search::titleOnlyWhenAllIsOff()
 {
     start(line("Moby", "Porcelain", "1") + line("Porcelain Band", "Other", "2"));
     frmPopup *popup = m_program->popup;
-    w->Text1->setText(QStringLiteral("porcelain"));
+    Text1(w)->setText(QStringLiteral("porcelain"));
     waitForSearch();
-    QCOMPARE(w->lv->count(), 2);
+    QCOMPARE(lv(w)->count(), 2);
 
     popup->chAll->click();
     waitForSearch();
@@ -175,7 +176,7 @@ void tst_search::titleOnlyWhenAllIsOff()
     // Adding the artist box searches again at once.
     popup->Ch[4]->click();
     waitForSearch();
-    QCOMPARE(w->lv->count(), 2);
+    QCOMPARE(lv(w)->count(), 2);
 
     popup->chAll->click();
     waitForSearch();
@@ -191,21 +192,21 @@ void tst_search::onlyTheNewestTextsRows()
     for (int i = 0; i < 200000; ++i)
         base += line(i % 3 == 0 ? "Alpha" : i % 3 == 1 ? "Alpine" : "Beta", "t", QByteArray::number(i));
     start(base);
-    w->Text1->setFocus();
-    typeText(w->Text1, QStringLiteral("alp"));
+    Text1(w)->setFocus();
+    typeText(Text1(w), QStringLiteral("alp"));
     waitForSearch();
-    QCOMPARE(w->lv->count(), 133334);
-    for (int row = 0; row < w->lv->count(); ++row)
-        QVERIFY(w->lv->itemText(row, 3).startsWith(QLatin1String("Alp")));
+    QCOMPARE(lv(w)->count(), 133334);
+    for (int row = 0; row < lv(w)->count(); ++row)
+        QVERIFY(lv(w)->itemText(row, 3).startsWith(QLatin1String("Alp")));
 
     // Typed fast: "alph" abandons "alp"'s rows even though both match.
-    w->Text1->setText(QStringLiteral("al"));
-    typeText(w->Text1, QStringLiteral("ph"));
+    Text1(w)->setText(QStringLiteral("al"));
+    typeText(Text1(w), QStringLiteral("ph"));
     waitForSearch();
-    QCOMPARE(w->lv->count(), 66667);
+    QCOMPARE(lv(w)->count(), 66667);
     QCOMPARE(w->statusText(), kDone + QStringLiteral("66667"));
-    for (int row = 0; row < w->lv->count(); ++row)
-        QCOMPARE(w->lv->itemText(row, 3), QStringLiteral("Alpha"));
+    for (int row = 0; row < lv(w)->count(); ++row)
+        QCOMPARE(lv(w)->itemText(row, 3), QStringLiteral("Alpha"));
 }
 
 void tst_search::optionsWindow()
@@ -213,10 +214,10 @@ void tst_search::optionsWindow()
     start(line("A", "a", "1"));
     QVERIFY(QTest::qWaitForWindowExposed(w));
     frmPopup *popup = m_program->popup;
-    QTest::mouseClick(w->cmdOptions, Qt::LeftButton);
+    QTest::mouseClick(button(w, "cmdOptions"), Qt::LeftButton);
     QVERIFY(popup->isVisible());
-    QVERIFY(!w->cmdOptions->isEnabled());
-    const QPoint below = w->cmdOptions->mapToGlobal(QPoint(0, w->cmdOptions->height()));
+    QVERIFY(!button(w, "cmdOptions")->isEnabled());
+    const QPoint below = button(w, "cmdOptions")->mapToGlobal(QPoint(0, button(w, "cmdOptions")->height()));
     QVERIFY(qAbs(popup->pos().y() - below.y()) <= 2);
     QVERIFY(qAbs(popup->pos().x() - below.x()) <= 2);
     // Losing the focus closes it; the boxes keep their state.
@@ -224,7 +225,7 @@ void tst_search::optionsWindow()
     QEvent deactivate(QEvent::WindowDeactivate);
     QCoreApplication::sendEvent(popup, &deactivate);
     QVERIFY(!popup->isVisible());
-    QVERIFY(w->cmdOptions->isEnabled());
+    QVERIFY(button(w, "cmdOptions")->isEnabled());
     QVERIFY(!popup->chAll->isChecked());
     waitForSearch();
 }
@@ -233,11 +234,11 @@ void tst_search::searchBoxSelectsOnFocus()
 {
     start(line("A", "a", "1"));
     QVERIFY(QTest::qWaitForWindowActive(w));
-    w->Text1->setText(QStringLiteral("abc"));
+    Text1(w)->setText(QStringLiteral("abc"));
     waitForSearch();
-    w->lv->setFocus();
-    w->Text1->setFocus();
-    QTRY_COMPARE(w->Text1->selectedText(), QStringLiteral("abc"));
+    lv(w)->setFocus();
+    Text1(w)->setFocus();
+    QTRY_COMPARE(Text1(w)->selectedText(), QStringLiteral("abc"));
 }
 
 void tst_search::completionInTheEditor()

@@ -1,5 +1,5 @@
+#include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
-
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmSplash.h"
@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QToolButton>
 
+using namespace MainParts;
 using namespace TestSupport;
 
 namespace {
@@ -72,7 +73,7 @@ void tst_trackcommands::init()
     QVERIFY(m_session->start(QStringLiteral("Main.dat"), baseLines(10)));
     m_program = m_session->program.get();
     w = m_program->main;
-    lv = w->lv;
+    lv = MainParts::lv(w);
     QVERIFY(QTest::qWaitForWindowExposed(w));
 }
 
@@ -124,22 +125,22 @@ void tst_trackcommands::clicksAndKeysSelect()
     lv->clear();
     QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     QCOMPARE(lv->selectedRow(), -1);
-    QVERIFY(!w->mnuEditRecord->isEnabled());
+    QVERIFY(!action(w, "mnuEditRecord")->isEnabled());
 }
 
 void tst_trackcommands::contextMenu()
 {
     QTest::mouseClick(lv->viewport(), Qt::RightButton, Qt::NoModifier, rowCenter(lv, 3));
-    QTRY_VERIFY(w->mnuC1->isVisible());
-    QCOMPARE(w->mnuC1->defaultAction(), w->mnuEditRecord);
-    QVERIFY(w->mnuEditRecord->isEnabled());
-    w->mnuC1->hide();
+    QTRY_VERIFY(menu(w, "mnuC1")->isVisible());
+    QCOMPARE(menu(w, "mnuC1")->defaultAction(), action(w, "mnuEditRecord"));
+    QVERIFY(action(w, "mnuEditRecord")->isEnabled());
+    menu(w, "mnuC1")->hide();
 
     // Not while the editor is open.
     m_program->g.iEditorOpen = true;
     QTest::mouseClick(lv->viewport(), Qt::RightButton, Qt::NoModifier, rowCenter(lv, 4));
     QTest::qWait(50);
-    QVERIFY(!w->mnuC1->isVisible());
+    QVERIFY(!menu(w, "mnuC1")->isVisible());
     m_program->g.iEditorOpen = false;
 }
 
@@ -147,10 +148,11 @@ void tst_trackcommands::commandsNeedASelection()
 {
     lv->setSelectedRow(-1);
     w->UpdateMenus();
-    for (QAction *a : {w->mnuEditRecord, w->mnuEditRecord2, w->mnuDelRecord, w->mnuDelRecord2,
-                       w->mnuCopyI->menuAction(), w->mnuNewRecord3, w->mnuNewRecord31})
+    for (QAction *a : {action(w, "mnuEditRecord"), action(w, "mnuEditRecord2"), action(w, "mnuDelRecord"),
+                       action(w, "mnuDelRecord2"), menu(w, "mnuCopyI")->menuAction(), action(w, "mnuNewRecord3"),
+                       action(w, "mnuNewRecord31")})
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
-    QVERIFY(w->mnuNewRecord2->isEnabled());
+    QVERIFY(action(w, "mnuNewRecord2")->isEnabled());
     // Called directly without a selection, they do nothing.
     w->EditCurent();
     w->mnuNewRecord3_Click();
@@ -243,7 +245,7 @@ void tst_trackcommands::deleteRenumbersTheRest()
 
     // No keeps everything.
     m_answers->answer = MsgBox::No;
-    w->mnuDelRecord2->trigger();
+    action(w, "mnuDelRecord2")->trigger();
     QCOMPARE(m_program->g.arTracks.count(), 9);
 }
 
@@ -313,7 +315,7 @@ void tst_trackcommands::deleteChoosesTheNextSelection()
 void tst_trackcommands::deleteAll()
 {
     m_answers->answer = MsgBox::No;
-    w->mnuKillAll->trigger();
+    action(w, "mnuKillAll")->trigger();
     QCOMPARE(m_program->g.arTracks.count(), 10);
     const auto question = m_answers->messages().first();
     QCOMPARE(question.text, QStringLiteral("Вы действительно хотите удалить все треки из базы?"));
@@ -321,7 +323,7 @@ void tst_trackcommands::deleteAll()
     QCOMPARE(question.defaultButton, MsgBox::SecondButton);
 
     m_answers->answer = MsgBox::Yes;
-    w->mnuKillAll->trigger();
+    action(w, "mnuKillAll")->trigger();
     QCOMPARE(m_program->g.arTracks.count(), 0);
     QCOMPARE(lv->count(), 0);
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 0 треков"));
@@ -331,11 +333,11 @@ void tst_trackcommands::deleteAll()
 void tst_trackcommands::clipboard()
 {
     lv->setSelectedRow(6);
-    w->mnuTrek->trigger();
+    action(w, "mnuTrek")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Artist 7 - Title 7"));
-    w->mnuCopyIsp->trigger();
+    action(w, "mnuCopyIsp")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Artist 7"));
-    w->mnuCopyTitle->trigger();
+    action(w, "mnuCopyTitle")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Title 7"));
     // As shown in the list, not as stored.
     lv->setItemText(6, 3, QStringLiteral("Shown"));
@@ -377,26 +379,26 @@ void tst_trackcommands::shelfOrderIsStored()
     const QByteArray shelf = "LP\t1\tB1\r\nCD\t10\t1\r\nLP\t1\tA2\r\nCD\t9\t2\r\nCD\t9\t1\r\n";
     writeBytes(m_folder->data(QStringLiteral("Main.dat")), shelf);
     w->LoadCurentH();
-    w->lv->setSelectedRow(0);
+    lv->setSelectedRow(0);
     w->addToTracklist();
 
     // Not while the editor is open.
     m_program->g.iEditorOpen = true;
-    w->mnuSort->trigger();
-    QCOMPARE(w->lv->itemText(0, 0), QStringLiteral("LP"));
+    action(w, "mnuSort")->trigger();
+    QCOMPARE(lv->itemText(0, 0), QStringLiteral("LP"));
     m_program->g.iEditorOpen = false;
 
-    QTest::mouseClick(w->Command9, Qt::LeftButton);
+    QTest::mouseClick(button(w, "Command9"), Qt::LeftButton);
     const QByteArray sorted = "CD\t9\t1\t\t\t\t\t\t\t\t\t\t\t\r\nCD\t9\t2\t\t\t\t\t\t\t\t\t\t\t\r\n"
                               "CD\t10\t1\t\t\t\t\t\t\t\t\t\t\t\r\nLP\t1\tA2\t\t\t\t\t\t\t\t\t\t\t\r\n"
                               "LP\t1\tB1\t\t\t\t\t\t\t\t\t\t\t\r\n";
     QCOMPARE(readBytes(m_folder->data(QStringLiteral("Main.dat"))), sorted);
-    QCOMPARE(w->lv->itemText(0, 1), QStringLiteral("9"));
-    QCOMPARE(w->lv->itemText(4, 2), QStringLiteral("B1"));
-    QCOMPARE(w->lv->itemTag(4), 5);
+    QCOMPARE(lv->itemText(0, 1), QStringLiteral("9"));
+    QCOMPARE(lv->itemText(4, 2), QStringLiteral("B1"));
+    QCOMPARE(lv->itemTag(4), 5);
     QVERIFY(!m_program->splash->isVisible());
-    QCOMPARE(w->lv2->count(), 1);
-    QCOMPARE(w->lv2->itemText(0, 4), QStringLiteral("LP #1"));
+    QCOMPARE(lv2(w)->count(), 1);
+    QCOMPARE(lv2(w)->itemText(0, 4), QStringLiteral("LP #1"));
 }
 
 void tst_trackcommands::sortAfterAFailedSaveKeepsTheTracks()
@@ -408,13 +410,13 @@ void tst_trackcommands::sortAfterAFailedSaveKeepsTheTracks()
     m_program->g.arTracks.AddTrack(TrackRecord::fromLine(QStringLiteral("CD\t0\t1\tNew artist\tNew title")));
     m_session->answers.answer = MsgBox::Ok;
     const int asked = int(m_session->answers.messages().size());
-    w->mnuSort->trigger();
+    action(w, "mnuSort")->trigger();
 
     QCOMPARE(m_session->answers.messages().size(), asked + 1);
     QVERIFY(m_session->answers.messages().last().text.startsWith(QStringLiteral("Не удалось записать файл")));
     QCOMPARE(readBytes(path), before);
-    QCOMPARE(w->lv->count(), 11);
-    QCOMPARE(w->lv->itemText(0, 3), QStringLiteral("New artist")); // CD 0 comes first
+    QCOMPARE(lv->count(), 11);
+    QCOMPARE(lv->itemText(0, 3), QStringLiteral("New artist")); // CD 0 comes first
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 11 треков"));
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }

@@ -1,5 +1,5 @@
+#include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
-
 #include "ui/main/frmMain.h"
 #include "ui/platform/ListView.h"
 
@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QToolButton>
 
+using namespace MainParts;
 using namespace TestSupport;
 
 class tst_tracklist : public QObject
@@ -54,8 +55,8 @@ void tst_tracklist::cleanup()
 QStringList tst_tracklist::rows() const
 {
     QStringList list;
-    for (int row = 0; row < w->lv2->count(); ++row)
-        list.append(w->lv2->itemTexts(row).toList().join(QLatin1Char('|')));
+    for (int row = 0; row < lv2(w)->count(); ++row)
+        list.append(lv2(w)->itemTexts(row).toList().join(QLatin1Char('|')));
     return list;
 }
 
@@ -63,18 +64,18 @@ void tst_tracklist::numbersAreGivenOnce()
 {
     m_session->answers.answer = MsgBox::Yes;
     for (int row : {0, 1, 2}) {
-        w->lv->setSelectedRow(row);
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        lv(w)->setSelectedRow(row);
+        QTest::mouseClick(button(w, "Command1"), Qt::LeftButton);
     }
-    w->lv2->setSelectedRow(1);
+    lv2(w)->setSelectedRow(1);
     w->removeFromTracklist();
-    w->lv->setSelectedRow(3);
-    w->mnuAddOtbor->trigger();
+    lv(w)->setSelectedRow(3);
+    action(w, "mnuAddOtbor")->trigger();
     QCOMPARE(rows(), (QStringList{"1|Artist 1|Title 1||CD #1", "3|Artist 3|Title 3||CD #3",
                                   "3|Artist 4|Title 4||CD #4"}));
     // After clearing, numbering starts again at 1; the same track may be added twice.
     w->clearTracklist();
-    QCOMPARE(w->lv2->count(), 0);
+    QCOMPARE(lv2(w)->count(), 0);
     w->addToTracklist();
     w->addToTracklist();
     QCOMPARE(rows(), (QStringList{"1|Artist 4|Title 4||CD #4", "2|Artist 4|Title 4||CD #4"}));
@@ -82,53 +83,53 @@ void tst_tracklist::numbersAreGivenOnce()
 
 void tst_tracklist::addNeedsASelectionAndCopiesTheRow()
 {
-    w->lv->setSelectedRow(-1);
+    lv(w)->setSelectedRow(-1);
     w->addToTracklist();
-    QCOMPARE(w->lv2->count(), 0);
+    QCOMPARE(lv2(w)->count(), 0);
     // A track without a media number: the label ends in " #".
-    w->lv->setSelectedRow(5);
+    lv(w)->setSelectedRow(5);
     w->addToTracklist();
     QCOMPARE(rows(), QStringList{"1|No Number|T|3:10|LP #"});
-    QCOMPARE(w->lv2->selectedRow(), -1);
+    QCOMPARE(lv2(w)->selectedRow(), -1);
     // A copy: later changes of the list do not reach it.
-    w->lv->setItemText(5, 3, QStringLiteral("Changed"));
-    QCOMPARE(w->lv2->itemText(0, 1), QStringLiteral("No Number"));
+    lv(w)->setItemText(5, 3, QStringLiteral("Changed"));
+    QCOMPARE(lv2(w)->itemText(0, 1), QStringLiteral("No Number"));
 }
 
 void tst_tracklist::movesKeepTheNumbers()
 {
     for (int row : {0, 1, 2}) {
-        w->lv->setSelectedRow(row);
+        lv(w)->setSelectedRow(row);
         w->addToTracklist();
     }
-    w->lv2->setSelectedRow(0);
-    QTest::mouseClick(w->cmdUp, Qt::LeftButton); // first row up: nothing
-    QTest::mouseClick(w->cmdDown, Qt::LeftButton);
+    lv2(w)->setSelectedRow(0);
+    QTest::mouseClick(button(w, "cmdUp"), Qt::LeftButton); // first row up: nothing
+    QTest::mouseClick(button(w, "cmdDown"), Qt::LeftButton);
     QCOMPARE(rows(), (QStringList{"1|Artist 2|Title 2||CD #2", "2|Artist 1|Title 1||CD #1",
                                   "3|Artist 3|Title 3||CD #3"}));
-    QCOMPARE(w->lv2->selectedRow(), 1);
+    QCOMPARE(lv2(w)->selectedRow(), 1);
     w->moveTracklistEntry(+1);
     w->moveTracklistEntry(+1); // last row down: nothing
-    QCOMPARE(w->lv2->selectedRow(), 2);
-    QCOMPARE(w->lv2->itemText(2, 1), QStringLiteral("Artist 1"));
+    QCOMPARE(lv2(w)->selectedRow(), 2);
+    QCOMPARE(lv2(w)->itemText(2, 1), QStringLiteral("Artist 1"));
     w->moveTracklistEntry(-1);
     QCOMPARE(rows(), (QStringList{"1|Artist 2|Title 2||CD #2", "2|Artist 1|Title 1||CD #1",
                                   "3|Artist 3|Title 3||CD #3"}));
     // Nothing selected: nothing moves.
-    w->lv2->setSelectedRow(-1);
+    lv2(w)->setSelectedRow(-1);
     w->moveTracklistEntry(-1);
-    QCOMPARE(w->lv2->itemText(0, 1), QStringLiteral("Artist 2"));
+    QCOMPARE(lv2(w)->itemText(0, 1), QStringLiteral("Artist 2"));
 }
 
 void tst_tracklist::removalsAskFirst()
 {
-    w->lv->setSelectedRow(0);
+    lv(w)->setSelectedRow(0);
     w->addToTracklist();
     m_session->answers.answer = MsgBox::No;
-    w->lv2->setSelectedRow(0);
-    QTest::keyClick(w->lv2, Qt::Key_Delete);
-    QTest::mouseClick(w->Command3, Qt::LeftButton);
-    QCOMPARE(w->lv2->count(), 1);
+    lv2(w)->setSelectedRow(0);
+    QTest::keyClick(lv2(w), Qt::Key_Delete);
+    QTest::mouseClick(button(w, "Command3"), Qt::LeftButton);
+    QCOMPARE(lv2(w)->count(), 1);
     const auto asked = m_session->answers.messages();
     QCOMPARE(asked.size(), 2);
     QCOMPARE(asked[0].text, QStringLiteral("Вы действительно хотите удалить выделенный трек из списка отборных?"));
@@ -141,24 +142,24 @@ void tst_tracklist::removalsAskFirst()
     w->clearTracklist();
     w->clearTracklist();
     QCOMPARE(m_session->answers.messages().size(), 4);
-    QCOMPARE(w->lv2->count(), 0);
+    QCOMPARE(lv2(w)->count(), 0);
 }
 
 void tst_tracklist::dropAddsTheSelectedTrack()
 {
-    w->lv->setSelectedRow(2);
+    lv(w)->setSelectedRow(2);
     QMimeData data;
     data.setText(QStringLiteral("anything"));
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(w->lv2->viewport(), &enter);
+    QCoreApplication::sendEvent(lv2(w)->viewport(), &enter);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(w->lv2->viewport(), &drop);
+    QCoreApplication::sendEvent(lv2(w)->viewport(), &drop);
     QCOMPARE(rows(), QStringList{"1|Artist 3|Title 3||CD #3"});
 }
 
 void tst_tracklist::keptAcrossBases()
 {
-    w->lv->setSelectedRow(4);
+    lv(w)->setSelectedRow(4);
     w->addToTracklist();
     w->SaveCurentH();
     writeBytes(m_session->folder.data(QStringLiteral("Other.dat")), baseLines(1));
