@@ -56,7 +56,6 @@ public:
     bool SaveTracklist();
 
     // --- Bases menu ---
-    // Adds an item captioned `name` at the end of the bases menu.
     // The bases found at start-up, in menu order (none: the hidden default base "База 1").
     void setBases(const QStringList &names);
     const BaseList &bases() const { return m_bases; }
@@ -113,7 +112,7 @@ public:
     // --- Selection and editor ---
     // Enables the track commands that need a selected track, or disables them.
     void UpdateMenus();
-    // Fills the editor's fields from row `row` of the track list.
+    // Hands the editor the track shown in row `row` of the track list (recordChosen).
     void FillTexts(int row);
     // Shows track `index`, just stored by the editor (added at the end of the catalogue, or changed), and
     // saves the base.
@@ -154,6 +153,7 @@ public:
     // --- Shelf order ---
     // Sorts the catalogue into shelf order, saves it and loads it again, showing the wait window.
     void mnuSort_Click();
+
     // --- Tracklist panel ---
     // Appends the track selected in the track list, numbered after the last row.
     void addToTracklist();
