@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+// What the first MPEG audio frame header of a file tells: eleven display texts (bit rate, channel mode,
+// copyright, CRC, emphasis, sampling frequency, layer, length, version, original, size) and the play time.
+//
+// The header is looked for in the first 4096 bytes after a leading ID3v2 tag, if the file has one.
+class MpegStreamInfo
+{
+public:
+    enum Text {
+        BitRate,
+        ChannelMode,
+        Copyright,
+        Crc,
+        Emphasis,
+        SamplingFrequency,
+        Layer,
+        Length,
+        Version,
+        Original,
+        Size,
+        kTextCount
+    };
+
+    // The bytes searched for a frame header.
+    static constexpr int kSearchSize = 4096;
+
+    // The eleven texts, in the order of Text; empty where nothing was found.
+    QStringList texts = QStringList(kTextCount, QString());
+    // Whether a frame header was found; when not, only the size text is filled.
+    bool headerFound = false;
+    // The play time in whole seconds; -1 when none follows (no header, bit rate 0, a Xing stream of 57
+    // frames or fewer).
+    int seconds = -1;
+    // Why the file could not be read (Russian); empty when it was read.
+    QString error;
+
+    // Reads the file at `path`.
+    static MpegStreamInfo read(const QString &path);
+    // The same from bytes already read: `head` the first bytes of the file (at least 10, to see an ID3v2
+    // header) and `fileLength` its whole length.
+    static MpegStreamInfo fromBytes(QByteArrayView head, qint64 fileLength);
+    // The size of the ID3v2 tag a file begins with (header, body and a v2.4 footer), from its first ten
+    // bytes; 0 when it begins with none.
+    static qint64 id3v2Size(QByteArrayView first10);
+};
