@@ -2,6 +2,7 @@
 
 #include "core/catalogue/TrackTable.h"
 #include "core/edit/modAutoComplete.h"
+#include "core/media/modMP3Tags.h"
 
 #include <QString>
 #include <QStringList>
@@ -48,6 +49,8 @@ public:
     // The values the editor completes from (lists by editor box).
     modAutoComplete colAutoComplete;
     std::array<ColumnInfo, kColumnCount> arColumns;
+    // The MP3 tag buffer of the editor's tag buttons: filled by reading a file's tag, written to another.
+    modMP3Tags::TagBuffer tagBuffer;
 
     // Fills the column table with the captions and default widths of the twelve shown fields.
     void fillColumns();

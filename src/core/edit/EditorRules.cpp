@@ -62,4 +62,10 @@ QString dateText(const QDate &date)
     return date.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
+QString durationText(int seconds)
+{
+    return QString::number(seconds / 60) + QLatin1Char(':') +
+           QString::number(seconds % 60).rightJustified(2, QLatin1Char('0'));
+}
+
 } // namespace EditorRules

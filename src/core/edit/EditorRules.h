@@ -31,4 +31,8 @@ bool completes(int box);
 // Today's date as the editor writes it: "dd.mm.yyyy".
 QString dateText(const QDate &date);
 
+// A play time of `seconds` as the editor writes it: minutes, ":", two-digit seconds, with no hours and no
+// leading zero ("4:05", "63:20", "0:59").
+QString durationText(int seconds);
+
 } // namespace EditorRules

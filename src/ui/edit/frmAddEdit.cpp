@@ -128,7 +128,8 @@ void frmAddEdit::buildControls()
     connect(Command3, &QPushButton::clicked, this, &frmAddEdit::Command3_Click);
     connect(Command6, &QPushButton::clicked, this, &frmAddEdit::Command6_Click);
     connect(Command7, &QPushButton::clicked, this, &frmAddEdit::Command7_Click);
-    // "Из тега MP3" and "В тег MP3" get their work with the MP3 tags.
+    connect(Command4, &QPushButton::clicked, this, &frmAddEdit::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &frmAddEdit::Command5_Click);
 }
 
 void frmAddEdit::showEvent(QShowEvent *event)

@@ -67,6 +67,10 @@ public:
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
+    // "Из тега MP3": artist, title, album, comment and duration from an MP3 file the user picks.
+    void Command4_Click();
+    // "В тег MP3": artist, title, album, comment and style into the ID3v1 tag of an MP3 file the user picks.
+    void Command5_Click();
     void Command6_Click();
     // "Треки": the window listing the tracks of the artist typed.
     void Command7_Click();
@@ -96,6 +100,10 @@ private:
     // Asks before storing a box that was changed while it showed only the start of a longer value; false
     // when the user declines.
     bool confirmShortenedFields();
+    // The MP3 file the user picks for the tag buttons; empty when cancelled.
+    QString chooseMp3File();
+    // Asks before writing tag texts the code page cannot hold; false when the user declines.
+    bool confirmTagText();
 
     modGlobalData &g;
     int m_recordIndex = 0; // the track shown by showRecord(), which an edit stores into

@@ -238,28 +238,12 @@ bool frmMain::saveOrLetGo(const QString &question)
                            QStringLiteral("Изменения не сохранены: ") + what + QStringLiteral(".\r\n") + question);
 }
 
-namespace {
-
-// A reason as a sentence of its own: "на диске нет свободного места" becomes "На диске нет свободного места."
-QString asSentence(QString reason)
-{
-    reason = reason.trimmed();
-    if (reason.isEmpty())
-        return reason;
-    reason[0] = reason[0].toUpper();
-    if (!reason.endsWith(QLatin1Char('.')) && !reason.endsWith(QLatin1Char('!')) && !reason.endsWith(QLatin1Char('?')))
-        reason += QLatin1Char('.');
-    return reason;
-}
-
-} // namespace
-
 void frmMain::reportWriteFailure(const QString &path, const QString &reason)
 {
     m_failedWrites.append(path);
     // A failed write never touches the file it was to replace: whatever is there now was there before.
     QString text = QStringLiteral("Не удалось записать файл \"%1\".\r\n%2")
-                       .arg(QDir::toNativeSeparators(path), asSentence(reason));
+                       .arg(QDir::toNativeSeparators(path), MsgBox::asSentence(reason));
     if (QFileInfo::exists(path))
         text += QStringLiteral("\r\nПрежнее содержимое файла осталось без изменений.");
     MsgBox::show(this, text, MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QStringLiteral("Ошибка записи"));

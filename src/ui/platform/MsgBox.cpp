@@ -179,6 +179,17 @@ Result show(QWidget *parent, const QString &text, Buttons buttons, Icon icon, De
     return pressed.value_or(set.escape);
 }
 
+QString asSentence(QString reason)
+{
+    reason = reason.trimmed();
+    if (reason.isEmpty())
+        return reason;
+    reason[0] = reason[0].toUpper();
+    if (!reason.endsWith(QLatin1Char('.')) && !reason.endsWith(QLatin1Char('!')) && !reason.endsWith(QLatin1Char('?')))
+        reason += QLatin1Char('.');
+    return reason;
+}
+
 bool confirm(QWidget *parent, const QString &question, const QString &title)
 {
     return show(parent, question, YesNo, Question, SecondButton, title) == Yes;

@@ -19,24 +19,33 @@ QString run(QWidget *owner, const Request &request)
 {
     if (const Answerer answerer = installed())
         return answerer(request);
-    QFileDialog dialog(owner, request.title, request.initialFolder, dialogFilter(request.filter));
-    if (request.save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        dialog.setDefaultSuffix(request.defaultExtension);
-        if (!request.initialName.isEmpty())
-            dialog.selectFile(request.initialName);
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const std::unique_ptr<QFileDialog> dialog = createDialog(owner, request);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    return dialog->selectedFiles().constFirst();
 }
 
 } // namespace
+
+std::unique_ptr<QFileDialog> createDialog(QWidget *owner, const Request &request)
+{
+    auto dialog = std::make_unique<QFileDialog>(owner, request.title, request.initialFolder,
+                                                dialogFilter(request.filter));
+    // Name patterns match without regard to case, as on the systems the bases come from.
+    dialog->setFilter(dialog->filter() & ~QDir::CaseSensitive);
+    if (request.save) {
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+        dialog->setDefaultSuffix(request.defaultExtension);
+        if (!request.initialName.isEmpty())
+            dialog->selectFile(request.initialName);
+    } else {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    }
+    return dialog;
+}
 
 QString dialogFilter(const QString &filter)
 {

@@ -3,7 +3,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QFileDialog;
 class QWidget;
 
 // The file dialogs: a path chosen by the user, or an empty text when the user cancelled. A filter is
@@ -25,6 +27,10 @@ QString ShowOpen(QWidget *owner, const QString &initialFolder, const QString &ti
 // Asks for a file to write; an existing file is accepted without a question (the caller replaces it).
 QString ShowSave(QWidget *owner, const QString &initialFolder, const QString &title, const QString &filter,
                  const QString &defaultExtension, const QString &initialName);
+
+// The dialog shown for `request`, set up but not shown. Patterns match names whatever their case, so
+// "*.mp3" lists "TRACK.MP3" too.
+std::unique_ptr<QFileDialog> createDialog(QWidget *owner, const Request &request);
 
 // The filter in the dialog's own form: "MP3 File (*.mp3)", one entry a line.
 QString dialogFilter(const QString &filter);

@@ -25,6 +25,7 @@ private Q_SLOTS:
     void nextMediaNumber();
     void capitalisation_data();
     void capitalisation();
+    void durationText();
 };
 
 void tst_editorrules::duplicates_data()
@@ -93,6 +94,16 @@ void tst_editorrules::capitalisation()
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(EditorRules::capitalizeFirst(text), expected);
+}
+
+void tst_editorrules::durationText()
+{
+    // Minutes are not carried into hours and have no leading zero; seconds always have two digits.
+    QCOMPARE(EditorRules::durationText(0), QStringLiteral("0:00"));
+    QCOMPARE(EditorRules::durationText(59), QStringLiteral("0:59"));
+    QCOMPARE(EditorRules::durationText(245), QStringLiteral("4:05"));
+    QCOMPARE(EditorRules::durationText(3600), QStringLiteral("60:00"));
+    QCOMPARE(EditorRules::durationText(3800), QStringLiteral("63:20"));
 }
 
 QTEST_GUILESS_MAIN(tst_editorrules)

@@ -2,10 +2,13 @@
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/Twips.h"
 #include "ui/platform/VisualStyle.h"
+#include "ui/platform/moddialog.h"
 
 #include <QtTest>
 #include <QCheckBox>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
@@ -14,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <optional>
@@ -83,6 +87,8 @@ private Q_SLOTS:
     void visualStyleClassic();
 
     void twips();
+
+    void fileDialogFilters();
 };
 
 void tst_dialogs::cleanup()
@@ -364,6 +370,44 @@ void tst_dialogs::twips()
 
     Twips::setPerPixelForTesting(0, 0);
     QCOMPARE(Twips::perPixelX(), 1440.0 / QGuiApplication::primaryScreen()->logicalDotsPerInchX());
+}
+
+void tst_dialogs::fileDialogFilters()
+{
+    // The program's filters in the dialog's form: description and pattern pairs, or a lone pattern.
+    QCOMPARE(moddialog::dialogFilter(QStringLiteral("MP3 File") + QChar(0) + QStringLiteral("*.mp3") + QChar(0)),
+             QStringLiteral("MP3 File (*.mp3)"));
+    QCOMPARE(moddialog::dialogFilter(QStringLiteral("*.txt")), QStringLiteral("*.txt"));
+
+    // The open dialog lists files whatever the case of their extension (a case-sensitive file system
+    // keeps "TRACK.MP3" as it was named), and nothing else.
+    QTemporaryDir folder;
+    for (const char *name : {"one.mp3", "TRACK.MP3", "Mixed.Mp3", "notes.txt"}) {
+        QFile file(folder.filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    moddialog::Request request;
+    request.initialFolder = folder.path();
+    request.filter = QStringLiteral("MP3 File") + QChar(0) + QStringLiteral("*.mp3") + QChar(0);
+    const auto dialog = moddialog::createDialog(nullptr, request);
+    QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    auto *model = dialog->findChild<QFileSystemModel *>();
+    QVERIFY(model);
+    const QModelIndex root = model->index(folder.path());
+    // The files the dialog offers: its rows that can be chosen (a filtered-out file is hidden or greyed).
+    const auto offered = [&] {
+        QStringList names;
+        for (int row = 0; row < model->rowCount(root); ++row) {
+            const QModelIndex index = model->index(row, 0, root);
+            if (model->flags(index) & Qt::ItemIsEnabled)
+                names.append(index.data().toString());
+        }
+        names.sort();
+        return names;
+    };
+    QTRY_COMPARE(offered(), (QStringList{QStringLiteral("Mixed.Mp3"), QStringLiteral("TRACK.MP3"),
+                                         QStringLiteral("one.mp3")}));
 }
 
 QTEST_MAIN(tst_dialogs)

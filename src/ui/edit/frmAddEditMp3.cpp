@@ -1,0 +1,117 @@
+// The editor's MP3 buttons: "Из тега MP3" fills artist, title, album, comment and duration from a file's
+// tag and first frame; "В тег MP3" writes artist, title, album and comment (and the style as a genre
+// number) into a file's ID3v1 tag. Both go through the program's one tag buffer.
+#include "core/edit/EditorRules.h"
+#include "core/media/MpegStreamInfo.h"
+#include "core/media/modMP3Tags.h"
+#include "core/modGlobalData.h"
+#include "core/text/Cp1251.h"
+#include "frmAddEdit.h"
+#include "ui/platform/MsgBox.h"
+#include "ui/platform/moddialog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+
+namespace {
+
+// The boxes that meet the tag's text fields, with the buffer field each fills or is filled from.
+struct TagBox
+{
+    TrackRecord::Field field;
+    QString modMP3Tags::TagBuffer::*tagField;
+};
+const TagBox kTagBoxes[] = {
+    {TrackRecord::Artist, &modMP3Tags::TagBuffer::Artist},
+    {TrackRecord::Title, &modMP3Tags::TagBuffer::Title},
+    {TrackRecord::Album, &modMP3Tags::TagBuffer::Album},
+    {TrackRecord::Comment, &modMP3Tags::TagBuffer::Comment},
+};
+
+QString nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+QString frmAddEdit::chooseMp3File()
+{
+    return moddialog::ShowOpen(this, g.sMp3Folder, QString(),
+                               QStringLiteral("MP3 File") + QChar(0) + QStringLiteral("*.mp3") + QChar(0));
+}
+
+void frmAddEdit::Command4_Click()
+{
+    const QString path = chooseMp3File();
+    if (path.isEmpty())
+        return;
+    // From now on the dialogs open where the last one left off.
+    g.sMp3Folder.clear();
+
+    modMP3Tags::ReadTag(path, g.tagBuffer);
+    const MpegStreamInfo info = MpegStreamInfo::read(path);
+    if (!info.error.isEmpty()) {
+        // Neither the tag nor the stream could be read: the boxes are left as they are.
+        MsgBox::show(this,
+                     QStringLiteral("Не удалось прочитать файл \"%1\".\r\n%2")
+                         .arg(nativePath(path), MsgBox::asSentence(info.error)),
+                     MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QStringLiteral("Ошибка чтения"));
+        return;
+    }
+    if (!info.headerFound) {
+        MsgBox::show(this, QStringLiteral("Not a MP3 file..."), MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton,
+                     QStringLiteral("Error..."));
+    }
+
+    // A file without a tag leaves the buffer as the last file filled it, and the boxes show that.
+    AutoDisable = true;
+    for (const TagBox &box : kTagBoxes)
+        setFieldText(boxOf(box.field), modMP3Tags::fieldText(g.tagBuffer.*box.tagField));
+    // A file with no play time (no frame, no bit rate, an empty VBR stream) keeps the duration typed.
+    if (info.seconds >= 0)
+        setFieldText(boxOf(TrackRecord::Duration), EditorRules::durationText(info.seconds));
+    AutoDisable = false;
+}
+
+void frmAddEdit::Command5_Click()
+{
+    const QString path = chooseMp3File();
+    if (path.isEmpty())
+        return;
+    if (!confirmTagText())
+        return;
+
+    for (const TagBox &box : kTagBoxes)
+        g.tagBuffer.*box.tagField = modMP3Tags::fixedField(fieldText(boxOf(box.field)), modMP3Tags::kTextWidth);
+    const modMP3Tags::WriteResult result =
+        modMP3Tags::WriteTag(path, g.tagBuffer, fieldText(boxOf(TrackRecord::Style)));
+    if (!result.ok()) {
+        // A failed write leaves the file as it was.
+        QString text = QStringLiteral("Не удалось записать тег MP3 в файл \"%1\".\r\n%2")
+                           .arg(nativePath(path), MsgBox::asSentence(result.error));
+        if (QFileInfo(path).isFile())
+            text += QStringLiteral("\r\nФайл остался без изменений.");
+        MsgBox::show(this, text, MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton,
+                     QStringLiteral("Ошибка записи"));
+    }
+}
+
+bool frmAddEdit::confirmTagText()
+{
+    // The tag holds the code page's characters only: the others are written as base files write them,
+    // after the user has seen how.
+    QStringList changes;
+    for (const TagBox &box : kTagBoxes) {
+        const QString text = fieldText(boxOf(box.field)).left(modMP3Tags::kTextWidth);
+        const QString written = Cp1251::roundTrip(text);
+        if (written != text)
+            changes.append(QStringLiteral("«%1» → «%2»").arg(text, written));
+    }
+    if (changes.isEmpty())
+        return true;
+    return MsgBox::confirm(this,
+                           QStringLiteral("Некоторые символы нельзя записать в тег MP3, они будут записаны так:\r\n") +
+                               changes.join(QStringLiteral("\r\n")) + QStringLiteral("\r\nЗаписать тег?"));
+}
