@@ -1,16 +1,271 @@
 #include "MpegStreamInfo.h"
 
-MpegStreamInfo MpegStreamInfo::read(const QString &)
+#include "core/system/AtomicFile.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The last offset of the search buffer where a header may start.
+constexpr int kLastStart = MpegStreamInfo::kSearchSize - 5;
+// The furthest byte after a frame start that is looked at: the frame count of a "Xing" header right after
+// the longest side information (4 + 32 + 12).
+constexpr int kXingReach = 48;
+// The bytes read after the ID3v2 tag: the search buffer, and the "Xing" header of a frame found at its very
+// end, which lies in the file's next bytes.
+constexpr int kWindow = kLastStart + kXingReach;
+
+constexpr int kId3v2HeaderSize = 10;
+constexpr int kId3v2FooterSize = 10;
+// LAME's encoder delay and padding, which the counting of seconds in a Xing stream leaves out.
+constexpr qint64 kXingLeadFrames = 57;
+
+// Bytes of the file after its ID3v2 tag; those past the end (of the file or of what was read) count as 0.
+class Window
 {
-    return {};
+public:
+    explicit Window(QByteArrayView bytes) : m_bytes(bytes) {}
+    uchar at(qsizetype i) const { return i < m_bytes.size() ? uchar(m_bytes[i]) : 0; }
+
+private:
+    QByteArrayView m_bytes;
+};
+
+// The first frame header: 0xFF followed by 0xFA..0xFF (MPEG-1) or 0xF2..0xF7 (MPEG-2); -1 when none starts
+// in the search buffer.
+int findHeader(const Window &w)
+{
+    for (int p = 0; p <= kLastStart; ++p) {
+        if (w.at(p) != 0xFF)
+            continue;
+        const uchar h1 = w.at(p + 1);
+        if ((h1 >= 0xFA) || (h1 >= 0xF2 && h1 <= 0xF7))
+            return p;
+    }
+    return -1;
 }
 
-MpegStreamInfo MpegStreamInfo::fromBytes(QByteArrayView, qint64)
+// Kilobits a second from the upper four bits of the third header byte. The layer III rates, used for every
+// layer; index 0 ("free format") reads as 24 in MPEG-1 and as 0 in MPEG-2.
+int bitRateKbit(bool mpeg1, int index)
 {
-    return {};
+    if (mpeg1) {
+        if (index <= 5)
+            return 8 * index + 24;
+        if (index <= 9)
+            return 16 * index - 16;
+        if (index <= 13)
+            return 32 * index - 160;
+        return 320;
+    }
+    if (index <= 7)
+        return 8 * index;
+    return 16 * index - 64;
 }
 
-qint64 MpegStreamInfo::id3v2Size(QByteArrayView)
+// Seconds of a stream of `frames` frames after its leading frames, counting 38, 38 and 39 frames to the
+// second in turn (115 frames in three seconds): a second is begun by any frame left over.
+qint64 countedSeconds(qint64 frames)
 {
-    return 0;
+    const qint64 rest = frames - kXingLeadFrames;
+    if (rest <= 0)
+        return 0;
+    const qint64 triples = rest / 115;
+    const qint64 left = rest % 115;
+    return 3 * triples + (left == 0 ? 0 : left <= 38 ? 1 : left <= 76 ? 2 : 3);
+}
+
+QString yesNo(bool set)
+{
+    return set ? QStringLiteral(" Yes") : QStringLiteral(" No");
+}
+
+// The record of a file of `fileLength` bytes whose ID3v2 tag (of `tagSize` bytes, 0 for none) is followed
+// by `after`.
+MpegStreamInfo decode(QByteArrayView after, qint64 tagSize, qint64 fileLength)
+{
+    MpegStreamInfo info;
+    info.texts[MpegStreamInfo::Size] = QString::number(fileLength) + QStringLiteral(" bytes");
+    if (tagSize > fileLength)
+        return info; // a tag that claims more than the file holds: nothing after it to search
+
+    const Window w(after);
+    const int p = findHeader(w);
+    if (p < 0)
+        return info;
+    info.headerFound = true;
+
+    const uchar h1 = w.at(p + 1);
+    const uchar h2 = w.at(p + 2);
+    const uchar h3 = w.at(p + 3);
+
+    const bool mpeg1 = h1 >= 0xFA;
+    const int factor = mpeg1 ? 2 : 1;
+    const int layer = (h1 & 0x06) == 0x02 ? 3 : (h1 & 0x06) == 0x04 ? 2 : 1;
+    const int sampling = (h2 & 0x0F) <= 3 ? 22050 : (h2 & 0x0F) <= 7 ? 24000 : 16000;
+    const int frequency = factor * sampling;
+    const int kbit = bitRateKbit(mpeg1, h2 >> 4);
+    const int channelMode = h3 >> 6;
+    const bool mono = channelMode == 3;
+
+    info.texts[MpegStreamInfo::Crc] = (h1 & 0x01) == 0 ? QStringLiteral("Yes") : QStringLiteral("No");
+    info.texts[MpegStreamInfo::Version] = mpeg1 ? QStringLiteral("MPEG 1.0") : QStringLiteral("MPEG 2.0");
+    info.texts[MpegStreamInfo::Layer] = QStringLiteral("layer ") + QString::number(layer);
+    info.texts[MpegStreamInfo::SamplingFrequency] = QString::number(frequency) + QStringLiteral(" Hz");
+    info.texts[MpegStreamInfo::Copyright] = yesNo(h3 & 0x08);
+    info.texts[MpegStreamInfo::Original] = yesNo(h3 & 0x04);
+    static const char *const kEmphasis[] = {" None", " 50/15 microsec", " invalid", " CITT j. 17"};
+    info.texts[MpegStreamInfo::Emphasis] = QLatin1String(kEmphasis[h3 & 0x03]);
+    static const char *const kChannelModes[] = {" Stereo", " Joint Stereo", " 2 Channel", " Mono"};
+    info.texts[MpegStreamInfo::ChannelMode] = QLatin1String(kChannelModes[channelMode]);
+
+    // The audio: the file without its leading tag. The trailing ID3v1 tag is not looked for here.
+    const qint64 audioLength = fileLength - tagSize;
+    qint64 seconds = -1;
+
+    // The "Xing" header sits right after the side information of the stream's first frame, whose size
+    // follows from the version and from whether the frame is mono.
+    const int xing = mpeg1 ? (mono ? 21 : 36) : (mono ? 13 : 21);
+    const qsizetype x = p + xing;
+    if (w.at(x) == 'X' && w.at(x + 1) == 'i' && w.at(x + 2) == 'n' && w.at(x + 3) == 'g') {
+        // The frame count's lower three bytes (its highest byte would only count from 2^24 frames,
+        // more than 100 hours). Without the frames flag those bytes hold something else: no play time.
+        const bool hasFrames = (w.at(x + 7) & 0x01) != 0;
+        const qint64 frames = (qint64(w.at(x + 9)) << 16) | (qint64(w.at(x + 10)) << 8) | qint64(w.at(x + 11));
+        if (hasFrames && frames > kXingLeadFrames) {
+            if (layer == 3 && (frequency == 44100 || frequency == 22050)) {
+                seconds = countedSeconds(frames);
+            } else {
+                const int samplesPerFrame = layer == 1 ? 384 : (layer == 3 && !mpeg1) ? 576 : 1152;
+                seconds = frames * samplesPerFrame / frequency;
+            }
+        }
+        if (seconds > 0) {
+            // (bytes × 8) ÷ (seconds × 1000), taken as bytes ÷ (seconds × 125) so that no length overflows.
+            info.texts[MpegStreamInfo::BitRate] =
+                QString::number(audioLength / (seconds * 125)) + QStringLiteral(" Kbit (VBR)");
+            info.texts[MpegStreamInfo::Length] = QString::number(seconds) + QStringLiteral(" seconds");
+        } else {
+            seconds = -1; // under a second of frames: no play time, and no average bit rate from it
+        }
+    } else {
+        info.texts[MpegStreamInfo::BitRate] = QString::number(kbit) + QStringLiteral("Kbit");
+        if (kbit > 0) {
+            seconds = audioLength / (kbit / 8) / 1000;
+            info.texts[MpegStreamInfo::Length] = QString::number(seconds);
+        }
+    }
+    info.seconds = int(std::min<qint64>(seconds, INT_MAX));
+    return info;
+}
+
+// Reads up to `count` bytes at `offset`, past interruptions and short reads; false on a read error.
+bool readAt(int fd, QByteArray &to, qint64 count, qint64 offset)
+{
+    to.resize(count);
+    qint64 done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd, to.data() + done, size_t(count - done), off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break; // the file ended (it may have shrunk since its length was taken)
+        done += n;
+    }
+    to.resize(done);
+    return true;
+}
+
+QString notAFileText(mode_t mode)
+{
+    return S_ISDIR(mode) ? QStringLiteral("это папка, а не файл")
+                         : QStringLiteral("это не файл, а устройство или канал");
+}
+
+QString openErrorText(int errnum)
+{
+    // The common text for EACCES speaks of writing; this is a read.
+    return errnum == EACCES ? QStringLiteral("нет прав на чтение этого файла") : systemErrorText(errnum);
+}
+
+MpegStreamInfo failed(const QString &reason)
+{
+    MpegStreamInfo info;
+    info.error = reason;
+    return info;
+}
+
+} // namespace
+
+MpegStreamInfo MpegStreamInfo::read(const QString &path)
+{
+    if (path.isEmpty())
+        return failed(systemErrorText(ENOENT));
+    const QByteArray native = QFile::encodeName(path);
+
+    // A folder, a device or a pipe is refused before it is opened: opening some of them has side effects.
+    struct stat st = {};
+    if (::stat(native.constData(), &st) != 0)
+        return failed(openErrorText(errno));
+    if (!S_ISREG(st.st_mode))
+        return failed(notAFileText(st.st_mode));
+
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return failed(openErrorText(errno));
+    struct Closer
+    {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    // The name may have been given to something else since it was looked at.
+    if (::fstat(fd, &st) != 0)
+        return failed(systemErrorText(errno));
+    if (!S_ISREG(st.st_mode))
+        return failed(notAFileText(st.st_mode));
+    const qint64 length = st.st_size;
+
+    // One read usually does: it holds the search buffer of a file without an ID3v2 tag, and the tag's header.
+    QByteArray head;
+    if (!readAt(fd, head, std::min<qint64>(length, kWindow), 0))
+        return failed(systemErrorText(errno));
+    const qint64 tag = id3v2Size(QByteArrayView(head).first(std::min<qsizetype>(head.size(), kId3v2HeaderSize)));
+    if (tag == 0 || tag > length)
+        return decode(head, tag, length);
+    QByteArray after;
+    if (!readAt(fd, after, std::min<qint64>(length - tag, kWindow), tag))
+        return failed(systemErrorText(errno));
+    return decode(after, tag, length);
+}
+
+MpegStreamInfo MpegStreamInfo::fromBytes(QByteArrayView head, qint64 fileLength)
+{
+    const qint64 length = std::max<qint64>(fileLength, 0);
+    // Bytes given beyond the file's length are not the file's.
+    head = head.first(std::min<qint64>(head.size(), length));
+    const qint64 tag = id3v2Size(head.first(std::min<qsizetype>(head.size(), kId3v2HeaderSize)));
+    const QByteArrayView after =
+        tag < head.size() ? head.sliced(tag, std::min<qint64>(head.size() - tag, kWindow)) : QByteArrayView();
+    return decode(after, tag, length);
+}
+
+qint64 MpegStreamInfo::id3v2Size(QByteArrayView first10)
+{
+    if (first10.size() < kId3v2HeaderSize || !first10.startsWith("ID3"))
+        return 0;
+    // Four bytes of seven bits each ("syncsafe"); a set eighth bit is ignored, as it must never be set.
+    qint64 body = 0;
+    for (int i = 6; i < 10; ++i)
+        body = (body << 7) | (uchar(first10[i]) & 0x7F);
+    const bool footer = (uchar(first10[5]) & 0x10) != 0;
+    return kId3v2HeaderSize + body + (footer ? kId3v2FooterSize : 0);
 }

@@ -34,15 +34,16 @@ public:
     // Whether a frame header was found; when not, only the size text is filled.
     bool headerFound = false;
     // The play time in whole seconds; -1 when none follows (no header, bit rate 0, a Xing stream of 57
-    // frames or fewer).
+    // frames or fewer, under a second long or without a frame count).
     int seconds = -1;
-    // Why the file could not be read (Russian); empty when it was read.
+    // Why the file could not be read (Russian), all texts then empty; empty when it was read.
     QString error;
 
     // Reads the file at `path`.
     static MpegStreamInfo read(const QString &path);
     // The same from bytes already read: `head` the first bytes of the file (at least 10, to see an ID3v2
-    // header) and `fileLength` its whole length.
+    // header) and `fileLength` its whole length. Bytes of the file that `head` does not reach count as 0;
+    // bytes of `head` past `fileLength` are not the file's and are ignored.
     static MpegStreamInfo fromBytes(QByteArrayView head, qint64 fileLength);
     // The size of the ID3v2 tag a file begins with (header, body and a v2.4 footer), from its first ten
     // bytes; 0 when it begins with none.
