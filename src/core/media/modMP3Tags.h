@@ -43,13 +43,18 @@ const QStringList &genreNames();
 quint8 genreNumber(const QString &style);
 
 // Fills `buffer` from `last128`, a file's last 128 bytes, when they hold an ID3v1 tag ("TAG" first):
-// true. Otherwise (fewer bytes, no marker) the buffer is left as it was: false.
+// true. Otherwise (fewer bytes, no marker) the buffer is left as it was: false. Given more than 128 bytes
+// (a whole file), it looks at the last 128 of them.
 bool parseTag(QByteArrayView last128, TagBuffer &buffer);
 
 // Reads the tag of file `path` into `buffer`. A file without an ID3v1 tag but with an ID3v2 tag fills
 // title, artist, album, comment (cut to 30 characters) and year (4) from that; the genre stays. A file
 // with neither, or one that cannot be read (missing, a folder, unreadable, too short), leaves the buffer
 // as it was. Reports nothing; true when the buffer was filled.
+//
+// From an ID3v2 tag: each text is padded with NULs to its width (a short text reads like an ID3v1 field
+// that ended early), a text the tag lacks becomes empty, characters the code page cannot hold are kept
+// (writing applies the best fit), and a tag with none of the five texts counts as no tag.
 bool ReadTag(const QString &path, TagBuffer &buffer);
 
 // The 128 bytes written for `buffer`: "TAG", its text fields as they stand in the code page (characters
@@ -66,6 +71,10 @@ struct WriteResult
 // Writes `buffer` (genre from `style`) as the ID3v1 tag of file `path`: over the file's last 128 bytes
 // when they hold a tag, else appended at the end. The audio bytes are never touched. On failure the file
 // keeps its old length and bytes, and the reason is returned.
+//
+// The file is changed in place (same inode, links and permissions). A missing file, a folder, anything but a
+// regular file and a read-only file are refused before anything is written. Should the old bytes themselves
+// fail to go back after a failure, the reason ends in "; файл мог измениться".
 WriteResult WriteTag(const QString &path, const TagBuffer &buffer, const QString &style);
 
 } // namespace modMP3Tags
