@@ -25,3 +25,4 @@ void report(const char *work, int size, double ms, double baselineMs, const char
 void benchSearch(const QString &dir);
 void benchCompletion();
 void benchBases(const QString &dir);
+void benchMedia(const QString &dir);

@@ -306,5 +306,6 @@ int main(int argc, char *argv[])
     benchTyping(dir.path(), 1'000'000, 3);
     benchCompletion();
     benchBases(dir.path());
+    benchMedia(dir.path());
     return 0;
 }
