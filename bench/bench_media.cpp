@@ -28,7 +28,9 @@ QByteArray toneWav(int seconds)
         qToLittleEndian(v, pcm.data() + 4 * i);
         qToLittleEndian(v, pcm.data() + 4 * i + 2);
     }
-    QByteArray wav("RIFF....WAVEfmt ....\x01\x00\x02\x00........\x04\x00\x10\x00data....", 44);
+    QByteArray wav("RIFF....WAVEfmt ....\x01\x00\x02\x00........\x04\x00\x10\x00"
+                   "data....",
+                   44);
     qToLittleEndian(quint32(36 + pcm.size()), wav.data() + 4);
     qToLittleEndian(quint32(16), wav.data() + 16);
     qToLittleEndian(quint32(rate), wav.data() + 24);

@@ -123,7 +123,9 @@ void tst_mpegstreaminfo::initTestCase()
         qToLittleEndian(qint16(-v / 2), two + 2);
         pcm.append(two, 4);
     }
-    QByteArray wav("RIFF....WAVEfmt ....\x01\x00\x02\x00........\x04\x00\x10\x00data....", 44);
+    QByteArray wav("RIFF....WAVEfmt ....\x01\x00\x02\x00........\x04\x00\x10\x00"
+                   "data....",
+                   44);
     qToLittleEndian(quint32(36 + pcm.size()), wav.data() + 4);
     qToLittleEndian(quint32(16), wav.data() + 16);
     qToLittleEndian(quint32(rate), wav.data() + 24);
