@@ -20,11 +20,12 @@ constexpr int kLastStart = MpegStreamInfo::kSearchSize - 5;
 constexpr int kXingReach = 48;
 // The bytes read after the ID3v2 tag: the search buffer, and the "Xing" header of a frame found at its very
 // end, which lies in the file's next bytes.
-constexpr int kWindow = kLastStart + kXingReach;
+constexpr int kReadSize = kLastStart + kXingReach;
 
 constexpr int kId3v2HeaderSize = 10;
 constexpr int kId3v2FooterSize = 10;
-// LAME's encoder delay and padding, which the counting of seconds in a Xing stream leaves out.
+// The frames of a Xing stream (at 44.1 and 22.05 kHz) before its seconds are counted, and the fewest it
+// needs to have a play time at all.
 constexpr qint64 kXingLeadFrames = 57;
 
 // Bytes of the file after its ID3v2 tag; those past the end (of the file or of what was read) count as 0.
@@ -153,7 +154,7 @@ MpegStreamInfo decode(QByteArrayView after, qint64 tagSize, qint64 fileLength)
                 QString::number(audioLength / (seconds * 125)) + QStringLiteral(" Kbit (VBR)");
             info.texts[MpegStreamInfo::Length] = QString::number(seconds) + QStringLiteral(" seconds");
         } else {
-            seconds = -1; // under a second of frames: no play time, and no average bit rate from it
+            seconds = -1; // no frame count, too few frames or under a second: no play time, no average rate
         }
     } else {
         info.texts[MpegStreamInfo::BitRate] = QString::number(kbit) + QStringLiteral("Kbit");
@@ -162,7 +163,7 @@ MpegStreamInfo decode(QByteArrayView after, qint64 tagSize, qint64 fileLength)
             info.texts[MpegStreamInfo::Length] = QString::number(seconds);
         }
     }
-    info.seconds = int(std::min<qint64>(seconds, INT_MAX));
+    info.seconds = int(std::min<qint64>(seconds, INT_MAX)); // more only from a length no file has
     return info;
 }
 
@@ -236,13 +237,13 @@ MpegStreamInfo MpegStreamInfo::read(const QString &path)
 
     // One read usually does: it holds the search buffer of a file without an ID3v2 tag, and the tag's header.
     QByteArray head;
-    if (!readAt(fd, head, std::min<qint64>(length, kWindow), 0))
+    if (!readAt(fd, head, std::min<qint64>(length, kReadSize), 0))
         return failed(systemErrorText(errno));
     const qint64 tag = id3v2Size(QByteArrayView(head).first(std::min<qsizetype>(head.size(), kId3v2HeaderSize)));
     if (tag == 0 || tag > length)
         return decode(head, tag, length);
     QByteArray after;
-    if (!readAt(fd, after, std::min<qint64>(length - tag, kWindow), tag))
+    if (!readAt(fd, after, std::min<qint64>(length - tag, kReadSize), tag))
         return failed(systemErrorText(errno));
     return decode(after, tag, length);
 }
@@ -254,7 +255,7 @@ MpegStreamInfo MpegStreamInfo::fromBytes(QByteArrayView head, qint64 fileLength)
     head = head.first(std::min<qint64>(head.size(), length));
     const qint64 tag = id3v2Size(head.first(std::min<qsizetype>(head.size(), kId3v2HeaderSize)));
     const QByteArrayView after =
-        tag < head.size() ? head.sliced(tag, std::min<qint64>(head.size() - tag, kWindow)) : QByteArrayView();
+        tag < head.size() ? head.sliced(tag, std::min<qint64>(head.size() - tag, kReadSize)) : QByteArrayView();
     return decode(after, tag, length);
 }
 
