@@ -178,7 +178,11 @@ WriteResult failure(const QString &reason)
 
 QString fixedField(const QString &text, int width)
 {
-    return text.left(width).leftJustified(width, QLatin1Char(' '));
+    qsizetype kept = qMin<qsizetype>(text.size(), width);
+    // A character beyond 16 bits (an emoji) is kept whole or left out, never cut in half.
+    if (kept < text.size() && kept > 0 && text.at(kept - 1).isHighSurrogate())
+        --kept;
+    return text.left(kept).leftJustified(width, QLatin1Char(' '));
 }
 
 QString fieldText(const QString &field)

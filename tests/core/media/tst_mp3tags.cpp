@@ -228,6 +228,12 @@ void tst_mp3tags::tagLayout()
     QCOMPARE(tag.mid(33, 30), "ab" + QByteArray(28, '\0'));
     QCOMPARE(tag.mid(63, 30), QByteArray("ss").repeated(15));
     QCOMPARE(tag.mid(93, 4), QByteArray("1999"));
+
+    // The editor's texts are cut to their field between characters, not inside one.
+    const QString emoji = QStringLiteral("\U0001F3B5");
+    QCOMPARE(fixedField(QString(29, QLatin1Char('a')) + emoji, kTextWidth), QString(29, QLatin1Char('a')) + u' ');
+    QCOMPARE(fixedField(QString(28, QLatin1Char('a')) + emoji + u'b', kTextWidth),
+             QString(28, QLatin1Char('a')) + emoji);
 }
 
 void tst_mp3tags::readLeavesBuffer_data()
