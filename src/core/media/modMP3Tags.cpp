@@ -122,6 +122,16 @@ bool isId3v2Header(QByteArrayView head)
     return true;
 }
 
+// The start of `text` that fits `width` characters, cut between characters: a character beyond 16 bits (an
+// emoji) is kept whole or left out, never cut in half.
+QStringView cutField(QStringView text, int width)
+{
+    qsizetype length = qMin(text.size(), qsizetype(width));
+    if (length < text.size() && length > 0 && text.at(length - 1).isHighSurrogate())
+        --length;
+    return text.left(length);
+}
+
 QString fromTagLib(const TagLib::String &text)
 {
     return QString::fromUtf8(text.toCString(true));
@@ -133,10 +143,7 @@ QString fromTagLib(const TagLib::String &text)
 // cannot hold stay as they are, so the editor shows them; writing the tag applies the code page's best fit.
 QString id3v2Field(const QString &text, int width)
 {
-    qsizetype length = qMin(text.size(), qsizetype(width));
-    if (length < text.size() && length > 0 && text.at(length - 1).isHighSurrogate() && text.at(length).isLowSurrogate())
-        --length;
-    QString field = text.left(length);
+    QString field = cutField(text, width).toString();
     field.resize(width, QChar(0));
     return field;
 }
@@ -178,11 +185,7 @@ WriteResult failure(const QString &reason)
 
 QString fixedField(const QString &text, int width)
 {
-    qsizetype kept = qMin<qsizetype>(text.size(), width);
-    // A character beyond 16 bits (an emoji) is kept whole or left out, never cut in half.
-    if (kept < text.size() && kept > 0 && text.at(kept - 1).isHighSurrogate())
-        --kept;
-    return text.left(kept).leftJustified(width, QLatin1Char(' '));
+    return cutField(text, width).toString().leftJustified(width, QLatin1Char(' '));
 }
 
 QString fieldText(const QString &field)
