@@ -1,6 +1,7 @@
 #include "BenchCommon.h"
 #include "core/media/MpegStreamInfo.h"
 #include "core/media/modMP3Tags.h"
+#include "support/WavFile.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -28,15 +29,7 @@ QByteArray toneWav(int seconds)
         qToLittleEndian(v, pcm.data() + 4 * i);
         qToLittleEndian(v, pcm.data() + 4 * i + 2);
     }
-    QByteArray wav("RIFF....WAVEfmt ....\x01\x00\x02\x00........\x04\x00\x10\x00"
-                   "data....",
-                   44);
-    qToLittleEndian(quint32(36 + pcm.size()), wav.data() + 4);
-    qToLittleEndian(quint32(16), wav.data() + 16);
-    qToLittleEndian(quint32(rate), wav.data() + 24);
-    qToLittleEndian(quint32(rate * 4), wav.data() + 28);
-    qToLittleEndian(quint32(pcm.size()), wav.data() + 40);
-    return wav + pcm;
+    return TestSupport::stereoWav(pcm, rate);
 }
 
 // The bytes the two readers look at, read plainly: the ID3v2 tag and the 4 KB after it, and the last 128

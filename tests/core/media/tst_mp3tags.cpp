@@ -4,6 +4,7 @@
 // old one or the new one byte for byte.
 #include "core/media/modMP3Tags.h"
 #include "support/FaultShim.h"
+#include "support/SmallFileSystem.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -14,12 +15,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace modMP3Tags;
 using TestSupport::readBytes;
+using TestSupport::SmallFileSystem;
 using TestSupport::writeBytes;
 
 namespace {
@@ -504,26 +505,16 @@ void tst_mp3tags::everyOperationFails()
 // existing one is overwritten in the space it already has. Needs the right to mount (root).
 void tst_mp3tags::fullDisk()
 {
-    QTemporaryDir dir;
-    const QByteArray mountPoint = QFile::encodeName(dir.path());
-    if (::geteuid() != 0)
-        QSKIP("mounting a small file system needs root");
-    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
-        QSKIP(qPrintable(QStringLiteral("cannot mount a small file system here: %1").arg(qt_error_string(errno))));
-    const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+    const SmallFileSystem disk;
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
 
     // Whole pages, so that a tag more needs a page more.
-    const QString plain = dir.filePath(QStringLiteral("plain.mp3"));
-    const QString tagged = dir.filePath(QStringLiteral("tagged.mp3"));
+    const QString plain = disk.filePath(QStringLiteral("plain.mp3"));
+    const QString tagged = disk.filePath(QStringLiteral("tagged.mp3"));
     writeBytes(plain, audio(8192));
     writeBytes(tagged, audio(8064) + id3v1("Old", "1970", 3));
-    {
-        QFile filler(dir.filePath(QStringLiteral("filler")));
-        QVERIFY(filler.open(QIODevice::WriteOnly));
-        const QByteArray page(4096, 'y');
-        while (filler.write(page) == page.size() && filler.flush()) {
-        }
-    }
+    QVERIFY(disk.fill());
     QCOMPARE(WriteTag(plain, previous(), {}).error, QStringLiteral("на диске нет свободного места"));
     QCOMPARE(readBytes(plain), audio(8192));
     QVERIFY(WriteTag(tagged, previous(), {}).ok());

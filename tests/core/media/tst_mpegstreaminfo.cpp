@@ -1,6 +1,7 @@
 // The stream information of MP3 files: the header rules on hand-made frames, reading files of every length
 // and of every kind a path can name, and files made with lame checked against mediainfo.
 #include "core/media/MpegStreamInfo.h"
+#include "support/WavFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -123,18 +124,11 @@ void tst_mpegstreaminfo::initTestCase()
         qToLittleEndian(qint16(-v / 2), two + 2);
         pcm.append(two, 4);
     }
-    QByteArray wav("RIFF....WAVEfmt ....\x01\x00\x02\x00........\x04\x00\x10\x00"
-                   "data....",
-                   44);
-    qToLittleEndian(quint32(36 + pcm.size()), wav.data() + 4);
-    qToLittleEndian(quint32(16), wav.data() + 16);
-    qToLittleEndian(quint32(rate), wav.data() + 24);
-    qToLittleEndian(quint32(rate * 4), wav.data() + 28);
-    qToLittleEndian(quint32(pcm.size()), wav.data() + 40);
     m_wav = m_dir.filePath(QStringLiteral("tone.wav"));
     QFile f(m_wav);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(wav + pcm), wav.size() + pcm.size());
+    const QByteArray wav = TestSupport::stereoWav(pcm, rate);
+    QCOMPARE(f.write(wav), wav.size());
 }
 
 // Every text of a lone frame of 417 bytes, from its header.

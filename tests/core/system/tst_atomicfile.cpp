@@ -5,6 +5,7 @@
 #include "core/system/AtomicFile.h"
 #include "core/system/FileCopy.h"
 #include "support/FaultShim.h"
+#include "support/SmallFileSystem.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -14,10 +15,10 @@
 #include <QtTest>
 
 #include <functional>
-#include <sys/mount.h>
 #include <unistd.h>
 
 using TestSupport::readBytes;
+using TestSupport::SmallFileSystem;
 using TestSupport::writeBytes;
 
 namespace {
@@ -215,25 +216,15 @@ void TestAtomicFile::systemErrorsInRussian()
 // the right to mount (root); skipped, with the reason, where there is none.
 void TestAtomicFile::fullFileSystem()
 {
-    QTemporaryDir dir;
-    const QByteArray mountPoint = QFile::encodeName(dir.path());
-    if (::geteuid() != 0)
-        QSKIP("mounting a small file system needs root");
-    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
-        QSKIP(qPrintable(QStringLiteral("cannot mount a small file system here: %1").arg(qt_error_string(errno))));
-    const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+    const SmallFileSystem dir;
+    if (!dir.isMounted())
+        QSKIP(qPrintable(dir.skipReason()));
 
     // A small base, as one of a few tracks is: small enough to sit in a write buffer until the end.
     const QString base = dir.filePath(QStringLiteral("Rock.dat"));
     const QByteArray oldBytes = QByteArray("CD\t1\t1\tArtist\tTitle\t\t\t\t\t\t\t\t\t\r\n").repeated(40);
     writeBytes(base, oldBytes);
-    {
-        QFile filler(dir.filePath(QStringLiteral("filler")));
-        QVERIFY(filler.open(QIODevice::WriteOnly));
-        const QByteArray page(4096, 'y');
-        while (filler.write(page) == page.size() && filler.flush()) {
-        }
-    }
+    QVERIFY(dir.fill());
 
     QString error;
     QVERIFY(!AtomicFile::writeFile(base, QByteArray(oldBytes + oldBytes), &error));
