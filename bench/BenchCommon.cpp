@@ -81,9 +81,9 @@ double timeMs(const std::function<void()> &work)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-void report(const char *work, int size, double ms, double baselineMs, const char *baseline)
+void report(const char *work, int size, double ms, double baselineMs, const char *baseline, const char *unit)
 {
-    std::printf("%-28s %9d tracks  %9.1f ms   baseline %-28s %9.1f ms   ratio %5.2f\n", work, size, ms, baseline,
+    std::printf("%-28s %9d %-7s %9.1f ms   baseline %-28s %9.1f ms   ratio %5.2f\n", work, size, unit, ms, baseline,
                 baselineMs, baselineMs > 0 ? ms / baselineMs : 0.0);
     std::fflush(stdout);
 }

@@ -17,7 +17,8 @@ void writeFile(const QString &path, const QByteArray &content);
 double median(std::vector<double> values);
 double timeMs(const std::function<void()> &work);
 // One line: the work, its size, its median time, and the baseline's median time beside it.
-void report(const char *work, int size, double ms, double baselineMs, const char *baseline);
+void report(const char *work, int size, double ms, double baselineMs, const char *baseline,
+            const char *unit = "tracks");
 
 } // namespace Bench
 

@@ -105,8 +105,8 @@ void benchTagsAndStream(const QString &dir, int count, int runs)
                 sink += MpegStreamInfo::read(path).seconds;
         }));
     }
-    report("MP3 tag + stream info", count, median(both), median(plainBoth), "QFile ID3v2+4 KB, last 128");
-    report("MP3 stream info alone", count, median(stream), median(plainHead), "QFile ID3v2+4 KB");
+    report("MP3 tag + stream info", count, median(both), median(plainBoth), "QFile ID3v2+4 KB, last 128", "files");
+    report("MP3 stream info alone", count, median(stream), median(plainHead), "QFile ID3v2+4 KB", "files");
     if (sink == 42)
         std::printf(" \n"); // keeps the reads from being left out
 }
