@@ -4,7 +4,10 @@
 #include "core/catalogue/Numbers.h"
 #include "core/system/DataFolder.h"
 #include "core/system/SingleInstance.h"
+#include "ui/edit/CddbControl.h"
+#include "ui/edit/frmAddAlbum.h"
 #include "ui/edit/frmAddEdit.h"
+#include "ui/edit/frmCDDB.h"
 #include "ui/main/frmKillBase.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmPopup.h"
@@ -230,6 +233,7 @@ void Program::InitMain()
     QObject::connect(main, &frmMain::recordChosen, addEdit, &frmAddEdit::showRecord);
     QObject::connect(main, &frmMain::newTrackWanted, addEdit, &frmAddEdit::startNewTrack);
     QObject::connect(main, &frmMain::editorWanted, addEdit, &frmAddEdit::startWithRecord);
+    createAlbumWindows();
     addEdit->txt1->clear();
     addEdit->txt1->addItems(modGlobalData::mediaTypes());
     addEdit->txt1->setCurrentIndex(0);
@@ -262,10 +266,31 @@ void Program::InitMain()
     main->focusTrackList();
 }
 
+void Program::createAlbumWindows()
+{
+    // The lookup control outlives the lookup dialog's uses: the album dialog reads the disc from it.
+    cddb = new CddbControl(main);
+    cddb->setSettings(CddbControl::readSettings(g.settingsPath()));
+    addAlbum = new frmAddAlbum(g, cddb, main);
+    cddbDialog = new frmCDDB(g, cddb, addAlbum);
+
+    QObject::connect(main, &frmMain::albumWanted, addAlbum, &frmAddAlbum::startAlbum);
+    QObject::connect(addAlbum, &frmAddAlbum::lookupWanted, cddbDialog,
+                     [this] { Modal::show(cddbDialog, addAlbum); });
+    QObject::connect(cddbDialog, &frmCDDB::lookupStarted, addAlbum,
+                     [this] { addAlbum->setLookup(frmAddAlbum::Lookup::Used); });
+    QObject::connect(cddbDialog, &frmCDDB::lookupFailed, addAlbum,
+                     [this] { addAlbum->setLookup(frmAddAlbum::Lookup::Failed); });
+    QObject::connect(cddbDialog, &frmCDDB::discFound, addAlbum, &frmAddAlbum::showDisc);
+    QObject::connect(addAlbum, &frmAddAlbum::sharedFieldsLocked, addEdit, &frmAddEdit::setAlbumFieldsLocked);
+    QObject::connect(addAlbum, &frmAddAlbum::trackWanted, addEdit, &frmAddEdit::startAlbumTrack);
+}
+
 void Program::unloadWindows()
 {
     // The other windows go in a fixed order; the main window itself is closing or closed.
-    for (QWidget *w : {static_cast<QWidget *>(killBase.data()), static_cast<QWidget *>(addEdit.data()),
+    for (QWidget *w : {static_cast<QWidget *>(cddbDialog.data()), static_cast<QWidget *>(addAlbum.data()),
+                       static_cast<QWidget *>(killBase.data()), static_cast<QWidget *>(addEdit.data()),
                        static_cast<QWidget *>(splash.data()), static_cast<QWidget *>(popup.data())}) {
         if (w) {
             w->hide();

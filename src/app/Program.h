@@ -9,7 +9,10 @@
 #include <memory>
 
 class SingleInstance;
+class CddbControl;
+class frmAddAlbum;
 class frmAddEdit;
+class frmCDDB;
 class frmKillBase;
 class frmMain;
 class frmPopup;
@@ -48,6 +51,9 @@ public:
     QPointer<frmPopup> popup;
     QPointer<frmKillBase> killBase;
     QPointer<frmAddEdit> addEdit;
+    QPointer<frmAddAlbum> addAlbum;
+    QPointer<frmCDDB> cddbDialog;
+    QPointer<CddbControl> cddb;
 
 private:
     void setAppFolder(const QString &folder);
@@ -56,6 +62,7 @@ private:
     void InitMain();
     void ShowToday();
     void createWindows();
+    void createAlbumWindows();
     void unloadWindows();
 
     std::unique_ptr<SingleInstance> m_instance;

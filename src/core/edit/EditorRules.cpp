@@ -68,4 +68,25 @@ QString durationText(int seconds)
            QString::number(seconds % 60).rightJustified(2, QLatin1Char('0'));
 }
 
+int albumTrackCount(QStringView countText, QStringView mediaNumberText)
+{
+    const double count = Numbers::leadingNumber(countText);
+    if (!(count > 0) || !(Numbers::leadingNumber(mediaNumberText) > 0) || tooManyAlbumTracks(countText))
+        return -1;
+    return int(Numbers::roundHalfEven(count));
+}
+
+bool tooManyAlbumTracks(QStringView countText)
+{
+    return Numbers::roundHalfEven(Numbers::leadingNumber(countText)) > kMaxAlbumTracks;
+}
+
+ArtistTitle splitArtistTitle(const QString &trackTitle)
+{
+    const qsizetype dash = trackTitle.indexOf(QLatin1String(" - "));
+    if (dash < 0)
+        return {trackTitle, QString()};
+    return {trackTitle.left(dash), trackTitle.mid(dash + 3)};
+}
+
 } // namespace EditorRules

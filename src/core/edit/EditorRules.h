@@ -31,6 +31,22 @@ bool completes(int box);
 // Today's date as the editor writes it: "dd.mm.yyyy".
 QString dateText(const QDate &date);
 
+// The album dialog's number of tracks: the leading number of `countText` rounded halves to even (2.5 gives
+// 2, 3.5 gives 4, 0.4 gives 0). -1 when the album cannot be entered: the number, or the leading number of
+// `mediaNumberText`, is not above 0, or the number is above kMaxAlbumTracks.
+constexpr int kMaxAlbumTracks = 99;
+int albumTrackCount(QStringView countText, QStringView mediaNumberText);
+// Whether `countText` asks for more tracks than a CD can hold.
+bool tooManyAlbumTracks(QStringView countText);
+
+// A CDDB track title split at its first " - " into artist and title; without one, all of it is the artist.
+struct ArtistTitle
+{
+    QString artist;
+    QString title;
+};
+ArtistTitle splitArtistTitle(const QString &trackTitle);
+
 // A play time of `seconds` as the editor writes it: minutes, ":", two-digit seconds, with no hours and no
 // leading zero ("4:05", "63:20", "0:59").
 QString durationText(int seconds);

@@ -172,6 +172,26 @@ void frmAddEdit::startWithRecord(bool adding)
     Modal::show(this, parentWidget());
 }
 
+void frmAddEdit::startAlbumTrack(const FieldList &fields)
+{
+    g.iAddMode = true;
+    AutoDisable = true;
+    txt1->setCurrentIndex(0);
+    for (int i = kFirstBox; i <= kLastBox; ++i)
+        setFieldText(i, fields.value(i - 1));
+    AutoDisable = false;
+    Modal::show(this, parentWidget());
+}
+
+void frmAddEdit::setAlbumFieldsLocked(bool locked)
+{
+    txt1->setEnabled(!locked);
+    for (const TrackRecord::Field field : {TrackRecord::MediaNumber, TrackRecord::TrackNumber, TrackRecord::Album,
+                                           TrackRecord::Date, TrackRecord::Label})
+        txt[boxOf(field)]->setEnabled(!locked);
+    Command3->setEnabled(!locked);
+}
+
 void frmAddEdit::setFieldText(int i, const QString &text)
 {
     QLineEdit *box = txt[i];

@@ -55,6 +55,13 @@ public:
     // change it in place.
     void startWithRecord(bool adding);
 
+    // Album entry: opens the editor for one track of a CD, to be added. The boxes show `fields` (a track
+    // record's fields; the media type is always the list's first, "CD"); "+копия" is left as it is.
+    void startAlbumTrack(const FieldList &fields);
+    // Album entry: locks (or unlocks again) the fields all tracks of the CD share: media type and number,
+    // track number, album, date, label, and the "Сегодня" button.
+    void setAlbumFieldsLocked(bool locked);
+
     // Puts a field's value into box `i`. A box shows at most its maximum length (Qt's usual 32 767
     // characters); a longer value is kept whole, and stored whole while the box is left unchanged.
     void setFieldText(int i, const QString &text);

@@ -184,6 +184,8 @@ Q_SIGNALS:
     void recordChosen(int index, const FieldList &fields);
     // The editor is wanted for the record just handed over, to add it as a copy or to change it in place.
     void editorWanted(bool adding);
+    // "Новый CD альбом": the album dialog is wanted, emptied.
+    void albumWanted();
     // The search options window is wanted, its top-left corner at `topLeft` (screen coordinates).
     void searchOptionsWanted(const QPoint &topLeft);
     // The window became the active one again (the search options window closes).

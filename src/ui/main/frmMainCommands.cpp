@@ -111,7 +111,9 @@ void frmMain::mnuKillAll_Click()
 
 void frmMain::mnuNewAlbum_Click()
 {
-    // Whole CDs are entered in the album dialog, which opens from here once it exists.
+    if (g.iEditorOpen)
+        return;
+    Q_EMIT albumWanted();
 }
 
 void frmMain::copyToClipboard(const QString &text)

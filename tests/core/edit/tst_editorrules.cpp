@@ -1,5 +1,7 @@
 #include "core/edit/EditorRules.h"
 
+#include "core/catalogue/Numbers.h"
+
 #include <QtTest>
 
 namespace {
@@ -26,6 +28,9 @@ private Q_SLOTS:
     void capitalisation_data();
     void capitalisation();
     void durationText();
+    void albumTrackCount_data();
+    void albumTrackCount();
+    void splitArtistTitle();
 };
 
 void tst_editorrules::duplicates_data()
@@ -104,6 +109,48 @@ void tst_editorrules::durationText()
     QCOMPARE(EditorRules::durationText(245), QStringLiteral("4:05"));
     QCOMPARE(EditorRules::durationText(3600), QStringLiteral("60:00"));
     QCOMPARE(EditorRules::durationText(3800), QStringLiteral("63:20"));
+}
+
+void tst_editorrules::albumTrackCount_data()
+{
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QString>("mediaNumber");
+    QTest::addColumn<int>("tracks");
+    QTest::newRow("plain") << "3" << "7" << 3;
+    QTest::newRow("half down to even") << "2.5" << "1" << 2;
+    QTest::newRow("half up to even") << "3.5" << "1" << 4;
+    QTest::newRow("leading number") << "12 tracks" << "1a" << 12;
+    QTest::newRow("zero") << "0" << "1" << -1;
+    QTest::newRow("negative") << "-2" << "1" << -1;
+    QTest::newRow("not a number") << "many" << "1" << -1;
+    QTest::newRow("below a half") << "0.4" << "1" << 0;
+    QTest::newRow("no media number") << "3" << "" << -1;
+    QTest::newRow("media number zero") << "3" << "0" << -1;
+    QTest::newRow("a full CD") << "99" << "1" << 99;
+    QTest::newRow("more than a CD holds") << "100" << "1" << -1;
+    QTest::newRow("absurd") << "1e300" << "1" << -1;
+}
+
+void tst_editorrules::albumTrackCount()
+{
+    QFETCH(QString, count);
+    QFETCH(QString, mediaNumber);
+    QFETCH(int, tracks);
+    QCOMPARE(EditorRules::albumTrackCount(count, mediaNumber), tracks);
+    QCOMPARE(EditorRules::tooManyAlbumTracks(count), Numbers::leadingNumber(count) >= 99.5);
+}
+
+void tst_editorrules::splitArtistTitle()
+{
+    const auto split = [](const char *text) {
+        const auto parts = EditorRules::splitArtistTitle(QString::fromUtf8(text));
+        return QStringList{parts.artist, parts.title};
+    };
+    QCOMPARE(split("Moby - Porcelain"), (QStringList{"Moby", "Porcelain"}));
+    // At the first " - " only; a hyphen without blanks does not split.
+    QCOMPARE(split("Kino - Gruppa krovi - live"), (QStringList{"Kino", "Gruppa krovi - live"}));
+    QCOMPARE(split("Jean-Michel Jarre"), (QStringList{"Jean-Michel Jarre", ""}));
+    QCOMPARE(split(""), (QStringList{"", ""}));
 }
 
 QTEST_GUILESS_MAIN(tst_editorrules)
