@@ -73,6 +73,9 @@ frmAddAlbum::frmAddAlbum(modGlobalData &globals, CddbControl *cddb, QWidget *own
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);
+    grid->setColumnStretch(1, 1);
+    // Room for an album title as CDs print them.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 56);
 
     connect(Command1, &QPushButton::clicked, this, &frmAddAlbum::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmAddAlbum::Command2_Click);

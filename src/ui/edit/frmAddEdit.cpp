@@ -190,6 +190,8 @@ void frmAddEdit::setAlbumFieldsLocked(bool locked)
                                            TrackRecord::Date, TrackRecord::Label})
         txt[boxOf(field)]->setEnabled(!locked);
     Command3->setEnabled(!locked);
+    // "Новый" would give the track a media number of its own, apart from the CD's.
+    Command6->setEnabled(!locked);
 }
 
 void frmAddEdit::setFieldText(int i, const QString &text)

@@ -59,7 +59,7 @@ public:
     // record's fields; the media type is always the list's first, "CD"); "+копия" is left as it is.
     void startAlbumTrack(const FieldList &fields);
     // Album entry: locks (or unlocks again) the fields all tracks of the CD share: media type and number,
-    // track number, album, date, label, and the "Сегодня" button.
+    // track number, album, date, label, and the "Сегодня" and "Новый" buttons.
     void setAlbumFieldsLocked(bool locked);
 
     // Puts a field's value into box `i`. A box shows at most its maximum length (Qt's usual 32 767

@@ -107,7 +107,7 @@ void tst_albumentry::threeTracksWithoutCddb()
         for (const TrackRecord::Field field : {TrackRecord::MediaNumber, TrackRecord::TrackNumber, TrackRecord::Album,
                                                TrackRecord::Date, TrackRecord::Label})
             QVERIFY(!ed()->txt[boxOf(field)]->isEnabled());
-        QVERIFY(!ed()->txt1->isEnabled() && !ed()->Command3->isEnabled());
+        QVERIFY(!ed()->txt1->isEnabled() && !ed()->Command3->isEnabled() && !ed()->Command6->isEnabled());
         QVERIFY(ed()->txt[boxOf(TrackRecord::Artist)]->isEnabled());
         ed()->txt[boxOf(TrackRecord::Artist)]->setText(QStringLiteral("Moby"));
         ed()->txt[boxOf(TrackRecord::Title)]->setText(QStringLiteral("Song %1").arg(track));
@@ -124,7 +124,7 @@ void tst_albumentry::threeTracksWithoutCddb()
     for (const TrackRecord::Field field : {TrackRecord::MediaNumber, TrackRecord::TrackNumber, TrackRecord::Album,
                                            TrackRecord::Date, TrackRecord::Label})
         QVERIFY(ed()->txt[boxOf(field)]->isEnabled());
-    QVERIFY(ed()->txt1->isEnabled() && ed()->Command3->isEnabled());
+    QVERIFY(ed()->txt1->isEnabled() && ed()->Command3->isEnabled() && ed()->Command6->isEnabled());
     QVERIFY(!m_program->g.iEditorOpen);
     QCOMPARE(action(w, "mnuNewAlbum")->shortcut(), QKeySequence(Qt::Key_F4));
 }
