@@ -13,6 +13,12 @@
 //
 // Each lookup forgets the previous disc first: after a failed, timed-out or stopped lookup there is no
 // disc data at all (track count 0, empty texts).
+//
+// The signals of one lookup, in order: connected() once the server accepts the connection; lineReceived()
+// for every line it sends; then, ending it, failure() when it failed, disconnected() when it had connected,
+// and finished() last, always. A stopped lookup sends no failure(). The server is told "quit" whenever it
+// can still hear it. A server that says nothing for settings().timeoutMs (also while connecting) fails the
+// lookup; the time the user spends picking a match does not count.
 class CddbControl : public QObject
 {
     Q_OBJECT
@@ -62,6 +68,11 @@ public:
     // Test seams: where the table of contents comes from (instead of the drive), and who picks among
     // several matches (returns the index picked, or -1 to give up: the lookup then fails). Without a
     // chooser the user is asked in a list.
+    //
+    // The reader gives the start of each audio track and the lead-out in frames (1/75 s) from the start of
+    // the disc, as libdiscid does (a plain CD's first track starts at 150); on failure it returns false and
+    // may set `error` to the sentence failure() is to carry. The chooser is given each match as
+    // "Artist / Album (category, disc id)".
     using TocReader = std::function<bool(const QString &drive, QList<int> &frameOffsets, int &leadout, QString *error)>;
     void setTocReader(TocReader reader);
     using MatchChooser = std::function<int(const QStringList &matches)>;
@@ -72,7 +83,9 @@ Q_SIGNALS:
     void lineReceived(const QString &line);
     void connected();
     void disconnected();
-    // The lookup failed (`code`: the server's reply code, or 0 for a failure of our own).
+    // The lookup failed (`code`: the server's reply code, or 0 for a failure of our own). `text` says why in
+    // Russian: a sentence of its own for failures of the drive, the connection or the answer's form; after a
+    // reply of the server, that line, CR LF, and what it means (for a refusal, which setting to change).
     void failure(int code, const QString &text);
     // The lookup ended: with disc data (`ok`), or failed or stopped.
     void finished(bool ok);

@@ -1,0 +1,562 @@
+// The CDDB control against a CDDB server of the test's own on 127.0.0.1 answering from canned entries: the
+// lookups that find a disc, the picks among several, every way a lookup fails (refusals, errors, silence,
+// garbage), stopping at each step, the settings, the drive list, and the disc id checked against libdiscid.
+#include "support/CddbEntries.h"
+#include "ui/edit/CdDrive.h"
+#include "ui/edit/CddbControl.h"
+#include "ui/platform/Modal.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <discid/discid.h>
+
+namespace {
+
+const QByteArray kAlbumMatch = "rock 2903a304 Северный ветер / Огни большого города";
+
+QByteArray entryReply(const char *category, const QByteArray &entry)
+{
+    QByteArray reply = "210 " + QByteArray(category) + " 2903a304 CD database entry follows\r\n";
+    for (const QByteArray &line : entry.split('\n')) {
+        if (!line.isEmpty())
+            reply += line + "\r\n";
+    }
+    return reply + ".\r\n";
+}
+
+// Answers each command with the reply of the longest key it starts with; a command without one gets no
+// answer. "quit", and the keys in closeAfter ("banner" among them), close the connection after the reply.
+class FakeServer : public QObject
+{
+public:
+    FakeServer()
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *s = m_server.nextPendingConnection())
+                serve(s);
+        });
+    }
+    quint16 port() const { return m_server.serverPort(); }
+    QTcpSocket *client() const { return m_client; }
+
+    QByteArray banner = "201 cddb.test CDDBP server v1.5.2PL0 ready at Mon Jan 1 00:00:00 2024\r\n";
+    QMap<QByteArray, QByteArray> replies = {{"cddb hello", "200 Hello and welcome dj@example.org\r\n"},
+                                            {"proto", "201 OK, protocol version now: 6\r\n"},
+                                            {"cddb query", "200 " + kAlbumMatch + "\r\n"},
+                                            {"cddb read", entryReply("rock", CddbEntries::kAlbumEntry)},
+                                            {"quit", "230 Goodbye\r\n"}};
+    QByteArrayList closeAfter;
+    QByteArrayList received;
+    bool clientGone = false;
+
+private:
+    void serve(QTcpSocket *s)
+    {
+        m_client = s;
+        connect(s, &QTcpSocket::disconnected, this, [this] { clientGone = true; });
+        connect(s, &QTcpSocket::readyRead, this, [this, s] {
+            while (s->canReadLine()) {
+                const QByteArray command = s->readLine().trimmed();
+                received << command;
+                QByteArray key;
+                for (auto it = replies.cbegin(); it != replies.cend(); ++it) {
+                    if (command.startsWith(it.key()) && it.key().size() > key.size())
+                        key = it.key();
+                }
+                if (key.isEmpty())
+                    continue;
+                s->write(replies.value(key));
+                if (key == "quit" || closeAfter.contains(key))
+                    s->disconnectFromHost();
+            }
+        });
+        s->write(banner);
+        if (closeAfter.contains("banner"))
+            s->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+    QPointer<QTcpSocket> m_client;
+};
+
+// The control's signals in order: "connected", "line <text>", "disconnected", "failure <code> <text>",
+// "finished <0|1>".
+struct Recorder
+{
+    explicit Recorder(CddbControl &c)
+    {
+        QObject::connect(&c, &CddbControl::connected, [this] { events << "connected"; });
+        QObject::connect(&c, &CddbControl::lineReceived, [this](const QString &l) { events << "line " + l; });
+        QObject::connect(&c, &CddbControl::disconnected, [this] { events << "disconnected"; });
+        QObject::connect(&c, &CddbControl::failure, [this](int code, const QString &text) {
+            events << QString("failure %1 %2").arg(code).arg(text);
+        });
+        QObject::connect(&c, &CddbControl::finished, [this](bool ok) { events << QString("finished %1").arg(ok); });
+    }
+    bool finished() const { return !events.isEmpty() && events.last().startsWith("finished"); }
+    // The signals after the lines.
+    QStringList ending() const
+    {
+        QStringList e = events;
+        e.removeIf([](const QString &s) { return s.startsWith("line ") || s == "connected"; });
+        return e;
+    }
+    QStringList events;
+};
+
+// A control set up for `server`, reading `disc` from the drive "/dev/test".
+void setUp(CddbControl &c, const FakeServer &server, const DiscToc &disc = CddbEntries::album(),
+           const QString &email = "dj@example.org")
+{
+    c.setSettings({"127.0.0.1", server.port(), email, 300});
+    c.setTocReader([disc](const QString &drive, QList<int> &offsets, int &leadout, QString *error) {
+        offsets = disc.frameOffsets;
+        leadout = disc.leadout;
+        *error = "Нет диска в " + drive;
+        return drive == "/dev/test";
+    });
+    c.setMatchChooser([](const QStringList &) { return -1; });
+}
+
+QStringList titles(const CddbControl &c)
+{
+    QStringList t;
+    for (int i = 0; i <= c.trackCount() + 1; ++i)
+        t << c.trackTitle(i) + " " + c.formatLength(c.trackLength(i));
+    return t;
+}
+
+} // namespace
+
+class tst_cddbcontrol : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void exactMatch()
+    {
+        FakeServer server;
+        CddbControl c;
+        setUp(c, server);
+        Recorder r(c);
+        QVERIFY(c.lookup("/dev/test"));
+        QVERIFY(!c.lookup("/dev/test"));
+        QVERIFY(r.events.isEmpty() && c.isRunning());
+        QTRY_VERIFY(r.finished());
+        QStringList expected = {"connected",
+                                "line 201 cddb.test CDDBP server v1.5.2PL0 ready at Mon Jan 1 00:00:00 2024",
+                                "line 200 Hello and welcome dj@example.org",
+                                "line 201 OK, protocol version now: 6",
+                                "line 200 " + QString::fromUtf8(kAlbumMatch),
+                                "line 210 rock 2903a304 CD database entry follows"};
+        for (const QString &l : CddbEntries::lines(CddbEntries::kAlbumEntry))
+            expected << "line " + l;
+        QCOMPARE(r.events, (expected + QStringList{"line .", "line 230 Goodbye", "disconnected", "finished 1"}));
+        QCOMPARE(server.received.size(), 5);
+        QVERIFY(server.received[0].startsWith("cddb hello dj example.org Cratebook "));
+        QCOMPARE(server.received.mid(1),
+                 QByteArrayList({"proto 6", CddbEntries::kAlbumQuery, "cddb read rock 2903a304", "quit"}));
+        QVERIFY(!c.isRunning());
+        QCOMPARE(c.albumTitle(), "Огни большого города");
+        QCOMPARE(c.labelValue(), "Мелодия");
+        QCOMPARE(c.genre(), "Русский рок");
+        QCOMPARE(titles(c),
+                 QStringList({" 0:00", "Северный ветер - Вступление 4:03", "Северный ветер - Дорога домой 3:51",
+                              "Северный ветер - Часть первая / Часть вторая 3:48",
+                              "Северный ветер - Очень длинное название, которое сервер разбил на две строки 3:49",
+                              " 0:00"}));
+    }
+
+    void compilationInLatin1()
+    {
+        // A server without level 6 sends ISO 8859-1; a compilation's tracks have their own artists.
+        FakeServer server;
+        server.replies["proto"] = "501 Illegal protocol level.\r\n";
+        server.replies["cddb query"] = "200 misc 1f031e03 Various / Caf\xe9\r\n";
+        server.replies["cddb read"] = "210 misc 1f031e03\r\nDTITLE=Various / Caf\xe9\r\nTTITLE0=\xc9mile / "
+                                      "Un\r\nTTITLE1=Deux\r\nTTITLE2=B / Trois\r\n.\r\n";
+        CddbControl c;
+        setUp(c, server, CddbEntries::compilation());
+        Recorder r(c);
+        c.lookup("/dev/test");
+        QTRY_VERIFY(r.finished());
+        QCOMPARE(r.ending(), QStringList({"disconnected", "finished 1"}));
+        QCOMPARE(server.received[2], QByteArray("cddb query 1f031e03 3 150 20000 41000 800"));
+        QCOMPARE(c.albumTitle(), "Café");
+        QCOMPARE(c.genre(), "misc");
+        QCOMPARE(titles(c),
+                 QStringList({" 0:00", "Émile - Un 4:25", "Various - Deux 4:40", "B - Trois 4:13", " 0:00"}));
+    }
+
+    void picks_data()
+    {
+        QTest::addColumn<QByteArray>("queryReply");
+        QTest::addColumn<int>("pick");
+        QTest::addColumn<QStringList>("offered");
+        QTest::addColumn<QByteArray>("read");
+        const QByteArray list = "misc 2903a304 Другой диск\r\n" + kAlbumMatch + "\r\n.\r\n";
+        const QStringList both = {"Другой диск (misc, 2903a304)",
+                                  "Северный ветер / Огни большого города (rock, 2903a304)"};
+        QTest::newRow("210, the second") << "210 Found exact matches\r\n" + list << 1 << both
+                                         << QByteArray("cddb read rock 2903a304");
+        QTest::newRow("210, the first") << "210 Found exact matches\r\n" + list << 0 << both
+                                        << QByteArray("cddb read misc 2903a304");
+        QTest::newRow("211, one") << "211 Found inexact matches\r\n" + kAlbumMatch + "\r\n.\r\n"
+                                  << 0 << both.mid(1) << QByteArray("cddb read rock 2903a304");
+        QTest::newRow("211, none picked") << "211 Found inexact matches\r\n" + list << -1 << both << QByteArray("quit");
+    }
+    void picks()
+    {
+        QFETCH(QByteArray, queryReply);
+        QFETCH(int, pick);
+        QFETCH(QByteArray, read);
+        FakeServer server;
+        server.replies["cddb query"] = queryReply;
+        server.replies["cddb read misc"] = entryReply("misc", CddbEntries::kAlbumEntry);
+        CddbControl c;
+        setUp(c, server);
+        QStringList offered;
+        c.setMatchChooser([&](const QStringList &matches) {
+            offered = matches;
+            return pick;
+        });
+        Recorder r(c);
+        c.lookup("/dev/test");
+        QTRY_VERIFY(r.finished());
+        QTEST(offered, "offered");
+        QCOMPARE(server.received.value(3), read);
+        QCOMPARE(r.ending(), pick < 0 ? QStringList({"failure 0 Диск не выбран.", "disconnected", "finished 0"})
+                                      : QStringList({"disconnected", "finished 1"}));
+        QCOMPARE(c.trackCount(), pick < 0 ? 0 : 4);
+        QCOMPARE(c.genre(), pick < 0 ? "" : "Русский рок");
+    }
+
+    void pickInList_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("Ok") << true;
+        QTest::newRow("Cancel") << false;
+    }
+    void pickInList()
+    {
+        // Without a chooser the user picks in a list.
+        QFETCH(bool, accept);
+        FakeServer server;
+        server.replies["cddb query"] = "211 close\r\nmisc 2903a304 Другой диск\r\n" + kAlbumMatch + "\r\n.\r\n";
+        CddbControl c;
+        setUp(c, server);
+        c.setMatchChooser(nullptr);
+        QStringList shown;
+        const Modal::Driver previous = Modal::setDriver([&](QDialog *d) {
+            auto *list = d->findChild<QListWidget *>("lstMatches");
+            shown << d->windowTitle() << d->findChild<QLabel *>()->text() << QString::number(list->count());
+            list->setCurrentRow(1);
+            d->findChild<QDialogButtonBox *>()
+                ->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+                ->click();
+        });
+        Recorder r(c);
+        c.lookup("/dev/test");
+        QTRY_VERIFY(r.finished());
+        Modal::setDriver(previous);
+        QCOMPARE(shown, QStringList({"CDDB", "Найдено несколько дисков. Выберите нужный:", "2"}));
+        QCOMPARE(r.events.last(), accept ? "finished 1" : "finished 0");
+        QCOMPARE(c.albumTitle(), accept ? "Огни большого города" : "");
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("close");
+        QTest::addColumn<QString>("failure");
+        const QByteArray entry = entryReply("rock", CddbEntries::kAlbumEntry);
+        const QString garbled = "Сервер CDDB прислал ответ, который не удается разобрать.";
+        const QString closed = "Сервер CDDB закрыл соединение, не закончив ответ.";
+        const QString silent = "Сервер CDDB не отвечает.";
+        const QString tooLong = "Сервер CDDB прислал слишком длинную строку.";
+        QTest::newRow("202") << QByteArray("cddb query") << QByteArray("202 No match found.\r\n") << false
+                             << "202 202 No match found.\r\nДиска нет в базе CDDB.";
+        QTest::newRow("431 at hello")
+            << QByteArray("cddb hello") << QByteArray("431 Handshake not successful, closing connection\r\n") << true
+            << "431 431 Handshake not successful, closing connection\r\nУкажите адрес электронной почты, "
+               "зарегистрированный на сервере CDDB, в файле settings.ini: раздел [CDDB], ключ Email.";
+        QTest::newRow("433 at the banner")
+            << QByteArray("banner")
+            << QByteArray("433 No connections allowed: 10 users allowed, 10 currently active\r\n") << true
+            << "433 433 No connections allowed: 10 users allowed, 10 currently active\r\nСервер CDDB сейчас не "
+               "принимает "
+               "соединения. Повторите попытку позже или укажите другой сервер в файле settings.ini: раздел [CDDB], "
+               "ключ Server.";
+        QTest::newRow("409 at query") << QByteArray("cddb query") << QByteArray("409 No handshake\r\n") << false
+                                      << "409 409 No handshake\r\nСервер CDDB сообщил об ошибке.";
+        QTest::newRow("401 at read")
+            << QByteArray("cddb read") << QByteArray("401 rock 2903a304 No such CD entry in database\r\n") << false
+            << "401 401 rock 2903a304 No such CD entry in database\r\nСервер CDDB сообщил об ошибке.";
+        QTest::newRow("garbage banner") << QByteArray("banner") << QByteArray("SSH-2.0-OpenSSH\r\n") << false
+                                        << "0 SSH-2.0-OpenSSH\r\n" + garbled;
+        QTest::newRow("closed at once") << QByteArray("banner") << QByteArray() << true << "0 " + closed;
+        QTest::newRow("silent at once") << QByteArray("banner") << QByteArray() << false << "0 " + silent;
+        QTest::newRow("silent after hello") << QByteArray("cddb hello") << QByteArray() << false << "0 " + silent;
+        QTest::newRow("silent in the entry")
+            << QByteArray("cddb read") << entry.left(entry.size() - 3) << false << "0 " + silent;
+        QTest::newRow("no final line") << QByteArray("cddb read") << entry.left(entry.size() - 3) << true
+                                       << "0 " + closed;
+        QTest::newRow("cut inside a line")
+            << QByteArray("cddb read") << entry.left(entry.size() - 20) << true << "0 " + closed;
+        QTest::newRow("over-long line") << QByteArray("cddb read")
+                                        << "210 rock\r\nEXTD=" + QByteArray(5000, 'x') + "\r\n.\r\n"
+                                        << false << "0 " + tooLong;
+        QTest::newRow("endless line") << QByteArray("cddb read") << "210 rock\r\nEXTD=" + QByteArray(5000, 'x') << false
+                                      << "0 " + tooLong;
+        QByteArray flood = "210 rock\r\n";
+        while (flood.size() < 1100000)
+            flood += "EXTD=" + QByteArray(200, 'x') + "\r\n";
+        QTest::newRow("endless entry") << QByteArray("cddb read") << flood << false
+                                       << "0 Сервер CDDB прислал слишком длинный ответ.";
+        QTest::newRow("not UTF-8") << QByteArray("cddb read") << QByteArray(entry).replace("1998", "19\xff") << false
+                                   << "0 Сервер CDDB прислал текст в неверной кодировке.";
+        QTest::newRow("bad disc length") << QByteArray("cddb read")
+                                         << QByteArray(entry).replace("933 seconds", "9x3 seconds") << false
+                                         << "0 Сервер CDDB прислал неверную запись о диске.";
+        QTest::newRow("bad offset") << QByteArray("cddb read")
+                                    << QByteArray(entry).replace("#\t18390", "#\t18390000000") << false
+                                    << "0 Сервер CDDB прислал неверную запись о диске.";
+        QTest::newRow("another disc's tracks")
+            << QByteArray("cddb read") << entryReply("rock", CddbEntries::kCompilationEntry) << false
+            << "0 Число треков в записи CDDB не совпадает с числом треков на диске.";
+        QTest::newRow("bad match") << QByteArray("cddb query") << QByteArray("200 rock 29O3a304 A / B\r\n") << false
+                                   << "200 200 rock 29O3a304 A / B\r\n" + garbled;
+    }
+    void failures()
+    {
+        QFETCH(QByteArray, key);
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, close);
+        FakeServer server;
+        if (key == "banner")
+            server.banner = reply;
+        else
+            server.replies[key] = reply;
+        if (close)
+            server.closeAfter << key;
+        CddbControl c;
+        setUp(c, server);
+        Recorder r(c);
+        c.lookup("/dev/test");
+        QTRY_VERIFY(r.finished());
+        QFETCH(QString, failure);
+        QCOMPARE(r.ending(), QStringList({"failure " + failure, "disconnected", "finished 0"}));
+        QCOMPARE(c.trackCount(), 0);
+        QCOMPARE(c.albumTitle(), "");
+        // The server was told goodbye unless it had gone.
+        QTRY_VERIFY(server.clientGone);
+    }
+
+    void failuresWithoutServer()
+    {
+        FakeServer server;
+        CddbControl c;
+        setUp(c, server, CddbEntries::toc({150, 100}, 300));
+        Recorder r(c);
+        const auto run = [&](const QString &drive) {
+            r.events.clear();
+            c.lookup(drive);
+            QTRY_VERIFY(r.finished());
+        };
+        run("");
+        QCOMPARE(r.events, QStringList({"failure 0 Не найден CD-дисковод.", "finished 0"}));
+        run("/dev/other");
+        QCOMPARE(r.events, QStringList({"failure 0 Нет диска в /dev/other", "finished 0"}));
+        run("/dev/test");
+        QCOMPARE(r.events,
+                 QStringList(
+                     {"failure 0 Не удается прочитать оглавление компакт-диска в дисководе /dev/test.", "finished 0"}));
+        QVERIFY(server.received.isEmpty());
+        // Nobody listening.
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        setUp(c, server);
+        c.setSettings({"127.0.0.1", port, QString(), 300});
+        run("/dev/test");
+        QCOMPARE(r.events, QStringList({QString("failure 0 Сервер CDDB 127.0.0.1:%1 отказал в соединении.").arg(port),
+                                        "finished 0"}));
+        // The drive itself.
+        QList<int> offsets{1};
+        int leadout = 1;
+        QString error;
+        QVERIFY(!CdDrive::readToc("/nonexistent/sr9", offsets, leadout, &error));
+        QCOMPARE(error, "Не найден CD-дисковод /nonexistent/sr9.");
+        QVERIFY(offsets.isEmpty() && leadout == 0);
+    }
+
+    void slowAnswerComesTooLate()
+    {
+        FakeServer server;
+        server.replies.remove("cddb query");
+        CddbControl c;
+        setUp(c, server);
+        Recorder r(c);
+        c.lookup("/dev/test");
+        QTRY_VERIFY(r.finished());
+        QCOMPARE(r.ending(), QStringList({"failure 0 Сервер CDDB не отвечает.", "disconnected", "finished 0"}));
+        const QStringList before = r.events;
+        server.client()->write("200 " + kAlbumMatch + "\r\n");
+        QTRY_VERIFY(server.clientGone);
+        QCOMPARE(server.received.last(), QByteArray("quit"));
+        QCOMPARE(r.events, before);
+        QCOMPARE(c.trackCount(), 0);
+    }
+
+    void stopAtEachLine()
+    {
+        // Stopped when the n-th line arrives, for every line of a lookup that would succeed: no failure, and
+        // nothing of the disc.
+        for (int n = 1;; ++n) {
+            FakeServer server;
+            CddbControl c;
+            setUp(c, server);
+            Recorder r(c);
+            QObject::connect(&c, &CddbControl::lineReceived, [&] {
+                if (r.events.count() == n + 1)
+                    c.stop();
+            });
+            c.lookup("/dev/test");
+            QTRY_VERIFY(r.finished());
+            if (r.events.last() == "finished 1")
+                break; // past the last line
+            QCOMPARE(r.events.count(), n + 3);
+            QCOMPARE(r.ending(), QStringList({"disconnected", "finished 0"}));
+            QCOMPARE(c.trackCount(), 0);
+            QVERIFY(!c.isRunning());
+            QTRY_VERIFY(server.clientGone);
+            QVERIFY2(n < 100, "the lookup never ended");
+        }
+    }
+
+    void stopElsewhere()
+    {
+        FakeServer server;
+        CddbControl c;
+        setUp(c, server);
+        Recorder r(c);
+        // Before it starts: nothing but the end.
+        c.lookup("/dev/test");
+        c.stop();
+        QCOMPARE(r.events, QStringList{"finished 0"});
+        c.stop();
+        QCOMPARE(r.events.size(), 1);
+        // While the server keeps it waiting.
+        server.replies.remove("proto");
+        r.events.clear();
+        c.lookup("/dev/test");
+        QTRY_COMPARE(server.received.size(), 2);
+        c.stop();
+        QCOMPARE(r.ending(), QStringList({"disconnected", "finished 0"}));
+        // While the user picks: the pick is ignored.
+        server.replies["proto"] = "201 OK\r\n";
+        server.replies["cddb query"] = "211 close\r\n" + kAlbumMatch + "\r\n.\r\n";
+        c.setMatchChooser([&](const QStringList &) {
+            c.stop();
+            return 0;
+        });
+        r.events.clear();
+        c.lookup("/dev/test");
+        QTRY_VERIFY(r.finished());
+        QCOMPARE(r.ending(), QStringList({"disconnected", "finished 0"}));
+        QVERIFY(!server.received.contains("cddb read rock 2903a304"));
+    }
+
+    void dataForgottenAtTheNextLookup()
+    {
+        FakeServer server;
+        CddbControl c;
+        setUp(c, server);
+        Recorder r(c);
+        c.lookup("/dev/test");
+        QTRY_VERIFY(r.finished());
+        QCOMPARE(c.trackCount(), 4);
+        server.replies["cddb query"] = "202 No match found.\r\n";
+        r.events.clear();
+        c.lookup("/dev/test");
+        QCOMPARE(titles(c), QStringList({" 0:00", " 0:00"}));
+        QTRY_VERIFY(r.finished());
+        QCOMPARE(r.events.last(), "finished 0");
+        QCOMPARE(c.albumTitle() + c.labelValue() + c.genre() + c.trackTitle(1), "");
+    }
+
+    void settings()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("settings.ini");
+        CddbControl::Settings s = CddbControl::readSettings(path);
+        QCOMPARE(s.server + " " + QString::number(s.port) + " " + s.email, "gnudb.gnudb.org 8880 ");
+        QVERIFY(!QFile::exists(path));
+        const QByteArray content = "[Settings]\r\nPort=1\r\n[cddb]\r\n server = cddb.example.org "
+                                   "\r\nEMAIL=\"dj@example.org\"\r\nport=8000\r\n";
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+        f.close();
+        s = CddbControl::readSettings(path);
+        QCOMPARE(s.server + " " + QString::number(s.port) + " " + s.email, "cddb.example.org 8000 dj@example.org");
+        for (const char *bad : {"0", "65536", "-1", "88a", "", "99999999999"}) {
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[CDDB]\nPort=" + QByteArray(bad) + "\n");
+            f.close();
+            QCOMPARE(CddbControl::readSettings(path).port, quint16(8880));
+        }
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("[CDDB]\nPort=99999999999\n"));
+    }
+
+    void drives()
+    {
+        const QByteArray info = "CD-ROM information, Id: cdrom.c 3.20 2003/12/17\n\n"
+                                "drive name:\t\tsr10\tsr2\tsr0\thdc\t../x\n"
+                                "drive speed:\t\t24\t24\t24\t24\n";
+        QCOMPARE(CdDrive::parseDriveInfo(info), QStringList({"/dev/hdc", "/dev/sr0", "/dev/sr2", "/dev/sr10"}));
+        QCOMPARE(CdDrive::parseDriveInfo("CD-ROM information, Id: cdrom.c 3.20\n\ndrive name:\n"), QStringList());
+        QCOMPARE(CdDrive::drives("/nonexistent/info"), QStringList());
+    }
+
+    void discIdAsLibdiscid()
+    {
+        // libdiscid's disc id of the same tables, the test's fixed ones and a thousand random CDs.
+        QList<DiscToc> discs{CddbEntries::album(), CddbEntries::compilation()};
+        QRandomGenerator random(20240101);
+        for (int i = 0; i < 1000; ++i) {
+            DiscToc d;
+            // Up to 99 tracks within the 90 minutes libdiscid takes.
+            const int tracks = random.bounded(1, 100);
+            int at = 150 + random.bounded(i % 2 ? 20000 : 2);
+            for (int t = 0; t < tracks; ++t, at += random.bounded(1, 75 * 60 * 80 / tracks))
+                d.frameOffsets << at;
+            d.leadout = at;
+            discs << d;
+        }
+        DiscId *id = discid_new();
+        for (const DiscToc &d : discs) {
+            int offsets[100] = {d.leadout};
+            std::copy(d.frameOffsets.cbegin(), d.frameOffsets.cend(), offsets + 1);
+            QVERIFY(d.isValid());
+            QVERIFY(discid_put(id, 1, d.trackCount(), offsets));
+            QCOMPARE(d.discIdText(), QString::fromLatin1(discid_get_freedb_id(id)));
+        }
+        discid_free(id);
+    }
+};
+
+QTEST_MAIN(tst_cddbcontrol)
+#include "tst_cddbcontrol.moc"
