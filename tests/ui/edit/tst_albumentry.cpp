@@ -1,5 +1,6 @@
 // Whole CDs: the album dialog drives the track editor once per track, with the shared fields locked; the
 // lookup dialog shows the lookup control's events and tells the album dialog whether to use its data.
+#include "support/FakeCddbServer.h"
 #include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
 #include "ui/edit/CddbControl.h"
@@ -28,7 +29,8 @@ private Q_SLOTS:
     void trackCountIsRounded();
     void nothingToEnter();
     void newAlbumEmptiesTheDialog();
-    void lookupEvents();
+    void lookupFillsTheTracks();
+    void lookupWithoutDisc();
     void stoppedLookupIsNotUsed();
 
 private:
@@ -38,6 +40,8 @@ private:
     // Fills the album dialog: number of tracks, media number, album, date, label.
     void fillAlbum(const QString &count, const QString &mediaNumber, const QString &albumName = QString(),
                    const QString &date = QString(), const QString &label = QString());
+    // Points the lookup at `server`, with `disc` in the drive "/dev/test".
+    void useServer(FakeCddbServer &server, const DiscToc &disc);
     // Queues `count` editor openings, each answered by `step` with its track number.
     void thenTracks(int count, const std::function<void(int track)> &step);
     QList<QByteArray> savedLines() const
@@ -228,80 +232,163 @@ void tst_albumentry::newAlbumEmptiesTheDialog()
     m_program->g.iEditorOpen = false;
 }
 
-void tst_albumentry::lookupEvents()
+namespace {
+
+// A disc of twelve tracks of 200 seconds each, and its entry: the disc's artist, the title of each track
+// (the second with a " - " of its own, the third with a character the code page cannot hold), the genre
+// and, in the extended data, the label.
+DiscToc twelveTracks()
 {
-    CddbControl *control = lookupDialog()->CDDB1;
-    m_session->driver.then([this](QDialog *) {
-        QTest::mouseClick(album()->Command4, Qt::LeftButton);
-        // Back in the album dialog: the failed lookup's colour stays until the next album.
-        QCOMPARE(album()->lookup(), frmAddAlbum::Lookup::Failed);
-        album()->Command2_Click();
+    DiscToc disc;
+    for (int track = 0; track < 12; ++track)
+        disc.frameOffsets.append(150 + track * 15000);
+    disc.leadout = 150 + 12 * 15000;
+    return disc;
+}
+
+QByteArray twelveTrackEntry(const DiscToc &disc)
+{
+    QByteArray entry = "210 misc " + disc.discIdText().toLatin1() +
+                       " CD database entry follows\r\n"
+                       "DISCID=" +
+                       disc.discIdText().toLatin1() +
+                       "\r\n"
+                       "DTITLE=Moby / Play\r\nDYEAR=1999\r\nDGENRE=Electronic\r\n";
+    for (int track = 0; track < 12; ++track) {
+        const QByteArray title = track == 0   ? QByteArray("Honey")
+                                 : track == 1 ? QByteArray("Porcelain - Remix")
+                                 : track == 2 ? QByteArray("Snow \xE2\x98\x83")
+                                              : "Song " + QByteArray::number(track + 1);
+        entry += "TTITLE" + QByteArray::number(track) + "=" + title + "\r\n";
+    }
+    return entry + "EXTD=Recorded 1998.\\nLabel: Mute\r\nPLAYORDER=\r\n.\r\n";
+}
+
+} // namespace
+
+void tst_albumentry::useServer(FakeCddbServer &server, const DiscToc &disc)
+{
+    CddbControl *control = m_program->cddb;
+    control->setSettings({QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("dj@example.org"), 10000});
+    control->setTocReader([disc](const QString &drive, QList<int> &offsets, int &leadout, QString *) {
+        offsets = disc.frameOffsets;
+        leadout = disc.leadout;
+        return drive == QLatin1String("/dev/test");
     });
-    m_session->driver.then([this, control](QDialog *dialog) {
-        QCOMPARE(dialog, lookupDialog());
-        QVERIFY(lookupDialog()->Command2->isEnabled());
-        QVERIFY(!lookupDialog()->Label2->isVisible());
-        lookupDialog()->Command2_Click();
-        // Started: the data are to be used, unless the lookup fails.
+    lookupDialog()->txt1->addItem(QStringLiteral("/dev/test"));
+    lookupDialog()->txt1->setCurrentIndex(0);
+}
+
+void tst_albumentry::lookupFillsTheTracks()
+{
+    const DiscToc disc = twelveTracks();
+    FakeCddbServer server;
+    server.replies[QByteArrayLiteral("cddb query")] = "200 misc " + disc.discIdText().toLatin1() + " Moby / Play\r\n";
+    server.replies[QByteArrayLiteral("cddb read")] = twelveTrackEntry(disc);
+    useServer(server, disc);
+    m_session->answers.answer = MsgBox::Yes; // the editor asks about the character it cannot store
+
+    m_session->driver.then([this](QDialog *) {
+        fillAlbum(QString(), QStringLiteral("5"), QStringLiteral("Typed"));
+        QTest::mouseClick(album()->Command4, Qt::LeftButton);
+        // The lookup found the disc: its album, label and number of tracks, and its data are to be used.
+        QCOMPARE(album()->txt[0]->text(), QStringLiteral("12"));
+        QCOMPARE(album()->txt[boxOf(TrackRecord::Album)]->text(), QStringLiteral("Play"));
+        QCOMPARE(album()->txt[boxOf(TrackRecord::Label)]->text(), QStringLiteral("Mute"));
         QCOMPARE(album()->lookup(), frmAddAlbum::Lookup::Used);
-        QVERIFY(!lookupDialog()->Command2->isEnabled());
+        album()->Command1_Click();
+    });
+    m_session->driver.then([this](QDialog *dialog) {
+        QCOMPARE(dialog, lookupDialog());
+        lookupDialog()->Command2_Click();
         QVERIFY(lookupDialog()->Label2->isVisible());
+        QTRY_VERIFY2(!lookupDialog()->isVisible(), qPrintable(lookupDialog()->logText()));
+        QVERIFY(lookupDialog()->Command2->isEnabled());
+    });
+    thenTracks(12, [this](int track) {
+        const auto box = [this](TrackRecord::Field field) { return ed()->txt[boxOf(field)]->text(); };
+        QCOMPARE(box(TrackRecord::Artist), QStringLiteral("Moby"));
+        if (track == 2)
+            QCOMPARE(box(TrackRecord::Title), QStringLiteral("Porcelain - Remix"));
+        QCOMPARE(box(TrackRecord::Duration), QStringLiteral("3:20"));
+        QCOMPARE(box(TrackRecord::Style), QStringLiteral("Electronic"));
+        QCOMPARE(box(TrackRecord::Album), QStringLiteral("Play"));
+        ed()->Command1_Click();
+    });
+    action(w, "mnuNewAlbum")->trigger();
 
-        Q_EMIT control->connected();
-        QCOMPARE(lookupDialog()->logText(), QStringLiteral("*** Connected ***\r\n\r\n"));
-        Q_EMIT control->lineReceived(QStringLiteral("201 server ready"));
-        QCOMPARE(lookupDialog()->logText(), QStringLiteral("*** Connected ***\r\n\r\n201 server ready\r\n"));
-        // "202": no such disc. The lookup failed; the dialog stays to try again.
-        Q_EMIT control->lineReceived(QStringLiteral("202 No match for disc ID 0a0b0c0d."));
+    QCOMPARE(m_session->driver.shown, 14);
+    const auto lines = savedLines();
+    QCOMPARE(lines.size(), 12);
+    QCOMPARE(lines[0], QByteArray("CD\t5\t1\tMoby\tHoney\tPlay\t3:20\t\tElectronic\tMute\t\t\t\t\r"));
+    QVERIFY(lines[1].startsWith("CD\t5\t2\tMoby\tPorcelain - Remix\t"));
+    // The character the code page cannot hold was shown to the user, then stored as base files store it.
+    QVERIFY(lines[2].startsWith("CD\t5\t3\tMoby\tSnow ?\t"));
+    QCOMPARE(m_session->answers.messages().size(), 1);
+}
+
+void tst_albumentry::lookupWithoutDisc()
+{
+    // The server has no such disc: the dialog stays with the failure text, the album boxes are not touched,
+    // and the tracks get no CDDB data.
+    FakeCddbServer server;
+    server.replies[QByteArrayLiteral("cddb query")] = "202 No match for disc ID 2903a304.\r\n";
+    useServer(server, CddbEntries::album());
+    m_session->driver.then([this](QDialog *) {
+        fillAlbum(QStringLiteral("1"), QStringLiteral("4"), QStringLiteral("Typed"));
+        QTest::mouseClick(album()->Command4, Qt::LeftButton);
+        QCOMPARE(album()->txt[boxOf(TrackRecord::Album)]->text(), QStringLiteral("Typed"));
+        QCOMPARE(album()->txt[0]->text(), QStringLiteral("1"));
         QCOMPARE(album()->lookup(), frmAddAlbum::Lookup::Failed);
-        QCOMPARE(lookupDialog()->logText(), frmCDDB::kFailureText);
+        album()->Command1_Click();
+    });
+    m_session->driver.then([this](QDialog *) {
+        lookupDialog()->Command2_Click();
+        QCOMPARE(album()->lookup(), frmAddAlbum::Lookup::Used);
+        QTRY_VERIFY(lookupDialog()->logText().endsWith(QStringLiteral("*** Disconnected ***\r\n")));
+        QVERIFY2(lookupDialog()->logText().startsWith(frmCDDB::kFailureText + QStringLiteral("\r\n202 No match")),
+                 qPrintable(lookupDialog()->logText()));
+        QVERIFY(lookupDialog()->isVisible());
         QVERIFY(lookupDialog()->Command2->isEnabled());
         QVERIFY(!lookupDialog()->Label2->isVisible());
-        Q_EMIT control->disconnected();
-        QCOMPARE(lookupDialog()->logText(), frmCDDB::kFailureText + QStringLiteral("\r\n*** Disconnected ***\r\n"));
-        Q_EMIT control->finished(false);
-        QVERIFY(lookupDialog()->isVisible());
         QCOMPARE(album()->lookup(), frmAddAlbum::Lookup::Failed);
-
-        // A refusal: the server's line and the hint follow the failure text.
-        lookupDialog()->Command2_Click();
-        Q_EMIT control->failure(431, QStringLiteral("431 No such user\r\nУкажите адрес."));
-        QCOMPARE(lookupDialog()->logText(),
-                 frmCDDB::kFailureText + QStringLiteral("\r\n431 No such user\r\nУкажите адрес."));
-        Q_EMIT control->finished(false);
-        QCOMPARE(album()->lookup(), frmAddAlbum::Lookup::Failed);
-
-        // Idle, "Отмена" closes it; the next use starts with an empty log.
+        // Idle, "Отмена" closes the dialog; its next use starts with an empty log.
         QTest::mouseClick(lookupDialog()->Command1, Qt::LeftButton);
         QVERIFY(!lookupDialog()->isVisible());
         QCOMPARE(lookupDialog()->logText(), QString());
     });
+    thenTracks(1, [this](int) {
+        QCOMPARE(ed()->txt[boxOf(TrackRecord::Artist)]->text(), QString());
+        QCOMPARE(ed()->txt[boxOf(TrackRecord::Duration)]->text(), QString());
+        ed()->Command2_Click();
+    });
     action(w, "mnuNewAlbum")->trigger();
-    QCOMPARE(m_session->driver.shown, 2);
+    QCOMPARE(m_session->driver.shown, 3);
 }
 
 void tst_albumentry::stoppedLookupIsNotUsed()
 {
-    CddbControl *control = lookupDialog()->CDDB1;
+    // The server never answers the query; "Отмена" stops the lookup and the dialog stays.
+    FakeCddbServer server;
+    server.replies.remove(QByteArrayLiteral("cddb query"));
+    useServer(server, CddbEntries::album());
     m_session->driver.then([this](QDialog *) {
         fillAlbum(QStringLiteral("4"), QStringLiteral("3"), QStringLiteral("Typed"));
         QTest::mouseClick(album()->Command4, Qt::LeftButton);
-        // No album box changed, and no CDDB data go into the tracks.
         QCOMPARE(album()->txt[boxOf(TrackRecord::Album)]->text(), QStringLiteral("Typed"));
         QCOMPARE(album()->txt[0]->text(), QStringLiteral("4"));
         QCOMPARE(album()->lookup(), frmAddAlbum::Lookup::Failed);
         album()->Command2_Click();
     });
-    m_session->driver.then([this, control](QDialog *) {
+    m_session->driver.then([this, &server](QDialog *) {
         lookupDialog()->Command2_Click();
-        Q_EMIT control->connected();
-        // "Отмена" while it runs stops it; the dialog stays.
+        QTRY_VERIFY(!server.received.isEmpty() && server.received.last().startsWith("cddb query"));
+        QVERIFY(lookupDialog()->logText().startsWith(QStringLiteral("*** Connected ***\r\n\r\n201 cddb.test")));
         QTest::mouseClick(lookupDialog()->Command1, Qt::LeftButton);
         QVERIFY(lookupDialog()->isVisible());
-        Q_EMIT control->finished(false);
-        QVERIFY(lookupDialog()->isVisible());
-        QVERIFY(lookupDialog()->Command2->isEnabled());
+        QTRY_VERIFY(lookupDialog()->Command2->isEnabled());
         QVERIFY(lookupDialog()->logText().endsWith(QStringLiteral("Поиск остановлен.")));
+        QVERIFY(lookupDialog()->isVisible());
         QTest::mouseClick(lookupDialog()->Command1, Qt::LeftButton);
     });
     action(w, "mnuNewAlbum")->trigger();

@@ -2,6 +2,7 @@
 // lookups that find a disc, the picks among several, every way a lookup fails (refusals, errors, silence,
 // garbage), stopping at each step, the settings, the drive list, and the disc id checked against libdiscid.
 #include "support/CddbEntries.h"
+#include "support/FakeCddbServer.h"
 #include "ui/edit/CdDrive.h"
 #include "ui/edit/CddbControl.h"
 #include "ui/platform/Modal.h"
@@ -20,74 +21,6 @@
 #include <discid/discid.h>
 
 namespace {
-
-const QByteArray kAlbumMatch = "rock 2903a304 Северный ветер / Огни большого города";
-
-QByteArray entryReply(const char *category, const QByteArray &entry)
-{
-    QByteArray reply = "210 " + QByteArray(category) + " 2903a304 CD database entry follows\r\n";
-    for (const QByteArray &line : entry.split('\n')) {
-        if (!line.isEmpty())
-            reply += line + "\r\n";
-    }
-    return reply + ".\r\n";
-}
-
-// Answers each command with the reply of the longest key it starts with; a command without one gets no
-// answer. "quit", and the keys in closeAfter ("banner" among them), close the connection after the reply.
-class FakeServer : public QObject
-{
-public:
-    FakeServer()
-    {
-        m_server.listen(QHostAddress::LocalHost);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *s = m_server.nextPendingConnection())
-                serve(s);
-        });
-    }
-    quint16 port() const { return m_server.serverPort(); }
-    QTcpSocket *client() const { return m_client; }
-
-    QByteArray banner = "201 cddb.test CDDBP server v1.5.2PL0 ready at Mon Jan 1 00:00:00 2024\r\n";
-    QMap<QByteArray, QByteArray> replies = {{"cddb hello", "200 Hello and welcome dj@example.org\r\n"},
-                                            {"proto", "201 OK, protocol version now: 6\r\n"},
-                                            {"cddb query", "200 " + kAlbumMatch + "\r\n"},
-                                            {"cddb read", entryReply("rock", CddbEntries::kAlbumEntry)},
-                                            {"quit", "230 Goodbye\r\n"}};
-    QByteArrayList closeAfter;
-    QByteArrayList received;
-    bool clientGone = false;
-
-private:
-    void serve(QTcpSocket *s)
-    {
-        m_client = s;
-        connect(s, &QTcpSocket::disconnected, this, [this] { clientGone = true; });
-        connect(s, &QTcpSocket::readyRead, this, [this, s] {
-            while (s->canReadLine()) {
-                const QByteArray command = s->readLine().trimmed();
-                received << command;
-                QByteArray key;
-                for (auto it = replies.cbegin(); it != replies.cend(); ++it) {
-                    if (command.startsWith(it.key()) && it.key().size() > key.size())
-                        key = it.key();
-                }
-                if (key.isEmpty())
-                    continue;
-                s->write(replies.value(key));
-                if (key == "quit" || closeAfter.contains(key))
-                    s->disconnectFromHost();
-            }
-        });
-        s->write(banner);
-        if (closeAfter.contains("banner"))
-            s->disconnectFromHost();
-    }
-
-    QTcpServer m_server;
-    QPointer<QTcpSocket> m_client;
-};
 
 // The control's signals in order: "connected", "line <text>", "disconnected", "failure <code> <text>",
 // "finished <0|1>".
@@ -116,7 +49,8 @@ struct Recorder
 
 // A control set up for `server`, reading `disc` from the drive "/dev/test". The timeout is short only for
 // the tests of a silent server: a busy machine may well be slow.
-void setUp(CddbControl &c, const FakeServer &server, const DiscToc &disc = CddbEntries::album(), int timeoutMs = 10000)
+void setUp(CddbControl &c, const FakeCddbServer &server, const DiscToc &disc = CddbEntries::album(),
+           int timeoutMs = 10000)
 {
     c.setSettings({"127.0.0.1", server.port(), "dj@example.org", timeoutMs});
     c.setTocReader([disc](const QString &drive, QList<int> &offsets, int &leadout, QString *error) {
@@ -145,7 +79,7 @@ class tst_cddbcontrol : public QObject
 private Q_SLOTS:
     void exactMatch()
     {
-        FakeServer server;
+        FakeCddbServer server;
         CddbControl c;
         setUp(c, server);
         Recorder r(c);
@@ -180,7 +114,7 @@ private Q_SLOTS:
     void compilationInLatin1()
     {
         // A server without level 6 sends ISO 8859-1; a compilation's tracks have their own artists.
-        FakeServer server;
+        FakeCddbServer server;
         server.replies["proto"] = "501 Illegal protocol level.\r\n";
         server.replies["cddb query"] = "200 misc 1f031e03 Various / Caf\xe9\r\n";
         server.replies["cddb read"] = "210 misc 1f031e03\r\nDTITLE=Various / Caf\xe9\r\nTTITLE0=\xc9mile / "
@@ -218,7 +152,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, queryReply);
         QFETCH(int, pick);
         QFETCH(QByteArray, read);
-        FakeServer server;
+        FakeCddbServer server;
         server.replies["cddb query"] = queryReply;
         server.replies["cddb read misc"] = entryReply("misc", CddbEntries::kAlbumEntry);
         CddbControl c;
@@ -249,7 +183,7 @@ private Q_SLOTS:
     {
         // Without a chooser the user picks in a list.
         QFETCH(bool, accept);
-        FakeServer server;
+        FakeCddbServer server;
         server.replies["cddb query"] = "211 close\r\nmisc 2903a304 Другой диск\r\n" + kAlbumMatch + "\r\n.\r\n";
         CddbControl c;
         setUp(c, server);
@@ -332,7 +266,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, key);
         QFETCH(QByteArray, reply);
         QFETCH(bool, close);
-        FakeServer server;
+        FakeCddbServer server;
         if (key == "banner")
             server.banner = reply;
         else
@@ -354,7 +288,7 @@ private Q_SLOTS:
 
     void failuresWithoutServer()
     {
-        FakeServer server;
+        FakeCddbServer server;
         CddbControl c;
         setUp(c, server, CddbEntries::toc({150, 100}, 300));
         Recorder r(c);
@@ -393,7 +327,7 @@ private Q_SLOTS:
 
     void slowAnswerComesTooLate()
     {
-        FakeServer server;
+        FakeCddbServer server;
         server.replies.remove("cddb query");
         CddbControl c;
         setUp(c, server, CddbEntries::album(), 200);
@@ -414,7 +348,7 @@ private Q_SLOTS:
         // Stopped when the n-th line arrives, for every line of a lookup that would succeed: no failure, and
         // nothing of the disc.
         for (int n = 1;; ++n) {
-            FakeServer server;
+            FakeCddbServer server;
             CddbControl c;
             setUp(c, server);
             Recorder r(c);
@@ -437,7 +371,7 @@ private Q_SLOTS:
 
     void stopElsewhere()
     {
-        FakeServer server;
+        FakeCddbServer server;
         CddbControl c;
         setUp(c, server);
         Recorder r(c);
@@ -470,7 +404,7 @@ private Q_SLOTS:
 
     void dataForgottenAtTheNextLookup()
     {
-        FakeServer server;
+        FakeCddbServer server;
         CddbControl c;
         setUp(c, server);
         Recorder r(c);
