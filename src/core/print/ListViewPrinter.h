@@ -4,6 +4,7 @@
 
 class PrintListSource;
 class PrintSurface;
+class QString;
 
 // Draws a report-style list (its column headers and a block of its rows) as a ruled table on a
 // surface: the printer, an image, a PDF file. It knows nothing of tracks; everything it draws it reads
@@ -71,8 +72,8 @@ private:
     struct Frame;
     Frame begin(PrintSurface &target, int iconTwips) const;
     void finish(PrintSurface &target, const Frame &frame, int right, int bottom);
-    void drawCell(PrintSurface &target, const Frame &frame, int &left, int top, int column, const QString &text,
-                  bool header, int icon) const;
+    int drawCell(PrintSurface &target, const Frame &frame, int &left, int &top, int column, const QString &text,
+                 bool header, int icon) const;
 
     qint32 m_nextRow = 1;
     bool m_headPrinted = false;

@@ -17,8 +17,8 @@ class PrintSurface
 {
 public:
     enum ScaleMode { Twips = 1, Pixels = 3 };
-    // What a text is aligned to inside its rectangle; the values are those of the text-drawing flags.
-    enum TextAlign { AlignLeft = 0, AlignCenter = 1, AlignRight = 2 };
+    // How drawText() places a text in its rectangle: one alignment, optionally or-ed with EndEllipsis.
+    enum TextFormat { AlignLeft = 0, AlignCenter = 1, AlignRight = 2, AlignMask = 3, EndEllipsis = 0x8000 };
 
     virtual ~PrintSurface() = default;
 
@@ -66,7 +66,8 @@ public:
     virtual void print(const QString &text) = 0;
 
     // Draws `text` on one line into the rectangle (left, top)-(right, bottom), right and bottom
-    // exclusive, aligned horizontally by `align`, at the top of the rectangle. A text too wide for the
-    // rectangle is cut and ends in an ellipsis; nothing is drawn outside the rectangle.
-    virtual void drawText(const QString &text, int left, int top, int right, int bottom, TextAlign align) = 0;
+    // exclusive, aligned horizontally by format & AlignMask, at the top of the rectangle; no word wrap.
+    // Nothing is drawn outside the rectangle. With EndEllipsis a text too wide for the rectangle is cut
+    // and ends in an ellipsis; without it, it is only clipped.
+    virtual void drawText(const QString &text, int left, int top, int right, int bottom, int format) = 0;
 };

@@ -52,7 +52,7 @@ void PainterSurface::setCurrentY(double y)
     m_y = y;
 }
 void PainterSurface::print(const QString &) {}
-void PainterSurface::drawText(const QString &, int, int, int, int, TextAlign) {}
+void PainterSurface::drawText(const QString &, int, int, int, int, int) {}
 QColor PainterSurface::toColor(quint32 color)
 {
     return QColor(color & 0xff, (color >> 8) & 0xff, (color >> 16) & 0xff);

@@ -46,7 +46,7 @@ public:
     double currentY() const override;
     void setCurrentY(double y) override;
     void print(const QString &text) override;
-    void drawText(const QString &text, int left, int top, int right, int bottom, TextAlign align) override;
+    void drawText(const QString &text, int left, int top, int right, int bottom, int format) override;
 
     QPainter &painter() const { return m_painter; }
 

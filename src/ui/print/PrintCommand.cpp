@@ -1,0 +1,250 @@
+#include "PrintCommand.h"
+
+#include "ListViewSource.h"
+#include "PainterSurface.h"
+#include "ReportPage.h"
+#include "core/modGlobalData.h"
+#include "core/print/ListViewPrinter.h"
+#include "frmPrinter.h"
+#include "ui/platform/ListView.h"
+#include "ui/platform/Modal.h"
+#include "ui/platform/MsgBox.h"
+#include "ui/platform/VisualStyle.h"
+#include "ui/platform/moddialog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QSaveFile>
+
+#include <stdexcept>
+
+namespace {
+
+const QString kDocumentName = QStringLiteral("Cratebook");
+
+// The report's font: the list's. A font sized in pixels would print at the printer's pixels, a few
+// hundredths of an inch high, so it is given in points as it shows on the screen.
+QFont reportFont(const QWidget *list)
+{
+    QFont font = list->font();
+    if (font.pointSizeF() <= 0 && font.pixelSize() > 0)
+        font.setPointSizeF(font.pixelSize() * 72.0 / list->logicalDpiY());
+    return font;
+}
+
+void tell(QWidget *owner, const QString &text, MsgBox::Icon icon)
+{
+    MsgBox::show(owner, text, MsgBox::OkOnly, icon, MsgBox::FirstButton, QString());
+}
+
+} // namespace
+
+PrintCommand::PrintCommand(modGlobalData &globals, ListView *list, QWidget *owner)
+    : QObject(owner), g(globals), m_list(list), m_owner(owner)
+{
+}
+
+PrintCommand::~PrintCommand() = default;
+
+bool PrintCommand::canStart()
+{
+    if (g.iEditorOpen || !m_list)
+        return false;
+    if (m_list->count() == 0) {
+        tell(m_owner, QStringLiteral("Нет треков для печати."), MsgBox::Information);
+        return false;
+    }
+    return true;
+}
+
+void PrintCommand::fail()
+{
+    tell(m_owner, QStringLiteral("Принтер не поддерживает некоторые опции печати."), MsgBox::Critical);
+}
+
+void PrintCommand::print()
+{
+    if (!canStart())
+        return;
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        tell(m_owner, QStringLiteral("Принтер не найден!"), MsgBox::Exclamation);
+        return;
+    }
+
+    // The dialog lives outside the owner's children: it is put over the owner only while it is shown.
+    if (!m_dialog)
+        m_dialog = std::make_unique<frmPrinter>(g);
+    m_dialog->clearCancel();
+    Modal::show(m_dialog.get(), m_owner);
+    if (m_dialog->cancelled())
+        return;
+
+    if (MsgBox::show(m_owner, QStringLiteral("На печать будет выведено содержимое текущего окна. Продолжить?"),
+                     MsgBox::YesNo, MsgBox::Question, MsgBox::FirstButton, QString()) != MsgBox::Yes)
+        return;
+
+    if (printOn(m_dialog->chosenPrinter()) == Outcome::Failed)
+        fail();
+}
+
+PrintCommand::Outcome PrintCommand::printOn(const QString &printerName)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::NativeFormat);
+    printer.setPrinterName(printerName);
+    // QPrinter keeps its previous printer when it is given one that does not exist (any more).
+    if (printerName.isEmpty() || !printer.isValid() || printer.printerName() != printerName)
+        return Outcome::Failed;
+    printer.setDocName(kDocumentName);
+    printer.setCreator(kDocumentName);
+    if (!printer.setPageSize(QPageSize(QPageSize::A4)) || !printer.setPageOrientation(QPageLayout::Landscape))
+        return Outcome::Failed;
+
+    m_source = std::make_unique<ListViewSource>(m_list);
+    m_report = std::make_unique<ListViewPrinter>();
+    const int pages = ReportPage::pageCount(m_source->itemCount());
+
+    std::unique_ptr<QProgressDialog> progress;
+    if (pages >= kProgressPages) {
+        progress = std::make_unique<QProgressDialog>(QStringLiteral("Подготовка страниц к печати..."),
+                                                     QStringLiteral("Отмена"), 0, 2 * pages, m_owner);
+        progress->setObjectName(QStringLiteral("printProgress"));
+        progress->setWindowTitle(QStringLiteral("Печать"));
+        progress->setWindowModality(Qt::ApplicationModal);
+        progress->setMinimumDuration(0);
+        progress->setAutoClose(false);
+        progress->setAutoReset(false);
+        VisualStyle::apply(progress.get(), g.iDisableXP != 0);
+        progress->setValue(0);
+    }
+
+    // Qt spools a print job and hands it to the print server when the painter ends, whatever happened
+    // before: it cannot take back a document it has begun. So every page is first drawn on a PDF that
+    // nobody keeps, on the printer's own page and resolution; that is where a failure shows or the user
+    // stops the job, and only a report drawn to its end is then drawn again onto the printer.
+    try {
+        QFile discard(QProcess::nullDevice());
+        if (!discard.open(QIODevice::WriteOnly))
+            return Outcome::Failed;
+        QPdfWriter rehearsal(&discard);
+        rehearsal.setResolution(printer.resolution());
+        if (!rehearsal.setPageLayout(printer.pageLayout()))
+            return Outcome::Failed;
+        ListViewPrinter trial;
+        ReportPage::configure(trial, *m_source);
+        if (!drawPages(rehearsal, trial, progress.get(), true))
+            return Outcome::Stopped;
+
+        if (progress) {
+            // From here on the pages go to the printer, and a job on its way cannot be stopped.
+            progress->setLabelText(QStringLiteral("Отправка страниц на принтер..."));
+            progress->setCancelButton(nullptr);
+        }
+        ReportPage::configure(*m_report, *m_source);
+        drawPages(printer, *m_report, progress.get(), false);
+    } catch (const std::exception &) {
+        return Outcome::Failed;
+    }
+    return Outcome::Printed;
+}
+
+bool PrintCommand::drawPages(QPagedPaintDevice &device, ListViewPrinter &report, QProgressDialog *progress,
+                             bool rehearsal)
+{
+    const int pages = ReportPage::pageCount(m_source->itemCount());
+    QPainter painter;
+    if (!painter.begin(&device))
+        throw std::runtime_error("the printer cannot be drawn on");
+    painter.setFont(reportFont(m_list));
+    PainterSurface surface(painter, true);
+    int page = 0;
+    while (!report.LastRowPrinted) {
+        // A report that does not end where the list does would print on forever.
+        if (page == pages)
+            throw std::runtime_error("the report runs past its last page");
+        ReportPage::draw(surface, report, ++page, pages);
+        if (rehearsal)
+            Q_EMIT pageDrawn(page, pages);
+        if (progress) {
+            progress->setValue(rehearsal ? page : pages + page);
+            if (rehearsal && progress->wasCanceled())
+                return false;
+        }
+        if (!report.LastRowPrinted && !device.newPage())
+            throw std::runtime_error("the printer refuses a new page");
+    }
+    report.LastRowPrinted = false;
+    if (!painter.end())
+        throw std::runtime_error("the printer does not end the document");
+    return true;
+}
+
+void PrintCommand::preview()
+{
+    if (!canStart())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(kDocumentName);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+
+    QPrintPreviewDialog dialog(&printer, m_owner);
+    dialog.setObjectName(QStringLiteral("printPreview"));
+    dialog.setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    bool failed = false;
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this, &failed](QPrinter *target) {
+        try {
+            const ListViewSource source(m_list);
+            ReportPage::printDocument(source, *target, reportFont(m_list), true);
+        } catch (const std::exception &) {
+            failed = true;
+        }
+    });
+    Modal::show(&dialog, m_owner);
+    if (failed)
+        fail();
+}
+
+void PrintCommand::savePdf()
+{
+    if (!canStart())
+        return;
+    const QString path = moddialog::ShowSave(m_owner, g.sAppPath, QStringLiteral("Сохранить отчёт в PDF"),
+                                             QStringLiteral("*.pdf"), QStringLiteral("pdf"), QString());
+    if (path.isEmpty())
+        return;
+    if (!writePdf(path))
+        tell(m_owner, QStringLiteral("Не удалось сохранить отчёт в файл %1.").arg(QDir::toNativeSeparators(path)),
+             MsgBox::Critical);
+}
+
+bool PrintCommand::writePdf(const QString &path)
+{
+    // Written beside the target and renamed over it at the end, so a failure leaves no half a report
+    // and an older file stays as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    try {
+        QPdfWriter writer(&file);
+        writer.setTitle(ReportPage::title());
+        writer.setCreator(kDocumentName);
+        writer.setResolution(1200);
+        // The page frame is measured from the paper's corner.
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
+        const ListViewSource source(m_list);
+        ReportPage::printDocument(source, writer, reportFont(m_list), true);
+    } catch (const std::exception &) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.flush() && file.commit();
+}

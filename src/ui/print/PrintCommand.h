@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class ListView;
+class ListViewPrinter;
+class ListViewSource;
+class QPagedPaintDevice;
+class QProgressDialog;
+class QWidget;
+class frmPrinter;
+class modGlobalData;
+
+// The printing commands of the main window on its track list: print the list as a paged report on a
+// printer the user picks, show a preview of that report, or save it as a PDF file. The main window
+// creates one, owned by itself, and connects its menu items to the slots.
+class PrintCommand : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Jobs of this many pages or more show their progress in a window with a button that stops them.
+    static constexpr int kProgressPages = 5;
+
+    PrintCommand(modGlobalData &g, ListView *list, QWidget *owner);
+    ~PrintCommand() override;
+
+public Q_SLOTS:
+    // "Распечатать...": asks for the printer and for a confirmation, then prints the list as shown.
+    void print();
+    // "Предварительный просмотр...": the same report in a preview window.
+    void preview();
+    // "Сохранить в PDF...": the same report into a PDF file the user names.
+    void savePdf();
+
+Q_SIGNALS:
+    // A page of a print job has been made ready (1-based, of `pageCount`); the job reaches the printer
+    // only once every page is ready.
+    void pageDrawn(int page, int pageCount);
+
+private:
+    enum class Outcome { Printed, Stopped, Failed };
+
+    // Nothing is printed while the editor is open or when the list is empty (which is then said).
+    bool canStart();
+    Outcome printOn(const QString &printerName);
+    // Draws every page of `report` on `device`, one at a time, and ends the device's document; false
+    // when the user stopped it. A failure is thrown (std::exception).
+    bool drawPages(QPagedPaintDevice &device, ListViewPrinter &report, QProgressDialog *progress, bool rehearsal);
+    bool writePdf(const QString &path);
+    void fail();
+
+    modGlobalData &g;
+    ListView *m_list;
+    QWidget *m_owner;
+    std::unique_ptr<frmPrinter> m_dialog;
+    // The report of the last print job, kept until the next one replaces it.
+    std::unique_ptr<ListViewSource> m_source;
+    std::unique_ptr<ListViewPrinter> m_report;
+};
