@@ -17,7 +17,8 @@ class QPainter;
 // device pixel per screen pixel. The screen's twips per pixel default to the program's (Twips).
 //
 // Text is drawn in the painter's font, made bold by setFontBold(); a text too wide for its cell is
-// elided at the right end (QFontMetrics::elidedText) and clipped to the cell.
+// elided at the right end (QFontMetrics::elidedText) and clipped to the cell. The surface uses the
+// painter's clip for that and leaves clipping off after each cell; it does not antialias lines.
 class PainterSurface : public PrintSurface
 {
 public:
