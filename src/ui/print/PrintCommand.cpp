@@ -49,8 +49,7 @@ void tell(QWidget *owner, const QString &text, MsgBox::Icon icon)
 
 PrintCommand::PrintCommand(modGlobalData &globals, ListView *list, QWidget *owner)
     : QObject(owner), g(globals), m_list(list), m_owner(owner)
-{
-}
+{}
 
 PrintCommand::~PrintCommand() = default;
 
@@ -81,7 +80,7 @@ void PrintCommand::print()
 
     // The dialog lives outside the owner's children: it is put over the owner only while it is shown.
     if (!m_dialog)
-        m_dialog = std::make_unique<frmPrinter>(g);
+        m_dialog.reset(new frmPrinter(g));
     m_dialog->clearCancel();
     Modal::show(m_dialog.get(), m_owner);
     if (m_dialog->cancelled())
@@ -123,6 +122,7 @@ PrintCommand::Outcome PrintCommand::printOn(const QString &printerName)
         progress->setAutoClose(false);
         progress->setAutoReset(false);
         VisualStyle::apply(progress.get(), g.iDisableXP != 0);
+        progress->show();
         progress->setValue(0);
     }
 
