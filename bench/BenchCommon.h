@@ -27,3 +27,4 @@ void benchSearch(const QString &dir);
 void benchCompletion();
 void benchBases(const QString &dir);
 void benchMedia(const QString &dir);
+void benchPrint(const QString &dir);

@@ -307,5 +307,6 @@ int main(int argc, char *argv[])
     benchCompletion();
     benchBases(dir.path());
     benchMedia(dir.path());
+    benchPrint(dir.path());
     return 0;
 }

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -53,6 +54,9 @@ struct ListViewPrinter::Frame
     int savedScaleMode = PrintSurface::Pixels;
     quint32 listColor = 0;
     int columns = 0;
+    // The columns' widths and alignments, read once a call (index 0 is column 1).
+    std::vector<int> widths;
+    std::vector<PrintListSource::Alignment> alignments;
 };
 
 ListViewPrinter::Frame ListViewPrinter::begin(PrintSurface &target, int iconTwips) const
@@ -63,6 +67,10 @@ ListViewPrinter::Frame ListViewPrinter::begin(PrintSurface &target, int iconTwip
     f.listColor = m_list->foreColor();
     target.setForeColor(f.listColor);
     f.columns = m_list->columnCount();
+    for (int c = 1; c <= f.columns; ++c) {
+        f.widths.push_back(m_list->columnWidth(c));
+        f.alignments.push_back(m_list->columnAlignment(c));
+    }
     f.rowH = toInt(target.scaleY(RowHeight));
     if (target.isPrinter()) {
         target.print(QString());
@@ -88,9 +96,9 @@ int ListViewPrinter::drawCell(PrintSurface &target, const Frame &f, int &left, i
                               const QString &text, bool header, int icon) const
 {
     int l = left;
-    int r = toInt(l + double(f.rx) * m_list->columnWidth(column));
+    int r = toInt(l + double(f.rx) * f.widths[size_t(column - 1)]);
     const int b = top + f.rowH;
-    const PrintListSource::Alignment alignment = m_list->columnAlignment(column);
+    const PrintListSource::Alignment alignment = f.alignments[size_t(column - 1)];
 
     l += f.pad;
     r -= f.pad;
@@ -193,7 +201,7 @@ void ListViewPrinter::PrintBody(PrintSurface &target)
         target.line(f.x0, f.y0, f.x0, top, m_verticalLineColor);
         int sum = 0;
         for (int c = 1; c <= f.columns; ++c) {
-            sum = toInt(sum + double(f.rx) * m_list->columnWidth(c));
+            sum = toInt(sum + double(f.rx) * f.widths[size_t(c - 1)]);
             target.line(f.x0 + sum, f.y0, f.x0 + sum, top, m_verticalLineColor);
         }
     }

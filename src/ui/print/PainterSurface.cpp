@@ -1,5 +1,6 @@
 #include "PainterSurface.h"
 
+#include "core/catalogue/Numbers.h"
 #include "ui/platform/Twips.h"
 
 #include <QColor>
@@ -59,11 +60,7 @@ void PainterSurface::setDrawWidth(int width)
 
 void PainterSurface::line(int x1, int y1, int x2, int y2, quint32 color)
 {
-    QPen pen(toColor(color));
-    pen.setWidth(m_drawWidth);
-    pen.setCapStyle(Qt::SquareCap);
-    pen.setJoinStyle(Qt::MiterJoin);
-    m_painter.setPen(pen);
+    usePen(color, m_drawWidth);
     m_painter.drawLine(x1, y1, x2, y2);
 }
 
@@ -107,13 +104,14 @@ void PainterSurface::setCurrentY(double y)
 
 void PainterSurface::print(const QString &text)
 {
-    const QFontMetricsF metrics(m_painter.font(), m_painter.device());
+    const QFontMetrics &fm = metrics();
     if (!text.isEmpty()) {
-        m_painter.setPen(toColor(m_foreColor));
-        m_painter.drawText(QPointF(m_x, m_y + metrics.ascent()), text);
+        usePen(m_foreColor, 0);
+        m_painter.drawText(QPoint(int(Numbers::roundHalfEven(m_x)), int(Numbers::roundHalfEven(m_y)) + fm.ascent()),
+                           text);
     }
     m_x = 0;
-    m_y += metrics.height();
+    m_y += fm.height();
 }
 
 void PainterSurface::drawText(const QString &text, int left, int top, int right, int bottom, int format)
@@ -121,11 +119,17 @@ void PainterSurface::drawText(const QString &text, int left, int top, int right,
     if (right <= left || bottom <= top || text.isEmpty())
         return;
     const int width = right - left;
-    const QFontMetrics metrics(m_painter.font(), m_painter.device());
-    const QString shown = (format & EndEllipsis) ? metrics.elidedText(text, Qt::ElideRight, width) : text;
-    if (shown.isEmpty())
-        return;
-    const int advance = metrics.horizontalAdvance(shown);
+    const QFontMetrics &fm = metrics();
+    QString shown = text;
+    int advance = fm.horizontalAdvance(text);
+    bool cut = false;
+    if (advance > width && (format & EndEllipsis)) {
+        shown = fm.elidedText(text, Qt::ElideRight, width);
+        if (shown.isEmpty())
+            return;
+        advance = fm.horizontalAdvance(shown);
+        cut = true;
+    }
     int x = left;
     switch (format & AlignMask) {
     case AlignRight:
@@ -137,11 +141,40 @@ void PainterSurface::drawText(const QString &text, int left, int top, int right,
     default:
         break;
     }
-    // Glyphs may reach a little past their advance, and a row may be lower than the font: the cell clips.
-    m_painter.setClipRect(QRect(left, top, width, bottom - top));
-    m_painter.setPen(toColor(m_foreColor));
-    m_painter.drawText(QPoint(x, top + metrics.ascent()), shown);
-    m_painter.setClipping(false);
+    // A text that fits by its advance may still reach out with a glyph's bearing, and a row may be
+    // lower than the font: only then does the cell clip (clipping every cell makes a PDF slow and large).
+    const bool clip = cut || x < left || x + advance > right || fm.height() > bottom - top ||
+                      fm.leftBearing(shown.front()) < 0 || fm.rightBearing(shown.back()) < 0;
+    if (clip)
+        m_painter.setClipRect(QRect(left, top, width, bottom - top));
+    usePen(m_foreColor, 0);
+    m_painter.drawText(QPoint(x, top + fm.ascent()), shown);
+    if (clip)
+        m_painter.setClipping(false);
+}
+
+const QFontMetrics &PainterSurface::metrics()
+{
+    if (!m_metrics || m_metricsFont != m_painter.font()) {
+        m_metricsFont = m_painter.font();
+        m_metrics.emplace(m_metricsFont, m_painter.device());
+    }
+    return *m_metrics;
+}
+
+// The painter's pen is set only when it changes: setting it is not free on a PDF device.
+void PainterSurface::usePen(quint32 color, int width)
+{
+    if (m_penSet && m_penColor == color && m_penWidth == width)
+        return;
+    QPen pen(toColor(color));
+    pen.setWidth(width);
+    pen.setCapStyle(Qt::SquareCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    m_painter.setPen(pen);
+    m_penSet = true;
+    m_penColor = color;
+    m_penWidth = width;
 }
 
 QColor PainterSurface::toColor(quint32 color)

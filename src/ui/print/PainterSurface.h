@@ -3,6 +3,9 @@
 #include "core/print/PrintSurface.h"
 
 #include <QFont>
+#include <QFontMetrics>
+
+#include <optional>
 
 class QPainter;
 
@@ -18,7 +21,8 @@ class QPainter;
 //
 // Text is drawn in the painter's font, made bold by setFontBold(); a text too wide for its cell is
 // elided at the right end (QFontMetrics::elidedText) and clipped to the cell. The surface uses the
-// painter's clip for that and leaves clipping off after each cell; it does not antialias lines.
+// painter's clip for that (only where a text does not fit) and leaves clipping off after each cell; it
+// does not antialias lines. The painter's pen and font belong to the surface while it is used.
 class PainterSurface : public PrintSurface
 {
 public:
@@ -56,6 +60,9 @@ public:
     static quint32 fromColor(const QColor &color);
 
 private:
+    const QFontMetrics &metrics();
+    void usePen(quint32 color, int width);
+
     QPainter &m_painter;
     bool m_isPrinter;
     double m_twipsPerPixelX;
@@ -69,4 +76,11 @@ private:
     // The current position in device pixels.
     double m_x = 0;
     double m_y = 0;
+    // The metrics of the painter's font, kept while the font stays the same.
+    QFont m_metricsFont;
+    std::optional<QFontMetrics> m_metrics;
+    // The pen last given to the painter (the surface sets it only when it changes).
+    bool m_penSet = false;
+    quint32 m_penColor = 0;
+    int m_penWidth = 0;
 };
