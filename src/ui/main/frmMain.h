@@ -26,6 +26,7 @@ class SplitterBar;
 class SearchIndex;
 class QThreadPool;
 class uSc_ListView_Xtended_Sort;
+class PrintCommand;
 
 // The main window: the button strip with the search box, the track list `lv`, the Tracklist panel
 // (`lr`, `Fr`, `lv2`) and the status bar `Stb`, under the menu bar.
@@ -241,7 +242,7 @@ private:
     QMenu *mnuHi = nullptr;
     QAction *mnuNewRecord2 = nullptr, *mnuNewRecord3 = nullptr, *mnuEditRecord2 = nullptr, *mnuDelRecord2 = nullptr;
     QAction *mnuKillAll = nullptr, *mnuSaveH = nullptr, *mnuNewAlbum = nullptr, *mnuSort = nullptr;
-    QAction *mnuPrint = nullptr, *mnuAddOtbor = nullptr;
+    QAction *mnuPrint = nullptr, *mnuPreview = nullptr, *mnuSavePdf = nullptr, *mnuAddOtbor = nullptr;
     QMenu *mnuDataBase = nullptr;
     QAction *mnuNewBase = nullptr, *mnuBaseImport = nullptr, *mnuDelBase = nullptr, *mnuKillBase = nullptr;
     QVector<QAction *> mnuSelectBase;
@@ -256,6 +257,8 @@ private:
 
     // Sorts the track list by a clicked column.
     std::unique_ptr<uSc_ListView_Xtended_Sort> LVXS;
+    // Printing the list as shown: on paper, in a preview, into a PDF file.
+    PrintCommand *m_print = nullptr;
 
     void buildControls();
     void buildMenus();

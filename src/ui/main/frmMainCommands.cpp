@@ -5,6 +5,7 @@
 #include "ui/platform/ListView.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
+#include "ui/print/PrintCommand.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -35,6 +36,11 @@ void frmMain::connectTrackCommands()
     connect(mnuCopyIsp, &QAction::triggered, this, &frmMain::CopyCurentArtist);
     connect(mnuCopyTitle, &QAction::triggered, this, &frmMain::CopyCurentTitle);
     connect(cmdFind, &QToolButton::clicked, this, &frmMain::cmdFind_Click);
+
+    m_print = new PrintCommand(g, lv, this);
+    connect(mnuPrint, &QAction::triggered, m_print, &PrintCommand::print);
+    connect(mnuPreview, &QAction::triggered, m_print, &PrintCommand::preview);
+    connect(mnuSavePdf, &QAction::triggered, m_print, &PrintCommand::savePdf);
 }
 
 void frmMain::mnuNewRecord_Click()

@@ -82,6 +82,8 @@ void frmMain::buildMenus()
     mnuSort = addItem(mnuHi, "mnuSort", QStringLiteral("Сортировать"), Qt::Key_F5);
     mnuHi->addSeparator();
     mnuPrint = addItem(mnuHi, "mnuPrint", QStringLiteral("Распечатать..."), Qt::Key_F6);
+    mnuPreview = addItem(mnuHi, "mnuPreview", QStringLiteral("Предварительный просмотр..."));
+    mnuSavePdf = addItem(mnuHi, "mnuSavePdf", QStringLiteral("Сохранить в PDF..."));
     mnuAddOtbor = addItem(mnuHi, "mnuAddOtbor", QStringLiteral("Добавить в Track list"), Qt::Key_F7);
 
     mnuDataBase = addMenu(this, bar, "mnuDataBase", QStringLiteral("База"));

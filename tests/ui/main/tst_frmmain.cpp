@@ -51,6 +51,7 @@ private Q_SLOTS:
     void onTopSwitch();
     void activationClosesSearchOptions();
     void exitButtonCloses();
+    void printItemsReachThePrintCommand();
 
 private:
     std::unique_ptr<Session> m_session;
@@ -100,7 +101,8 @@ void tst_frmmain::menuBarInOrder()
     QCOMPARE(entries(menu(w, "mnuHi")),
              (QStringList{"Новый трек|F1", "Копировать в новый|F2", "Изменить трек|F3", "Удалить трек", "-",
                           "Удалить все треки", "-", "Новый CD альбом|F4", "-", "Сортировать|F5", "-",
-                          "Распечатать...|F6", "Добавить в Track list|F7"}));
+                          "Распечатать...|F6", "Предварительный просмотр...", "Сохранить в PDF...",
+                          "Добавить в Track list|F7"}));
     QCOMPARE(entries(menu(w, "mnuDataBase")),
              (QStringList{"Создать новую базу...", "Удалить текущую базу", "Удалить базу...", "-", "Jazz"}));
     QCOMPARE(entries(menu(w, "mnuSPR")), (QStringList{"Помощь(сайт)", "-", "О программе"}));
@@ -246,6 +248,20 @@ void tst_frmmain::exitButtonCloses()
     QVERIFY(!w->isVisible());
     QVERIFY(QFile::exists(m_folder->file(QStringLiteral("settings.ini"))));
     QCOMPARE(readBytes(m_folder->data(QStringLiteral("Jazz.dat"))), baseLines(20));
+}
+
+void tst_frmmain::printItemsReachThePrintCommand()
+{
+    // The three printing items work on the list as shown: a search that finds nothing leaves nothing to
+    // print, and each of them says so.
+    Text1(w)->setText(QStringLiteral("no such track anywhere"));
+    QTRY_COMPARE(lv(w)->count(), 0);
+    for (const char *item : {"mnuPrint", "mnuPreview", "mnuSavePdf"}) {
+        m_answers->asked.clear();
+        action(w, item)->trigger();
+        QCOMPARE(m_answers->messages().size(), 1);
+        QCOMPARE(m_answers->messages()[0].text, QStringLiteral("Нет треков для печати."));
+    }
 }
 
 QTEST_MAIN(tst_frmmain)
