@@ -1,0 +1,110 @@
+#include "ui/controls/frmAbout.h"
+#include "ui/platform/Twips.h"
+#include "ui/platform/VisualStyle.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+QString s(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+// Takes the addresses the program hands to the desktop instead of a browser.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public Q_SLOTS:
+    void open(const QUrl &url) { urls << url; }
+};
+
+class TestAbout : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { Twips::setPerPixelForTesting(15, 15); }
+    void layoutAndTexts();
+    void clickAnywhereCloses_data();
+    void clickAnywhereCloses();
+    void helpOpensThePageBesideTheProgram();
+};
+
+void TestAbout::layoutAndTexts()
+{
+    frmAbout box(QStringLiteral("Cratebook 0.8.8 Beta"), false);
+    QCOMPARE(box.windowTitle(), s("О программе"));
+    QCOMPARE(box.size(), QSize(321, 193));
+    auto *label1 = box.findChild<QLabel *>(QStringLiteral("Label1"));
+    auto *label3 = box.findChild<QLabel *>(QStringLiteral("Label3"));
+    auto *label4 = box.findChild<QLabel *>(QStringLiteral("Label4"));
+    auto *command1 = box.findChild<QPushButton *>(QStringLiteral("Command1"));
+    QVERIFY(label1 && label3 && label4 && command1);
+    QCOMPARE(label1->text(), QStringLiteral("Cratebook 0.8.8 Beta"));
+    QCOMPARE(label1->font().family(), QStringLiteral("Arial"));
+    QVERIFY(label1->font().bold());
+    QCOMPARE(label1->font().pointSizeF(), 14.25);
+    QCOMPARE(label1->geometry(), QRect(16, 16, 281, 73));
+    QCOMPARE(label3->text(), s("Программа для каталогизации, поиска треков с дисков и пластинок."));
+    QCOMPARE(label3->geometry(), QRect(16, 96, 233, 33));
+    QCOMPARE(label4->text(), QStringLiteral("Cratebook [cratebook-help.html]"));
+    QCOMPARE(command1->text(), s("Закрыть"));
+    QCOMPARE(command1->geometry(), QRect(232, 160, 81, 25));
+
+    QVERIFY(!VisualStyle::isClassic(&box));
+    frmAbout classic(QStringLiteral("Cratebook"), true);
+    QVERIFY(VisualStyle::isClassic(&classic));
+    QVERIFY(VisualStyle::isClassic(classic.findChild<QPushButton *>(QStringLiteral("Command1"))));
+}
+
+void TestAbout::clickAnywhereCloses_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("title") << QStringLiteral("Label1");
+    QTest::newRow("description") << QStringLiteral("Label3");
+    QTest::newRow("maker") << QStringLiteral("Label4");
+    QTest::newRow("button") << QStringLiteral("Command1");
+    QTest::newRow("form") << QString();
+}
+
+void TestAbout::clickAnywhereCloses()
+{
+    QFETCH(QString, target);
+    frmAbout box(QStringLiteral("Cratebook"), false);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QWidget *widget = target.isEmpty() ? &box : box.findChild<QWidget *>(target);
+    QVERIFY(widget);
+    // The form: a spot left of the button, under the texts.
+    const QPoint spot = target.isEmpty() ? QPoint(20, box.height() - 8) : widget->rect().center();
+    QCOMPARE(box.childAt(widget->mapTo(&box, spot)), target.isEmpty() ? nullptr : widget);
+    QTest::mouseClick(widget, Qt::LeftButton, {}, spot);
+    QTRY_VERIFY(!box.isVisible());
+    QCOMPARE(box.result(), int(QDialog::Accepted));
+}
+
+void TestAbout::helpOpensThePageBesideTheProgram()
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    frmAbout::openHelp();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(catcher.urls.size(), 1);
+    const QUrl url = catcher.urls.first();
+    QVERIFY(url.isLocalFile());
+    QCOMPARE(url.toLocalFile(), QCoreApplication::applicationDirPath() + QStringLiteral("/cratebook-help.html"));
+    QCOMPARE(url.toLocalFile(), frmAbout::helpPagePath());
+}
+
+QTEST_MAIN(TestAbout)
+#include "tst_about.moc"
