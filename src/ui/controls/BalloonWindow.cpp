@@ -142,26 +142,24 @@ QPoint BalloonWindow::stemPoint() const
 
 void BalloonWindow::place()
 {
-    // The stem takes room above or below the contents; decide where the box goes before sizing it.
-    const int stem = m_balloon ? kStemHeight : 0;
-    layout()->setContentsMargins(kPadding, kPadding + (m_stemDown ? 0 : stem), kPadding,
-                                 kPadding + (m_stemDown ? stem : 0));
-    layout()->activate();
-    QSize size = sizeHint();
+    // The stem takes room above or below the contents, so the side is settled before the size.
+    const auto sizeFor = [this](bool stemDown) {
+        const int stem = m_balloon ? kStemHeight : 0;
+        layout()->setContentsMargins(kPadding, kPadding + (stemDown ? 0 : stem), kPadding,
+                                     kPadding + (stemDown ? stem : 0));
+        layout()->activate();
+        return sizeHint();
+    };
     const QScreen *screen = QGuiApplication::screenAt(m_spot);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect();
     const int below = m_clearance + (m_balloon ? 0 : kPlainGap);
-    const bool down = area.isValid() && m_spot.y() + below + size.height() > area.bottom() &&
-                      m_spot.y() - m_clearance - size.height() >= area.top();
-    if (down != m_stemDown) {
-        m_stemDown = down;
-        layout()->setContentsMargins(kPadding, kPadding + (m_stemDown ? 0 : stem), kPadding,
-                                     kPadding + (m_stemDown ? stem : 0));
-        layout()->activate();
-        size = sizeHint();
-    }
+    QSize size = sizeFor(false);
+    m_stemDown = area.isValid() && m_spot.y() + below + size.height() > area.bottom() &&
+                 m_spot.y() - m_clearance - size.height() >= area.top();
+    if (m_stemDown)
+        size = sizeFor(true);
     int x = m_balloon ? m_spot.x() - kStemOffset : m_spot.x();
     if (area.isValid())
         x = qBound(area.left(), x, qMax(area.left(), area.right() - size.width()));

@@ -34,6 +34,7 @@ public:
 
     int Style() const { return m_style; }
     void setStyle(int style) { m_style = style; }
+    // Centred: the tip points at the middle of the tool's lower edge rather than at the mouse.
     bool Centered() const { return m_centered; }
     void setCentered(bool centered) { m_centered = centered; }
     int Icon() const { return m_icon; }

@@ -182,11 +182,15 @@ void TestBalloonTips::tipWindowAndItsSettings()
     TT.setIcon(CTooltip::NoIcon);
     QCOMPARE(tip->titleIcon(), int(CTooltip::WarningIcon));
 
+    // Centred: the stem points at the middle of the tool's lower edge, wherever the mouse is.
+    TT.setCentered(true);
+    TT.Create(m_other);
+    QTest::mouseMove(m_list->viewport(), QPoint(20, 20));
+    QTest::mouseMove(m_other, QPoint(5, 5));
+    QTRY_VERIFY(TT.tipWindow()->isVisible());
+    QCOMPARE(TT.tipWindow()->stemPoint(), m_other->mapToGlobal(QPoint(m_other->width() / 2, m_other->height())));
     TT.Destroy();
     QVERIFY(balloons().isEmpty());
-    TT.setTipText(s("После"));
-    QCOMPARE(TT.TipText(), s("После"));
-    QCOMPARE(TT.Title(), s("Заголовок"));
 }
 
 void TestBalloonTips::tipTimesOutAndComesBackAfterLeaving()
