@@ -2,12 +2,18 @@
 
 #include "core/search/SearchIndex.h"
 #include "core/settings/modManageSettings.h"
+#include "ui/controls/CTooltip.h"
 #include "ui/controls/SplitterBar.h"
+#include "ui/controls/frmAbout.h"
+#include "ui/controls/mSubclass.h"
+#include "ui/controls/modListViewEnh.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 #include "ui/platform/ListView.h"
+#include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/Twips.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -37,6 +43,7 @@ frmMain::frmMain(modGlobalData &globals, SettingsFile &settings, QWidget *parent
     connectSort();
     connectExport();
     connectBases();
+    connectHelp();
     setMinimumSize(Twips::toPixelsX(MainLayout::kMinFormSize - MainLayout::kFrameWidth),
                    Twips::toPixelsY(MainLayout::kMinFormSize - MainLayout::kNonClientHeight));
     setFormSize(13500, 9600);
@@ -129,7 +136,7 @@ void frmMain::buildControls()
     lv2 = new ListView(central);
     lv2->setObjectName(QStringLiteral("lv2"));
     lv2->setAccessibleName(QStringLiteral("Track list"));
-    lv2->setFlatColumnHeaders(true);
+    modListViewEnh::EnhListView_Toggle_FlatColumnHeaders(this, lv2, false);
     lv2->setVisible(false);
     Fr->setVisible(false);
     lr->setVisible(false);
@@ -173,8 +180,13 @@ void frmMain::setStatusText(const QString &text)
 
 void frmMain::Form_Load()
 {
-    // The watcher of the track list's column headers, with its balloon tip, is installed here once the
-    // program has balloon tips.
+    // A column's caption shows in a balloon while the mouse rests on its header (the list may show the
+    // caption cut short).
+    TT = new CTooltip(this);
+    TT->setStyle(CTooltip::BalloonStyle);
+    TT->setIcon(CTooltip::InformationIcon);
+    m_headerWatch = new mSubclass(this);
+    m_headerWatch->install(lv, TT);
 }
 
 bool frmMain::event(QEvent *event)
@@ -214,6 +226,9 @@ bool frmMain::Form_Unload()
         g.iAcSetting = false;
         return false;
     }
+    // The window closes: its header is no longer watched.
+    if (m_headerWatch)
+        m_headerWatch->remove();
     StoreSettings();
     m_closing = true;
     if (m_unloadHandler)
@@ -247,4 +262,13 @@ void frmMain::reportWriteFailure(const QString &path, const QString &reason)
     if (QFileInfo::exists(path))
         text += QStringLiteral("\r\nПрежнее содержимое файла осталось без изменений.");
     MsgBox::show(this, text, MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QStringLiteral("Ошибка записи"));
+}
+
+void frmMain::connectHelp()
+{
+    connect(mnuHelp, &QAction::triggered, this, [] { frmAbout::openHelp(); });
+    connect(mnuAbout, &QAction::triggered, this, [this] {
+        frmAbout box(windowTitle(), g.iDisableXP != 0, this);
+        Modal::show(&box, this);
+    });
 }

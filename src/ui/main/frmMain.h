@@ -26,6 +26,8 @@ class SplitterBar;
 class SearchIndex;
 class QThreadPool;
 class uSc_ListView_Xtended_Sort;
+class CTooltip;
+class mSubclass;
 class PrintCommand;
 
 // The main window: the button strip with the search box, the track list `lv`, the Tracklist panel
@@ -259,6 +261,9 @@ private:
     std::unique_ptr<uSc_ListView_Xtended_Sort> LVXS;
     // Printing the list as shown: on paper, in a preview, into a PDF file.
     PrintCommand *m_print = nullptr;
+    // The balloon tip of the track list's column headers, and the watcher of the header that shows it.
+    CTooltip *TT = nullptr;
+    mSubclass *m_headerWatch = nullptr;
 
     void buildControls();
     void buildMenus();
@@ -272,6 +277,7 @@ private:
     void connectSort();
     void connectExport();
     void connectBases();
+    void connectHelp();
     void stopSearch();
     std::shared_ptr<const SearchIndex> searchIndex();
     // Builds the search index if the catalogue changed since it was built.

@@ -1,6 +1,7 @@
 #include "frmPesni.h"
 
 #include "core/catalogue/TrackTable.h"
+#include "ui/controls/modListViewEnh.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/Twips.h"
 
@@ -13,7 +14,7 @@ frmPesni::frmPesni(QWidget *parent) : QDialog(parent)
     lv2 = new ListView(this);
     lv2->setObjectName(QStringLiteral("lv2"));
     lv2->setAccessibleName(QStringLiteral("Треки исполнителя"));
-    lv2->setFlatColumnHeaders(true);
+    modListViewEnh::EnhListView_Toggle_FlatColumnHeaders(this, lv2, false);
     lv2->addColumn(QStringLiteral("№"), 30);
     lv2->addColumn(QStringLiteral("Название"), 300);
     lv2->addColumn(QStringLiteral("Альбом"), 150);

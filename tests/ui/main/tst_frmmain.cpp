@@ -1,11 +1,13 @@
 #include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
 #include "ui/controls/SplitterBar.h"
+#include "ui/controls/mSubclass.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmPopup.h"
 #include "ui/platform/ListView.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -52,6 +54,7 @@ private Q_SLOTS:
     void activationClosesSearchOptions();
     void exitButtonCloses();
     void printItemsReachThePrintCommand();
+    void helpMenuAndHeaderTips();
 
 private:
     std::unique_ptr<Session> m_session;
@@ -262,6 +265,43 @@ void tst_frmmain::printItemsReachThePrintCommand()
         QCOMPARE(m_answers->messages().size(), 1);
         QCOMPARE(m_answers->messages()[0].text, QStringLiteral("Нет треков для печати."));
     }
+}
+
+// Takes the addresses the program hands to the desktop instead of a browser.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public Q_SLOTS:
+    void open(const QUrl &url) { urls << url; }
+};
+
+void tst_frmmain::helpMenuAndHeaderTips()
+{
+    // "О программе" shows the About box over the window; "Помощь(сайт)" opens the help page beside the
+    // program.
+    QString shown;
+    m_session->driver.then([&shown](QDialog *dialog) {
+        shown = dialog->objectName();
+        dialog->accept();
+    });
+    action(w, "mnuAbout")->trigger();
+    QCOMPARE(shown, QStringLiteral("frmAbout"));
+
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    action(w, "mnuHelp")->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(catcher.urls.size(), 1);
+    QVERIFY(catcher.urls[0].toLocalFile().endsWith(QStringLiteral("/cratebook-help.html")));
+
+    // The track list's column headers are watched for their tips from the start; the Tracklist's are flat.
+    const auto *watch = w->findChild<mSubclass *>();
+    QVERIFY(watch && watch->isInstalled());
+    QVERIFY(lv2(w)->flatColumnHeaders());
 }
 
 QTEST_MAIN(tst_frmmain)
