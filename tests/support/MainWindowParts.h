@@ -3,6 +3,7 @@
 // The main window's controls, found by their object names the way a test of a finished program would:
 // the window keeps them private.
 
+#include "ui/controls/SkinButton.h"
 #include "ui/controls/SplitterBar.h"
 #include "ui/main/frmMain.h"
 #include "ui/platform/ListView.h"
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QToolButton>
 #include <QtTest>
 
 namespace MainParts {
@@ -46,9 +46,9 @@ inline QFrame *frame(const frmMain *w, const char *name)
 {
     return part<QFrame>(w, name);
 }
-inline QToolButton *button(const frmMain *w, const char *name)
+inline SkinButton *button(const frmMain *w, const char *name)
 {
-    return part<QToolButton>(w, name);
+    return part<SkinButton>(w, name);
 }
 inline QAction *action(const frmMain *w, const char *name)
 {

@@ -3,6 +3,7 @@
 #include "core/search/SearchIndex.h"
 #include "core/settings/modManageSettings.h"
 #include "ui/controls/CTooltip.h"
+#include "ui/controls/SkinButton.h"
 #include "ui/controls/SplitterBar.h"
 #include "ui/controls/frmAbout.h"
 #include "ui/controls/mSubclass.h"
@@ -26,7 +27,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QThreadPool>
-#include <QToolButton>
 
 frmMain::frmMain(modGlobalData &globals, SettingsFile &settings, QWidget *parent)
     : QMainWindow(parent), g(globals), m_settings(settings), m_searchFields(SearchIndex::kAllFields)
@@ -54,16 +54,11 @@ frmMain::~frmMain()
     stopSearch();
 }
 
-QToolButton *frmMain::makeButton(QWidget *parent, const char *name, const QString &command, int standardIcon)
+SkinButton *frmMain::makeButton(QWidget *parent, const char *name, const QString &command, const char *picture,
+                                int size)
 {
-    auto *button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setIcon(style()->standardIcon(QStyle::StandardPixmap(standardIcon)));
-    button->setIconSize(QSize(24, 24));
-    button->setAutoRaise(true);
-    button->setToolTip(command);
-    button->setAccessibleName(command);
-    return button;
+    return SkinButton::create(parent, QLatin1String(name), QStringLiteral(":/buttons/%1.svg").arg(QLatin1String(picture)),
+                              command, size);
 }
 
 void frmMain::buildControls()
@@ -75,26 +70,26 @@ void frmMain::buildControls()
     // The button strip with the search box.
     Frame1 = new QFrame(central);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Command5 = makeButton(Frame1, "Command5", QStringLiteral("Новый трек"), QStyle::SP_FileIcon);
-    Command4 = makeButton(Frame1, "Command4", QStringLiteral("Копировать в новый"), QStyle::SP_FileDialogNewFolder);
-    Command6 = makeButton(Frame1, "Command6", QStringLiteral("Изменить трек"), QStyle::SP_FileDialogDetailedView);
-    Command8 = makeButton(Frame1, "Command8", QStringLiteral("Удалить трек"), QStyle::SP_TrashIcon);
-    Command7 = makeButton(Frame1, "Command7", QStringLiteral("Новый CD альбом"), QStyle::SP_DriveCDIcon);
-    Command9 = makeButton(Frame1, "Command9", QStringLiteral("Сортировать"), QStyle::SP_ArrowDown);
+    Command5 = makeButton(Frame1, "Command5", QStringLiteral("Новый трек"), "newtrack");
+    Command4 = makeButton(Frame1, "Command4", QStringLiteral("Копировать в новый"), "copytonew");
+    Command6 = makeButton(Frame1, "Command6", QStringLiteral("Изменить трек"), "edit");
+    Command8 = makeButton(Frame1, "Command8", QStringLiteral("Удалить трек"), "delete");
+    Command7 = makeButton(Frame1, "Command7", QStringLiteral("Новый CD альбом"), "newalbum");
+    Command9 = makeButton(Frame1, "Command9", QStringLiteral("Сортировать"), "sort");
     Text1 = new QLineEdit(Frame1);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setAccessibleName(QStringLiteral("Поиск"));
     Text1->setPlaceholderText(QStringLiteral("Поиск"));
     Text1->setClearButtonEnabled(false);
-    cmdFind = makeButton(Frame1, "cmdFind", QStringLiteral("Показать все треки"), QStyle::SP_BrowserReload);
+    cmdFind = makeButton(Frame1, "cmdFind", QStringLiteral("Показать все треки"), "find");
     cmdOptions =
-        makeButton(Frame1, "cmdOptions", QStringLiteral("Параметры поиска"), QStyle::SP_FileDialogContentsView);
-    cmdExit = makeButton(Frame1, "cmdExit", QStringLiteral("Выход"), QStyle::SP_DialogCloseButton);
+        makeButton(Frame1, "cmdOptions", QStringLiteral("Параметры поиска"), "options");
+    cmdExit = makeButton(Frame1, "cmdExit", QStringLiteral("Выход"), "exit");
 
     auto *strip = new QHBoxLayout(Frame1);
     strip->setContentsMargins(4, 2, 4, 2);
     strip->setSpacing(2);
-    for (QToolButton *b : {Command5, Command4, Command6, Command8, Command7, Command9})
+    for (SkinButton *b : {Command5, Command4, Command6, Command8, Command7, Command9})
         strip->addWidget(b);
     strip->addSpacing(16);
     strip->addWidget(Text1, 1);
@@ -116,20 +111,18 @@ void frmMain::buildControls()
     Fr->setObjectName(QStringLiteral("Fr"));
     FrCaption = new QLabel(QStringLiteral("Track list:"), Fr);
     FrCaption->setObjectName(QStringLiteral("FrCaption"));
-    Command1 = makeButton(Fr, "Command1", QStringLiteral("Добавить в Track list"), QStyle::SP_ArrowDown);
-    Command2 = makeButton(Fr, "Command2", QStringLiteral("Удалить трек из Track list"), QStyle::SP_DialogDiscardButton);
+    Command1 = makeButton(Fr, "Command1", QStringLiteral("Добавить в Track list"), "tracklistadd", 16);
+    Command2 = makeButton(Fr, "Command2", QStringLiteral("Удалить трек из Track list"), "tracklistremove", 16);
     Command3 =
-        makeButton(Fr, "Command3", QStringLiteral("Удалить все треки из Track list"), QStyle::SP_DialogResetButton);
-    cmdUp = makeButton(Fr, "cmdUp", QStringLiteral("Переместить вверх"), QStyle::SP_ArrowUp);
-    cmdDown = makeButton(Fr, "cmdDown", QStringLiteral("Переместить вниз"), QStyle::SP_ArrowDown);
-    for (QToolButton *b : {Command1, Command2, Command3, cmdUp, cmdDown})
-        b->setIconSize(QSize(16, 16));
+        makeButton(Fr, "Command3", QStringLiteral("Удалить все треки из Track list"), "tracklistclear", 16);
+    cmdUp = makeButton(Fr, "cmdUp", QStringLiteral("Переместить вверх"), "up", 16);
+    cmdDown = makeButton(Fr, "cmdDown", QStringLiteral("Переместить вниз"), "down", 16);
     auto *panelStrip = new QHBoxLayout(Fr);
     panelStrip->setContentsMargins(4, 0, 4, 0);
     panelStrip->setSpacing(2);
     panelStrip->addWidget(FrCaption);
     panelStrip->addSpacing(12);
-    for (QToolButton *b : {Command1, Command2, Command3, cmdUp, cmdDown})
+    for (SkinButton *b : {Command1, Command2, Command3, cmdUp, cmdDown})
         panelStrip->addWidget(b);
     panelStrip->addStretch();
 
@@ -157,7 +150,7 @@ void frmMain::buildControls()
     m_geometry.fr.visible = false;
     m_geometry.lr.visible = false;
 
-    connect(cmdExit, &QToolButton::clicked, this, &QWidget::close);
+    connect(cmdExit, &SkinButton::clicked, this, &QWidget::close);
     connect(lr, &SplitterBar::mouseDown, this, [this](Qt::MouseButton button, double y) {
         if (button == Qt::LeftButton)
             onSplitterDown(y);

@@ -20,8 +20,8 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QStatusBar;
-class QToolButton;
 class SettingsFile;
+class SkinButton;
 class SplitterBar;
 class SearchIndex;
 class QThreadPool;
@@ -213,25 +213,25 @@ protected:
 private:
     // --- Controls ---
     QFrame *Frame1 = nullptr;
-    QToolButton *Command4 = nullptr; // copy into a new track
-    QToolButton *Command5 = nullptr; // new track
-    QToolButton *Command6 = nullptr; // edit track
-    QToolButton *Command7 = nullptr; // new CD album
-    QToolButton *Command8 = nullptr; // delete track
-    QToolButton *Command9 = nullptr; // sort
-    QToolButton *cmdExit = nullptr;
-    QToolButton *cmdFind = nullptr;
-    QToolButton *cmdOptions = nullptr;
+    SkinButton *Command4 = nullptr; // copy into a new track
+    SkinButton *Command5 = nullptr; // new track
+    SkinButton *Command6 = nullptr; // edit track
+    SkinButton *Command7 = nullptr; // new CD album
+    SkinButton *Command8 = nullptr; // delete track
+    SkinButton *Command9 = nullptr; // sort
+    SkinButton *cmdExit = nullptr;
+    SkinButton *cmdFind = nullptr;
+    SkinButton *cmdOptions = nullptr;
     QLineEdit *Text1 = nullptr;
     ListView *lv = nullptr;
     SplitterBar *lr = nullptr;
     QFrame *Fr = nullptr;
     QLabel *FrCaption = nullptr;     // "Track list:"
-    QToolButton *Command1 = nullptr; // add to the Tracklist
-    QToolButton *Command2 = nullptr; // remove from the Tracklist
-    QToolButton *Command3 = nullptr; // clear the Tracklist
-    QToolButton *cmdUp = nullptr;
-    QToolButton *cmdDown = nullptr;
+    SkinButton *Command1 = nullptr; // add to the Tracklist
+    SkinButton *Command2 = nullptr; // remove from the Tracklist
+    SkinButton *Command3 = nullptr; // clear the Tracklist
+    SkinButton *cmdUp = nullptr;
+    SkinButton *cmdDown = nullptr;
     ListView *lv2 = nullptr;
     QStatusBar *Stb = nullptr;
 
@@ -284,7 +284,9 @@ private:
     void prepareSearch();
     void showSearchResult(quint64 generation, quint64 version, std::vector<int> found);
     std::function<const FieldList &(int tag)> recordSource() const;
-    QToolButton *makeButton(QWidget *parent, const char *name, const QString &command, int standardIcon);
+    // A picture button of the strip: `picture` names its drawing in the resources, `size` its glyph.
+    SkinButton *makeButton(QWidget *parent, const char *name, const QString &command, const char *picture,
+                           int size = 24);
     int menuBarHeight() const;
     int statusBarHeight() const;
     void readGeometry();

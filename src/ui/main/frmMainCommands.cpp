@@ -2,6 +2,7 @@
 // copies. Menus, the context menu, the buttons and the keys all come here.
 #include "frmMain.h"
 
+#include "ui/controls/SkinButton.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
@@ -13,29 +14,28 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
-#include <QToolButton>
 
 void frmMain::connectTrackCommands()
 {
     connect(mnuNewRecord, &QAction::triggered, this, &frmMain::mnuNewRecord_Click);
     connect(mnuNewRecord2, &QAction::triggered, this, &frmMain::mnuNewRecord_Click);
-    connect(Command5, &QToolButton::clicked, this, &frmMain::mnuNewRecord_Click);
+    connect(Command5, &SkinButton::clicked, this, &frmMain::mnuNewRecord_Click);
     connect(mnuNewRecord3, &QAction::triggered, this, &frmMain::mnuNewRecord3_Click);
     connect(mnuNewRecord31, &QAction::triggered, this, &frmMain::mnuNewRecord3_Click);
-    connect(Command4, &QToolButton::clicked, this, &frmMain::mnuNewRecord3_Click);
+    connect(Command4, &SkinButton::clicked, this, &frmMain::mnuNewRecord3_Click);
     connect(mnuEditRecord, &QAction::triggered, this, &frmMain::EditCurent);
     connect(mnuEditRecord2, &QAction::triggered, this, &frmMain::EditCurent);
-    connect(Command6, &QToolButton::clicked, this, &frmMain::EditCurent);
+    connect(Command6, &SkinButton::clicked, this, &frmMain::EditCurent);
     connect(mnuDelRecord, &QAction::triggered, this, &frmMain::mnuDelRecord_Click);
     connect(mnuDelRecord2, &QAction::triggered, this, &frmMain::mnuDelRecord_Click);
-    connect(Command8, &QToolButton::clicked, this, &frmMain::mnuDelRecord_Click);
+    connect(Command8, &SkinButton::clicked, this, &frmMain::mnuDelRecord_Click);
     connect(mnuKillAll, &QAction::triggered, this, &frmMain::mnuKillAll_Click);
     connect(mnuNewAlbum, &QAction::triggered, this, &frmMain::mnuNewAlbum_Click);
-    connect(Command7, &QToolButton::clicked, this, &frmMain::mnuNewAlbum_Click);
+    connect(Command7, &SkinButton::clicked, this, &frmMain::mnuNewAlbum_Click);
     connect(mnuTrek, &QAction::triggered, this, &frmMain::CopyCurentTrek);
     connect(mnuCopyIsp, &QAction::triggered, this, &frmMain::CopyCurentArtist);
     connect(mnuCopyTitle, &QAction::triggered, this, &frmMain::CopyCurentTitle);
-    connect(cmdFind, &QToolButton::clicked, this, &frmMain::cmdFind_Click);
+    connect(cmdFind, &SkinButton::clicked, this, &frmMain::cmdFind_Click);
 
     m_print = new PrintCommand(g, lv, this);
     connect(mnuPrint, &QAction::triggered, m_print, &PrintCommand::print);

@@ -4,6 +4,7 @@
 #include "frmMain.h"
 
 #include "core/search/SearchIndex.h"
+#include "ui/controls/SkinButton.h"
 #include "ui/platform/ListView.h"
 
 #include <QCheckBox>
@@ -11,7 +12,6 @@
 #include <QLineEdit>
 #include <QThreadPool>
 #include <QTimer>
-#include <QToolButton>
 
 void frmMain::connectSearch()
 {
@@ -20,7 +20,7 @@ void frmMain::connectSearch()
     m_searchGeneration = std::make_shared<std::atomic<quint64>>(0);
     connect(Text1, &QLineEdit::textChanged, this, &frmMain::Text1_Change);
     Text1->installEventFilter(this);
-    connect(cmdOptions, &QToolButton::clicked, this, &frmMain::cmdOptions_Click);
+    connect(cmdOptions, &SkinButton::clicked, this, &frmMain::cmdOptions_Click);
 }
 
 void frmMain::stopSearch()

@@ -4,16 +4,16 @@
 #include "frmMain.h"
 
 #include "core/sort/ShelfSort.h"
+#include "ui/controls/SkinButton.h"
 #include "ui/platform/ListView.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QToolButton>
 
 void frmMain::connectSort()
 {
     connect(mnuSort, &QAction::triggered, this, &frmMain::mnuSort_Click);
-    connect(Command9, &QToolButton::clicked, this, &frmMain::mnuSort_Click);
+    connect(Command9, &SkinButton::clicked, this, &frmMain::mnuSort_Click);
 }
 
 void frmMain::mnuSort_Click()

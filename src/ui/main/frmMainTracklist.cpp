@@ -1,27 +1,27 @@
 // The Tracklist panel: the DJ's hand-ordered list of picked tracks. Its rows are copies of what the track
 // list showed when they were added; they are numbered when added and never renumbered.
 #include "frmMain.h"
+#include "ui/controls/SkinButton.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
 
 #include <QAction>
-#include <QToolButton>
 
 void frmMain::connectTracklist()
 {
     lv->setDragSource(true);
     lv2->setDropTarget(true);
-    connect(Command1, &QToolButton::clicked, this, &frmMain::addToTracklist);
+    connect(Command1, &SkinButton::clicked, this, &frmMain::addToTracklist);
     connect(mnuAddOtbor, &QAction::triggered, this, &frmMain::addToTracklist);
     connect(lv2, &ListView::dropped, this, &frmMain::addToTracklist);
-    connect(Command2, &QToolButton::clicked, this, &frmMain::removeFromTracklist);
+    connect(Command2, &SkinButton::clicked, this, &frmMain::removeFromTracklist);
     connect(lv2, &ListView::keyDown, this, [this](int key, Qt::KeyboardModifiers) {
         if (key == Qt::Key_Delete)
             removeFromTracklist();
     });
-    connect(Command3, &QToolButton::clicked, this, &frmMain::clearTracklist);
-    connect(cmdUp, &QToolButton::clicked, this, [this] { moveTracklistEntry(-1); });
-    connect(cmdDown, &QToolButton::clicked, this, [this] { moveTracklistEntry(+1); });
+    connect(Command3, &SkinButton::clicked, this, &frmMain::clearTracklist);
+    connect(cmdUp, &SkinButton::clicked, this, [this] { moveTracklistEntry(-1); });
+    connect(cmdDown, &SkinButton::clicked, this, [this] { moveTracklistEntry(+1); });
 }
 
 void frmMain::addToTracklist()

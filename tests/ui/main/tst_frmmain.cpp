@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QToolButton>
 
 using namespace MainParts;
 using namespace TestSupport;
@@ -127,10 +126,10 @@ void tst_frmmain::hiddenItemsStayHidden()
 
 void tst_frmmain::buttonsHaveNames()
 {
-    auto buttons = frame(w, "Frame1")->findChildren<QToolButton *>();
-    buttons += frame(w, "Fr")->findChildren<QToolButton *>();
+    auto buttons = frame(w, "Frame1")->findChildren<SkinButton *>();
+    buttons += frame(w, "Fr")->findChildren<SkinButton *>();
     QCOMPARE(buttons.size(), 14);
-    for (const QToolButton *b : buttons)
+    for (const SkinButton *b : buttons)
         QVERIFY2(!b->accessibleName().isEmpty(), qPrintable(b->objectName()));
     QCOMPARE(button(w, "Command5")->accessibleName(), QStringLiteral("Новый трек"));
     QVERIFY(!lv(w)->accessibleName().isEmpty());

@@ -12,7 +12,6 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
-#include <QToolButton>
 
 using namespace MainParts;
 using namespace TestSupport;
@@ -208,7 +207,7 @@ void tst_trackcommands::commandsFromMenusKeysAndButtons()
     } else if (how == QLatin1String("dbl")) {
         QTest::mouseDClick(lv->viewport(), Qt::LeftButton, Qt::NoModifier, rowCenter(lv, 4));
     } else if (how.startsWith(QLatin1String("Command"))) {
-        QTest::mouseClick(w->findChild<QToolButton *>(how), Qt::LeftButton);
+        QTest::mouseClick(w->findChild<SkinButton *>(how), Qt::LeftButton);
     } else {
         w->findChild<QAction *>(how)->trigger();
     }

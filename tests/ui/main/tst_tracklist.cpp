@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QMimeData>
-#include <QToolButton>
 
 using namespace MainParts;
 using namespace TestSupport;
