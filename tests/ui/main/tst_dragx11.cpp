@@ -3,6 +3,9 @@
 // own (Xvfb), shows the program there and moves the pointer with xdotool.
 #include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
+#include "ui/controls/BalloonWindow.h"
+#include "ui/controls/CTooltip.h"
+#include "ui/controls/SkinButton.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
 #include "ui/platform/ListView.h"
@@ -11,6 +14,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDrag>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
 #include <QScreen>
@@ -246,6 +250,7 @@ private Q_SLOTS:
     void cleanup();
     void dropAddsTheGrabbedTrackAfterCrossingRows();
     void dropStraightOntoTheTracklist();
+    void hoverLightsButtonsAndShowsHeaderTips();
 
 private:
     // The centre of `row` of the track list, and of the Tracklist's rows' area, in screen coordinates.
@@ -395,6 +400,39 @@ void tst_dragx11::dropStraightOntoTheTracklist()
 
     QCOMPARE(tracklistRows(), QStringList{expected});
     checkWindowShowsRow(grabbed);
+}
+
+void tst_dragx11::hoverLightsButtonsAndShowsHeaderTips()
+{
+    // A picture button lights up under the pointer and goes back to rest when the pointer leaves it; a
+    // column header shows its caption in a balloon while the pointer rests on it, and the balloon goes when
+    // the pointer leaves the header.
+    SkinButton *exit = button(w, "cmdExit");
+    const auto shows = [](const SkinButton *b, const QPixmap &picture) {
+        return b->Picture().cacheKey() == picture.cacheKey();
+    };
+    auto *tip = w->findChild<CTooltip *>();
+    QVERIFY(tip);
+    QHeaderView *header = lv(w)->header();
+    const int column = 3;
+    const QString caption = lv(w)->model()->headerData(column, Qt::Horizontal).toString();
+    const QPoint onHeader =
+        header->viewport()->mapToGlobal(QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
+    const auto tipShown = [&] {
+        return tip->tipWindow() && tip->tipWindow()->isVisible() && tip->Title() == caption;
+    };
+
+    Gesture gesture(m_xdotool);
+    gesture.moveTo(exit->mapToGlobal(exit->rect().center()), QStringLiteral("the button lights up"),
+                   [&] { return shows(exit, exit->Picture_2()); });
+    gesture.moveTo(rowPoint(3), QStringLiteral("the button goes back to rest"),
+                   [&] { return shows(exit, exit->Picture_1()); });
+    gesture.moveTo(onHeader, QStringLiteral("the balloon shows the column's caption"), tipShown);
+    gesture.moveTo(rowPoint(3), QStringLiteral("the balloon goes with the pointer"),
+                   [&] { return !tip->tipWindow() || !tip->tipWindow()->isVisible(); });
+    QString failure;
+    QVERIFY2(run(gesture, &failure), qPrintable(failure));
+    QVERIFY(!caption.isEmpty());
 }
 
 int main(int argc, char *argv[])
