@@ -418,9 +418,7 @@ void tst_dragx11::hoverLightsButtonsAndShowsHeaderTips()
     const QString caption = lv(w)->model()->headerData(column, Qt::Horizontal).toString();
     const QPoint onHeader =
         header->viewport()->mapToGlobal(QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
-    const auto tipShown = [&] {
-        return tip->tipWindow() && tip->tipWindow()->isVisible() && tip->Title() == caption;
-    };
+    const auto tipShown = [&] { return tip->tipWindow() && tip->tipWindow()->isVisible() && tip->Title() == caption; };
 
     Gesture gesture(m_xdotool);
     gesture.moveTo(exit->mapToGlobal(exit->rect().center()), QStringLiteral("the button lights up"),
