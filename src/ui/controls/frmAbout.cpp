@@ -52,6 +52,16 @@ frmAbout::frmAbout(const QString &programTitle, bool disableXP, QWidget *parent)
     Command1->setDefault(true);
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
 
+    // The description keeps its place and width; where the system's font needs more lines than its
+    // height holds, the box grows by the difference rather than cutting the text off.
+    const int extra = Label3->heightForWidth(Label3->width()) - Label3->height();
+    if (extra > 0) {
+        Label3->resize(Label3->width(), Label3->height() + extra);
+        for (QWidget *below : {static_cast<QWidget *>(Label4), static_cast<QWidget *>(Command1)})
+            below->move(below->x(), below->y() + extra);
+        setFixedSize(width(), height() + extra);
+    }
+
     for (QLabel *label : {Label1, Label3, Label4})
         label->installEventFilter(this);
 
