@@ -166,7 +166,8 @@ private Q_SLOTS:
         c.lookup("/dev/test");
         QTRY_VERIFY(r.finished());
         QTEST(offered, "offered");
-        QCOMPARE(server.received.value(3), read);
+        // A lookup given up ends at once, while its "quit" may still be on its way to the server.
+        QTRY_COMPARE(server.received.value(3), read);
         QCOMPARE(r.ending(), pick < 0 ? QStringList({"failure 0 Диск не выбран.", "disconnected", "finished 0"})
                                       : QStringList({"disconnected", "finished 1"}));
         QCOMPARE(c.trackCount(), pick < 0 ? 0 : 4);
@@ -338,7 +339,7 @@ private Q_SLOTS:
         const QStringList before = r.events;
         server.client()->write("200 " + kAlbumMatch + "\r\n");
         QTRY_VERIFY(server.clientGone);
-        QCOMPARE(server.received.last(), QByteArray("quit"));
+        QTRY_COMPARE(server.received.last(), QByteArray("quit"));
         QCOMPARE(r.events, before);
         QCOMPARE(c.trackCount(), 0);
     }
