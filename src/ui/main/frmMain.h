@@ -29,6 +29,7 @@ class uSc_ListView_Xtended_Sort;
 class CTooltip;
 class mSubclass;
 class PrintCommand;
+class BackupCommands;
 
 // The main window: the button strip with the search box, the track list `lv`, the Tracklist panel
 // (`lr`, `Fr`, `lv2`) and the status bar `Stb`, under the menu bar.
@@ -57,6 +58,10 @@ public:
     bool SaveBase();
     void LoadTracklist();
     bool SaveTracklist();
+    // Reads the open base again after a restore may have replaced its file. The Tracklist is written
+    // first, so that the rows picked since the last save survive; when the base in memory holds changes
+    // its file lacks (its last save failed), the user is asked before they are dropped.
+    void reloadRestoredBase();
 
     // --- Bases menu ---
     // The bases found at start-up, in menu order (none: the hidden default base "База 1").
@@ -226,7 +231,7 @@ private:
     ListView *lv = nullptr;
     SplitterBar *lr = nullptr;
     QFrame *Fr = nullptr;
-    QLabel *FrCaption = nullptr;     // "Track list:"
+    QLabel *FrCaption = nullptr;    // "Track list:"
     SkinButton *Command1 = nullptr; // add to the Tracklist
     SkinButton *Command2 = nullptr; // remove from the Tracklist
     SkinButton *Command3 = nullptr; // clear the Tracklist
@@ -261,6 +266,7 @@ private:
     std::unique_ptr<uSc_ListView_Xtended_Sort> LVXS;
     // Printing the list as shown: on paper, in a preview, into a PDF file.
     PrintCommand *m_print = nullptr;
+    BackupCommands *m_backups = nullptr;
     // The balloon tip of the track list's column headers, and the watcher of the header that shows it.
     CTooltip *TT = nullptr;
     mSubclass *m_headerWatch = nullptr;
@@ -325,6 +331,8 @@ private:
     // Set when the open base's file (or the Tracklist file) exists but could not be read: it is then
     // not overwritten with what little the program could show.
     bool m_baseUnreadable = false;
+    // The last save of the base did not write its file: the catalogue holds changes the file lacks.
+    bool m_baseUnsaved = false;
     BaseList m_bases; // what the bases menu shows
     BaseFiles::Losses m_tracklistLosses;
     QStringList m_failedWrites; // files the last save could not write, for the question that follows

@@ -1,7 +1,6 @@
 // Reading and writing the open base and the Tracklist.
-#include "frmMain.h"
-
 #include "core/catalogue/BaseFiles.h"
+#include "frmMain.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
 
@@ -28,6 +27,23 @@ bool frmMain::SaveCurentH()
     return SaveBase();
 }
 
+void frmMain::reloadRestoredBase()
+{
+    const bool tracklistSaved = SaveTracklist();
+    if (m_baseUnsaved || !tracklistSaved) {
+        const QString loss =
+            m_baseUnsaved
+                ? QStringLiteral("Последние изменения базы не удалось сохранить: если загрузить базу из файла, они "
+                                 "пропадут, а если не загружать, восстановленная база будет перезаписана при "
+                                 "следующем сохранении.")
+                : QStringLiteral("Tracklist не удалось сохранить: если загрузить базу из файла, строки, добавленные в "
+                                 "него после последнего сохранения, пропадут.");
+        if (!MsgBox::confirm(this, loss + QStringLiteral("\r\n\r\nВы действительно хотите загрузить базу из файла?")))
+            return;
+    }
+    LoadCurentH();
+}
+
 void frmMain::LoadBase()
 {
     // A load shows every track, whatever a running search was looking for.
@@ -39,6 +55,7 @@ void frmMain::LoadBase()
     const QString path = g.baseFilePath();
     const BaseFiles::ReadResult read = BaseFiles::readBase(path, g.arTracks);
     m_baseUnreadable = !read.ok;
+    m_baseUnsaved = false;
     if (!read.ok) {
         MsgBox::show(this,
                      QStringLiteral("Не удалось прочитать файл базы \"%1\".\r\n%2\r\n"
@@ -119,6 +136,7 @@ bool frmMain::SaveBase()
         reportWriteFailure(path, error);
         ok = false;
     }
+    m_baseUnsaved = !ok;
     ok = SaveTracklist() && ok;
     // Every change of the catalogue is saved: the search index is brought up to date now, while the user
     // is not typing.

@@ -1,8 +1,8 @@
 // The bases: opening, creating and deleting them, copying base files in and out, and the safety copy kept
 // beside the open base.
-#include "frmMain.h"
-
 #include "core/catalogue/BaseFiles.h"
+#include "frmMain.h"
+#include "ui/backup/BackupCommands.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/modFO.h"
@@ -46,6 +46,11 @@ void frmMain::connectBases()
     connect(mnuImport, &QAction::triggered, this, &frmMain::mnuImport_Click);
     connect(mnuCreateBackup, &QAction::triggered, this, &frmMain::mnuCreateBackup_Click);
     connect(mnuRestoreBackup, &QAction::triggered, this, &frmMain::mnuRestoreBackup_Click);
+    // The dated backups on removable media, behind their own menu.
+    m_backups = new BackupCommands(g, this);
+    connect(mnuBackupSave, &QAction::triggered, m_backups, &BackupCommands::save);
+    connect(mnuBackupLoad, &QAction::triggered, m_backups, &BackupCommands::restore);
+    connect(m_backups, &BackupCommands::reloadWanted, this, &frmMain::reloadRestoredBase);
     // mnuBaseImport stays without an action. The items of the bases themselves are connected as they are
     // made (addBaseMenuItem).
 }
