@@ -24,7 +24,7 @@ BackupCommands::~BackupCommands() = default;
 void BackupCommands::save()
 {
     if (!m_save)
-        m_save = std::make_unique<frmBackupSave>(g, defaultLocation(), QDate::currentDate());
+        m_save.reset(new frmBackupSave(g, defaultLocation(), QDate::currentDate()));
     Modal::show(m_save.get(), m_owner);
 }
 
@@ -32,5 +32,7 @@ void BackupCommands::restore()
 {
     frmBackupLoad dialog(g, defaultLocation());
     Modal::show(&dialog, m_owner);
+    // However the dialog was closed ("Закрыть", Esc, its frame): what was restored must reach the open
+    // base before the base's next save writes over it.
     Q_EMIT reloadWanted();
 }

@@ -86,12 +86,6 @@ frmBackupLoad::frmBackupLoad(modGlobalData &globals, const QString &defaultLocat
     connect(Command4, &QPushButton::clicked, this, &frmBackupLoad::Command4_Click);
 }
 
-void frmBackupLoad::reject()
-{
-    // Whatever was restored must reach the open base before its next save writes over it.
-    Command1_Click();
-}
-
 void frmBackupLoad::Command1_Click()
 {
     done(QDialog::Accepted);

@@ -10,17 +10,14 @@ class QPushButton;
 class modGlobalData;
 
 // The restore dialog: lists the dated backups at a location, and copies the ones the user marks over the
-// open base's file, in list order. The open base is read again from its file when the dialog is closed
-// ("Закрыть", or Esc and the window's frame, which do the same), not before; the backup commands make a
-// new dialog for each opening.
+// open base's file, in list order. The open base is read again from its file once the dialog is closed,
+// not before; the backup commands make a new dialog for each opening.
 class frmBackupLoad : public QDialog
 {
     Q_OBJECT
 
 public:
     frmBackupLoad(modGlobalData &g, const QString &defaultLocation, QWidget *parent = nullptr);
-
-    void reject() override;
 
 private:
     // "Закрыть"
