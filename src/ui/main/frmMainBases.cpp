@@ -1,7 +1,8 @@
 // The bases: opening, creating and deleting them, copying base files in and out, and the safety copy kept
 // beside the open base.
-#include "core/catalogue/BaseFiles.h"
 #include "frmMain.h"
+
+#include "core/catalogue/BaseFiles.h"
 #include "ui/backup/BackupCommands.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
