@@ -108,6 +108,10 @@ void tst_backup::backupCopiesTheBaseOnceUnderBothNames()
         QCOMPARE(part<QDateEdit>(d, "DateTo")->date(), interval.to);
         QCOMPARE(part<QLineEdit>(d, "Text1")->text(),
                  BackupLayout::defaultLocation(BackupLayout::mountedVolumes(), QDir::homePath()));
+        // No location: not the root folder, a question for one.
+        part<QLineEdit>(d, "Text1")->setText(QStringLiteral("  "));
+        click(d, "Command1");
+        QVERIFY(d->isVisible());
         // Start after end: nothing is copied, the user is told so, the dialog stays for the dates.
         part<QDateEdit>(d, "DateFrom")->setDate(first.addDays(1));
         part<QDateEdit>(d, "DateTo")->setDate(first);
@@ -122,11 +126,12 @@ void tst_backup::backupCopiesTheBaseOnceUnderBothNames()
         QVERIFY(!d->isVisible());
     });
     action(w, "mnuBackupSave")->trigger();
-    QCOMPARE(script.texts(), (QStringList{QStringLiteral("Начало интервала позже его конца.\r\n"
+    QCOMPARE(script.texts(), (QStringList{QStringLiteral("Укажите путь для сохранения резервной копии."),
+                                          QStringLiteral("Начало интервала позже его конца.\r\n"
                                                          "Резервная копия не создана."),
                                           QStringLiteral("Резервная копия создана!")}));
-    QCOMPARE(script.asked[1].title, QString());
-    QCOMPARE(script.asked[1].icon, MsgBox::Information);
+    QCOMPARE(script.asked[2].title, QString());
+    QCOMPARE(script.asked[2].icon, MsgBox::Information);
     const QMap<QString, QByteArray> expected{{QStringLiteral("Rock.dat"), baseLines(5)}, {today(), baseLines(5)}};
     QCOMPARE(snapshot(medium), expected);
 
