@@ -16,11 +16,6 @@
 
 namespace {
 
-void notice(QWidget *owner, const QString &text, MsgBox::Icon icon)
-{
-    MsgBox::show(owner, text, MsgBox::OkOnly, icon, MsgBox::FirstButton, QString());
-}
-
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption)
 {
     auto *button = new QPushButton(caption, parent);
@@ -101,7 +96,7 @@ QString frmBackupLoad::location()
 {
     const QString location = BackupLayout::normaliseLocation(Text1->text(), QDir::homePath());
     if (location.isEmpty()) {
-        notice(this, QStringLiteral("Укажите расположение резервной копии."), MsgBox::Exclamation);
+        MsgBox::notice(this, QStringLiteral("Укажите расположение резервной копии."), MsgBox::Exclamation);
         Text1->setFocus();
         return QString();
     }
@@ -116,7 +111,7 @@ void frmBackupLoad::Command3_Click()
         return;
     const BackupLayout::Listing listing = BackupLayout::list(where);
     if (listing.entries.isEmpty()) {
-        notice(this, QStringLiteral("Дискета не содержит резервных копий журнала"), MsgBox::Information);
+        MsgBox::notice(this, QStringLiteral("Дискета не содержит резервных копий журнала"), MsgBox::Information);
         return;
     }
     // What was listed before stays: a second listing adds every backup again.
@@ -141,7 +136,7 @@ void frmBackupLoad::Command4_Click()
             marked.append(List1->item(i)->text());
     }
     if (marked.isEmpty()) {
-        notice(this, QStringLiteral("Отметьте даты для восстановления."), MsgBox::Information);
+        MsgBox::notice(this, QStringLiteral("Отметьте даты для восстановления."), MsgBox::Information);
         return;
     }
     // The location as it reads now, also when it was changed since the listing.
@@ -170,9 +165,9 @@ void frmBackupLoad::Command4_Click()
             ++restored;
     }
     if (restored == 0) {
-        notice(this, QStringLiteral("Ни одна резервная копия не восстановлена.\r\nБаза не изменена."),
-               MsgBox::Exclamation);
+        MsgBox::notice(this, QStringLiteral("Ни одна резервная копия не восстановлена.\r\nБаза не изменена."),
+                       MsgBox::Exclamation);
         return;
     }
-    notice(this, QStringLiteral("Восстановление завершено!"), MsgBox::Information);
+    MsgBox::notice(this, QStringLiteral("Восстановление завершено!"), MsgBox::Information);
 }

@@ -36,11 +36,6 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QWidge
     return label;
 }
 
-void notice(QWidget *owner, const QString &text, MsgBox::Icon icon)
-{
-    MsgBox::show(owner, text, MsgBox::OkOnly, icon, MsgBox::FirstButton, QString());
-}
-
 } // namespace
 
 frmBackupSave::frmBackupSave(modGlobalData &globals, const QString &defaultLocation, const QDate &today,
@@ -98,14 +93,14 @@ void frmBackupSave::Command1_Click()
 {
     const QString location = BackupLayout::normaliseLocation(Text1->text(), QDir::homePath());
     if (location.isEmpty()) {
-        notice(this, QStringLiteral("Укажите путь для сохранения резервной копии."), MsgBox::Exclamation);
+        MsgBox::notice(this, QStringLiteral("Укажите путь для сохранения резервной копии."), MsgBox::Exclamation);
         Text1->setFocus();
         return;
     }
     Text1->setText(QDir::toNativeSeparators(location));
     if (DateFrom->date() > DateTo->date()) {
-        notice(this, QStringLiteral("Начало интервала позже его конца.\r\nРезервная копия не создана."),
-               MsgBox::Exclamation);
+        MsgBox::notice(this, QStringLiteral("Начало интервала позже его конца.\r\nРезервная копия не создана."),
+                       MsgBox::Exclamation);
         DateFrom->setFocus();
         return;
     }
@@ -113,10 +108,11 @@ void frmBackupSave::Command1_Click()
     // was never written has nothing to copy.
     const QString source = g.baseFilePath();
     if (!QFileInfo(source).isFile()) {
-        notice(this,
-               QStringLiteral("Файл базы «%1» ещё не записан, копировать нечего.\r\nРезервная копия не создана.")
-                   .arg(QDir::toNativeSeparators(source)),
-               MsgBox::Exclamation);
+        MsgBox::notice(
+            this,
+            QStringLiteral("Файл базы «%1» ещё не записан, копировать нечего.\r\nРезервная копия не создана.")
+                .arg(QDir::toNativeSeparators(source)),
+            MsgBox::Exclamation);
         return;
     }
 
@@ -136,10 +132,10 @@ void frmBackupSave::Command1_Click()
             ++copied;
     }
     if (copied == 0) {
-        notice(this, QStringLiteral("Резервная копия не создана!"), MsgBox::Exclamation);
+        MsgBox::notice(this, QStringLiteral("Резервная копия не создана!"), MsgBox::Exclamation);
         return;
     }
-    notice(this, QStringLiteral("Резервная копия создана!"), MsgBox::Information);
+    MsgBox::notice(this, QStringLiteral("Резервная копия создана!"), MsgBox::Information);
     hide();
 }
 

@@ -31,11 +31,6 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-void notice(QWidget *owner, const QString &text, MsgBox::Icon icon = MsgBox::Information)
-{
-    MsgBox::show(owner, text, MsgBox::OkOnly, icon, MsgBox::FirstButton, QString());
-}
-
 } // namespace
 
 void frmMain::connectBases()
@@ -105,8 +100,8 @@ int frmMain::baseAfterDeleting(int index) const
 
 void frmMain::refuseDeletingOnlyBase()
 {
-    notice(this, QStringLiteral("Это единственная база, её нельзя удалить.\r\n"
-                                "Создайте другую базу, а затем удалите эту."));
+    MsgBox::notice(this, QStringLiteral("Это единственная база, её нельзя удалить.\r\n"
+                                        "Создайте другую базу, а затем удалите эту."));
 }
 
 void frmMain::mnuDelBase_Click()
@@ -190,7 +185,7 @@ void frmMain::mnExport_Click()
     if (chosen.isEmpty())
         return;
     if (modFO::copyFile(this, g.baseFilePath(), chosen))
-        notice(this, QStringLiteral("База успешно экспортированна!"));
+        MsgBox::notice(this, QStringLiteral("База успешно экспортированна!"));
 }
 
 void frmMain::mnuImport_Click()
@@ -223,10 +218,10 @@ void frmMain::mnuImport_Click()
         // over the imported ones. The Tracklist is written first so its rows survive the reload.
         SaveTracklist();
         LoadBase();
-        notice(this, QStringLiteral("База успешно импортирована и открыта."));
+        MsgBox::notice(this, QStringLiteral("База успешно импортирована и открыта."));
         return;
     }
-    notice(this, QStringLiteral("База успешно импортирована. Необходимо перезапустить программу!"));
+    MsgBox::notice(this, QStringLiteral("База успешно импортирована. Необходимо перезапустить программу!"));
 }
 
 void frmMain::mnuCreateBackup_Click()
@@ -234,14 +229,15 @@ void frmMain::mnuCreateBackup_Click()
     const QString base = g.baseFilePath();
     const QString copy = base + QLatin1Char('$');
     if (!QFileInfo(base).isFile()) {
-        notice(this,
-               QStringLiteral("Файл базы «%1» ещё не записан, копировать нечего.\r\nРезервная копия не создана.")
-                   .arg(native(base)),
-               MsgBox::Exclamation);
+        MsgBox::notice(
+            this,
+            QStringLiteral("Файл базы «%1» ещё не записан, копировать нечего.\r\nРезервная копия не создана.")
+                .arg(native(base)),
+            MsgBox::Exclamation);
         return;
     }
     if (modFO::copyFile(this, base, copy, modFO::NoConfirmation))
-        notice(this, QStringLiteral("База успешно скопирована в ") + native(copy));
+        MsgBox::notice(this, QStringLiteral("База успешно скопирована в ") + native(copy));
 }
 
 void frmMain::mnuRestoreBackup_Click()
@@ -249,7 +245,7 @@ void frmMain::mnuRestoreBackup_Click()
     const QString base = g.baseFilePath();
     const QString copy = base + QLatin1Char('$');
     if (!QFileInfo(copy).isFile()) {
-        notice(
+        MsgBox::notice(
             this,
             QStringLiteral("Резервной копии «%1» нет, восстанавливать нечего.\r\nБаза не изменена.").arg(native(copy)),
             MsgBox::Exclamation);
@@ -260,8 +256,8 @@ void frmMain::mnuRestoreBackup_Click()
         return;
     if (!modFO::copyFile(this, copy, base, modFO::NoConfirmation))
         return;
-    notice(this, QStringLiteral("База успешно восстановлена из ") + native(copy));
-    notice(this, QStringLiteral("Необходимо перезапустить программу!"), MsgBox::Exclamation);
+    MsgBox::notice(this, QStringLiteral("База успешно восстановлена из ") + native(copy));
+    MsgBox::notice(this, QStringLiteral("Необходимо перезапустить программу!"), MsgBox::Exclamation);
     setSaveOnClose(false);
     close();
 }

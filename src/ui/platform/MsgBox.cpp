@@ -195,6 +195,11 @@ bool confirm(QWidget *parent, const QString &question, const QString &title)
     return show(parent, question, YesNo, Question, SecondButton, title) == Yes;
 }
 
+void notice(QWidget *parent, const QString &text, Icon icon)
+{
+    show(parent, text, OkOnly, icon, FirstButton, QString());
+}
+
 QString input(QWidget *parent, const QString &prompt, const std::optional<QString> &title, const QString &defaultText)
 {
     InputRequest request;

@@ -42,6 +42,9 @@ Result show(QWidget *parent, const QString &text, Buttons buttons = OkOnly, Icon
 // unless one is given. True only for Yes.
 bool confirm(QWidget *parent, const QString &question, const QString &title = QString());
 
+// The program's notice: a lone Ok, `icon`, an empty title.
+void notice(QWidget *parent, const QString &text, Icon icon = Information);
+
 // A reason as a sentence of its own: "на диске нет свободного места" becomes "На диске нет свободного места."
 QString asSentence(QString reason);
 

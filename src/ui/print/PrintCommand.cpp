@@ -40,11 +40,6 @@ QFont reportFont(const QWidget *list)
     return font;
 }
 
-void tell(QWidget *owner, const QString &text, MsgBox::Icon icon)
-{
-    MsgBox::show(owner, text, MsgBox::OkOnly, icon, MsgBox::FirstButton, QString());
-}
-
 } // namespace
 
 PrintCommand::PrintCommand(modGlobalData &globals, ListView *list, QWidget *owner)
@@ -58,7 +53,7 @@ bool PrintCommand::canStart()
     if (g.iEditorOpen || !m_list)
         return false;
     if (m_list->count() == 0) {
-        tell(m_owner, QStringLiteral("Нет треков для печати."), MsgBox::Information);
+        MsgBox::notice(m_owner, QStringLiteral("Нет треков для печати."), MsgBox::Information);
         return false;
     }
     return true;
@@ -66,7 +61,7 @@ bool PrintCommand::canStart()
 
 void PrintCommand::fail()
 {
-    tell(m_owner, QStringLiteral("Принтер не поддерживает некоторые опции печати."), MsgBox::Critical);
+    MsgBox::notice(m_owner, QStringLiteral("Принтер не поддерживает некоторые опции печати."), MsgBox::Critical);
 }
 
 void PrintCommand::print()
@@ -74,7 +69,7 @@ void PrintCommand::print()
     if (!canStart())
         return;
     if (QPrinterInfo::availablePrinterNames().isEmpty()) {
-        tell(m_owner, QStringLiteral("Принтер не найден!"), MsgBox::Exclamation);
+        MsgBox::notice(m_owner, QStringLiteral("Принтер не найден!"), MsgBox::Exclamation);
         return;
     }
 
@@ -222,8 +217,9 @@ void PrintCommand::savePdf()
     if (path.isEmpty())
         return;
     if (!writePdf(path))
-        tell(m_owner, QStringLiteral("Не удалось сохранить отчёт в файл %1.").arg(QDir::toNativeSeparators(path)),
-             MsgBox::Critical);
+        MsgBox::notice(m_owner,
+                       QStringLiteral("Не удалось сохранить отчёт в файл %1.").arg(QDir::toNativeSeparators(path)),
+                       MsgBox::Critical);
 }
 
 bool PrintCommand::writePdf(const QString &path)
