@@ -32,7 +32,7 @@ public:
             asked.append(request);
             if (request.text.startsWith(QStringLiteral("Программе для нормального функционирования")))
                 return screenAnswer;
-            return answer;
+            return respond ? respond(request) : answer;
         });
     }
     ~Answers() { MsgBox::setAnswerer(m_previous); }
@@ -42,6 +42,8 @@ public:
     QList<MsgBox::Request> asked;
     MsgBox::Result answer = MsgBox::Ok;
     MsgBox::Result screenAnswer = MsgBox::Yes;
+    // When set, answers the requests other than the screen-size question instead of `answer`.
+    std::function<MsgBox::Result(const MsgBox::Request &)> respond;
 
     // The requests other than the screen-size question.
     QList<MsgBox::Request> messages() const
@@ -51,6 +53,14 @@ public:
             if (!r.text.startsWith(QStringLiteral("Программе для нормального функционирования")))
                 list.append(r);
         }
+        return list;
+    }
+    // The texts of messages().
+    QStringList texts() const
+    {
+        QStringList list;
+        for (const auto &r : messages())
+            list.append(r.text);
         return list;
     }
 

@@ -25,32 +25,11 @@ const QString kSaveQuestion = QStringLiteral("Хотите ли вы прерв�
 const QString kLoadFailure =
     QStringLiteral("Не удается скопировать файл %1.\r\n\r\nВозможно диск поврежден и нуждается в замене!");
 
-// Answers every message box through `respond` (Ignore for Abort/Retry/Ignore, else Ok, unless told
-// otherwise) and keeps what was asked.
-struct Script
+// Copy failures are skipped: Ignore for Abort/Retry/Ignore, Ok for the rest.
+MsgBox::Result ignoreFailures(const MsgBox::Request &request)
 {
-    Script()
-    {
-        previous = MsgBox::setAnswerer([this](const MsgBox::Request &request) {
-            asked.append(request);
-            return respond(request);
-        });
-    }
-    ~Script() { MsgBox::setAnswerer(previous); }
-    QStringList texts() const
-    {
-        QStringList list;
-        for (const auto &request : asked)
-            list.append(request.text);
-        return list;
-    }
-
-    QList<MsgBox::Request> asked;
-    std::function<MsgBox::Result(const MsgBox::Request &)> respond = [](const MsgBox::Request &request) {
-        return request.buttons == MsgBox::AbortRetryIgnore ? MsgBox::Ignore : MsgBox::Ok;
-    };
-    MsgBox::Answerer previous;
-};
+    return request.buttons == MsgBox::AbortRetryIgnore ? MsgBox::Ignore : MsgBox::Ok;
+}
 
 template <typename T> T *part(QDialog *dialog, const char *name)
 {
@@ -96,7 +75,9 @@ void tst_backup::backupCopiesTheBaseOnceUnderBothNames()
 {
     Session session;
     QVERIFY(session.start(QStringLiteral("Rock.dat"), baseLines(5)));
-    Script script;
+    Answers &script = session.answers;
+    script.asked.clear();
+    script.respond = ignoreFailures;
     frmMain *w = session.program->main;
     const QString medium = session.folder.file(QStringLiteral("medium"));
     const QDate first(2026, 12, 1);
@@ -149,7 +130,9 @@ void tst_backup::failedBackupCopyOffersAbortRetryIgnore()
 {
     Session session;
     QVERIFY(session.start(QStringLiteral("Rock.dat"), baseLines(5)));
-    Script script;
+    Answers &script = session.answers;
+    script.asked.clear();
+    script.respond = ignoreFailures;
     frmMain *w = session.program->main;
     // No medium: a file stands where its folder would be made.
     const QString drive = session.folder.file(QStringLiteral("drive"));
@@ -179,9 +162,7 @@ void tst_backup::failedBackupCopyOffersAbortRetryIgnore()
 
     // Ignore each copy: nothing was made, and that is what the user hears.
     script.asked.clear();
-    script.respond = [](const MsgBox::Request &r) {
-        return r.buttons == MsgBox::AbortRetryIgnore ? MsgBox::Ignore : MsgBox::Ok;
-    };
+    script.respond = ignoreFailures;
     session.driver.then([&](QDialog *d) {
         click(d, "Command1");
         QVERIFY(d->isVisible());
@@ -213,7 +194,9 @@ void tst_backup::restoreListsMarksAndReloadsAtClose()
     Session session;
     writeBytes(session.folder.data(QStringLiteral("otbor.lst")), "1\tArtist 1\tTitle 1\t\tCD #1\r\n");
     QVERIFY(session.start(QStringLiteral("Rock.dat"), baseLines(5)));
-    Script script;
+    Answers &script = session.answers;
+    script.asked.clear();
+    script.respond = ignoreFailures;
     frmMain *w = session.program->main;
     const QString base = session.folder.data(QStringLiteral("Rock.dat"));
     const QString m = session.folder.file(QStringLiteral("medium"));
@@ -295,7 +278,9 @@ void tst_backup::closingAfterAFailedSaveAsksFirst()
 {
     Session session;
     QVERIFY(session.start(QStringLiteral("Rock.dat"), baseLines(5)));
-    Script script;
+    Answers &script = session.answers;
+    script.asked.clear();
+    script.respond = ignoreFailures;
     frmMain *w = session.program->main;
     script.respond = [](const MsgBox::Request &r) { return r.buttons == MsgBox::YesNo ? MsgBox::Yes : MsgBox::Ok; };
     // A deleted track that never reached the file.
@@ -356,7 +341,9 @@ void tst_backup::everyOperationOfACopy()
         }
         if (!session.start(QStringLiteral("Rock.dat"), baseLines(5)))
             return outcome;
-        Script script;
+        Answers &script = session.answers;
+        script.asked.clear();
+        script.respond = ignoreFailures;
         outcome.before = snapshot(session.folder.path());
         session.driver.then([&](QDialog *d) {
             part<QLineEdit>(d, "Text1")->setText(m);
