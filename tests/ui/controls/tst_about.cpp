@@ -1,3 +1,4 @@
+#include "support/UrlCatcher.h"
 #include "ui/controls/frmAbout.h"
 #include "ui/platform/Twips.h"
 #include "ui/platform/VisualStyle.h"
@@ -15,18 +16,6 @@ QString s(const char *utf8)
 }
 
 } // namespace
-
-// Takes the addresses the program hands to the desktop instead of a browser.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public Q_SLOTS:
-    void open(const QUrl &url) { urls << url; }
-};
 
 class TestAbout : public QObject
 {

@@ -1,5 +1,6 @@
 #include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
+#include "support/UrlCatcher.h"
 #include "ui/controls/SplitterBar.h"
 #include "ui/controls/mSubclass.h"
 #include "ui/main/frmMain.h"
@@ -100,11 +101,11 @@ void tst_frmmain::menuBarInOrder()
     QCOMPARE(entries(menu(w, "mnExport2")), (QStringList{"Текущий список треков", "Tracklist"}));
     QCOMPARE(entries(menu(w, "mnuBase")), (QStringList{"Создать резервную копию", "Восстановить из резервной копии"}));
     QCOMPARE(entries(menu(w, "mnuView")), QStringList{"Панель Tracklist"});
-    QCOMPARE(entries(menu(w, "mnuHi")),
-             (QStringList{"Новый трек|F1", "Копировать в новый|F2", "Изменить трек|F3", "Удалить трек", "-",
-                          "Удалить все треки", "-", "Новый CD альбом|F4", "-", "Сортировать|F5", "-",
-                          "Распечатать...|F6", "Предварительный просмотр...", "Сохранить в PDF...",
-                          "Добавить в Track list|F7"}));
+    QCOMPARE(
+        entries(menu(w, "mnuHi")),
+        (QStringList{"Новый трек|F1", "Копировать в новый|F2", "Изменить трек|F3", "Удалить трек", "-",
+                     "Удалить все треки", "-", "Новый CD альбом|F4", "-", "Сортировать|F5", "-", "Распечатать...|F6",
+                     "Предварительный просмотр...", "Сохранить в PDF...", "Добавить в Track list|F7"}));
     QCOMPARE(entries(menu(w, "mnuDataBase")),
              (QStringList{"Создать новую базу...", "Удалить текущую базу", "Удалить базу...", "-", "Jazz"}));
     QCOMPARE(entries(menu(w, "mnuSPR")), (QStringList{"Помощь(сайт)", "-", "О программе"}));
@@ -265,18 +266,6 @@ void tst_frmmain::printItemsReachThePrintCommand()
         QCOMPARE(m_answers->messages()[0].text, QStringLiteral("Нет треков для печати."));
     }
 }
-
-// Takes the addresses the program hands to the desktop instead of a browser.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public Q_SLOTS:
-    void open(const QUrl &url) { urls << url; }
-};
 
 void tst_frmmain::helpMenuAndHeaderTips()
 {
