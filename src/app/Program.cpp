@@ -164,8 +164,11 @@ bool Program::Main()
 
     if (!QFileInfo(g.sDataPath).isDir() && !QDir().mkpath(g.sDataPath)) {
         splash->hide();
-        const QString reason = QFileInfo::exists(QDir::cleanPath(g.sDataPath))
-                                   ? QStringLiteral("на месте папки находится файл с тем же именем")
+        const QFileInfo data(QDir::cleanPath(g.sDataPath));
+        const QString reason = data.exists() ? QStringLiteral("на месте папки находится файл с тем же именем")
+                               : data.isSymLink()
+                                   ? QStringLiteral("это ссылка на «%1», а там ничего нет: ссылка никуда не ведёт")
+                                         .arg(QDir::toNativeSeparators(data.symLinkTarget()))
                                    : whyNotWritable(g.sAppPath);
         MsgBox::show(nullptr,
                      QStringLiteral("Программа не может начать работу: не удалось создать папку данных «%1».\r\n"

@@ -355,6 +355,15 @@ void tst_startup::dataFolderThatIsAFile()
     QCOMPARE(readBytes(dir.filePath(QStringLiteral("DATA"))), QByteArray("not a folder"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{QStringLiteral("DATA")});
+
+    // A link to a folder that is not there (a drive not plugged in) is named as such, and left alone.
+    QFile::remove(dir.filePath(QStringLiteral("DATA")));
+    const QString gone = dir.filePath(QStringLiteral("unplugged/DATA"));
+    QVERIFY(QFile::link(gone, dir.filePath(QStringLiteral("DATA"))));
+    QVERIFY(!Program(dir.path()).Main());
+    QVERIFY(answers.messages().last().text.endsWith(
+        QStringLiteral("\r\nПричина: это ссылка на «%1», а там ничего нет: ссылка никуда не ведёт.").arg(gone)));
+    QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("DATA"))).symLinkTarget(), gone);
 }
 
 void tst_startup::manyBases()

@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -215,6 +216,8 @@ struct KnownError
     const char *text; // UTF-8
 };
 
+// Every cause a file operation of the program can meet, in the user's words. Anything else the system
+// might say is still told in Russian, by its number (systemErrorText()).
 const KnownError kKnownErrors[] = {
     {ENOSPC, "на диске нет свободного места"},
     {EDQUOT, "превышена квота на диске"},
@@ -227,17 +230,67 @@ const KnownError kKnownErrors[] = {
     {EIO, "ошибка ввода-вывода: диск неисправен или отключён"},
     {ENAMETOOLONG, "слишком длинное имя файла"},
     {EFBIG, "файл слишком большой"},
+    {EOVERFLOW, "файл слишком большой"},
     {EMFILE, "открыто слишком много файлов"},
     {ENFILE, "открыто слишком много файлов"},
     {EBUSY, "файл занят другой программой"},
     {ETXTBSY, "файл занят другой программой"},
     {ELOOP, "слишком много символических ссылок в пути"},
     {EEXIST, "файл уже существует"},
+    {ENOTEMPTY, "папка не пуста"},
     {ENODEV, "устройство не найдено"},
     {ENXIO, "устройство не найдено"},
+    {ENOMEDIUM, "в устройстве нет носителя"},
+    {EMEDIUMTYPE, "носитель не подходит для этого устройства"},
+    {EXDEV, "файл нельзя перенести на другой диск, только скопировать"},
+    {EMLINK, "в папке слишком много ссылок"},
+    {EAGAIN, "ресурс временно недоступен, попробуйте ещё раз"},
+    {EINTR, "операция прервана"},
+    {ENOMEM, "не хватает памяти"},
+    {EINVAL, "недопустимый аргумент: файловая система не поддерживает эту операцию или это имя"},
+    {EILSEQ, "недопустимые символы в имени файла"},
+    {EBADF, "файл не открыт для этой операции"},
+    {EFAULT, "ошибка в адресе данных программы"},
+    {ESPIPE, "это не обычный файл, а канал или устройство"},
+    {ENOTSUP, "файловая система не поддерживает эту операцию"},
+    {ENOSYS, "система не поддерживает эту операцию"},
+    {ENOLCK, "не удалось заблокировать файл: нет свободных блокировок"},
+    {ESTALE, "файл на сетевом диске больше недоступен"},
+    {ETIMEDOUT, "истекло время ожидания: сетевой диск не отвечает"},
+    {EHOSTDOWN, "сетевой диск недоступен"},
+    {EHOSTUNREACH, "сетевой диск недоступен"},
+    {ENETDOWN, "сеть недоступна"},
+    {ENETUNREACH, "сеть недоступна"},
+    {ENOTCONN, "сетевой диск отключён"},
+    {ECONNREFUSED, "сетевой диск отказал в соединении"},
+    {ECONNRESET, "соединение с сетевым диском разорвано"},
+    {ECONNABORTED, "соединение с сетевым диском разорвано"},
+    {ENOLINK, "соединение с сетевым диском разорвано"},
+    {ECOMM, "ошибка связи с сетевым диском"},
+    {EREMOTEIO, "ошибка ввода-вывода на сетевом диске"},
+    {EUCLEAN, "файловая система повреждена"},
+    {EBADMSG, "данные на диске повреждены"},
+    {ENODATA, "данные недоступны"},
+    {ENOKEY, "папка зашифрована, а ключ недоступен"},
+    {EKEYEXPIRED, "папка зашифрована, а срок действия ключа истёк"},
+    {EKEYREVOKED, "папка зашифрована, а ключ отозван"},
+    {EKEYREJECTED, "папка зашифрована, а ключ отвергнут"},
+    {ECANCELED, "операция отменена"},
+    {E2BIG, "слишком длинный список аргументов"},
+    {ENOTBLK, "нужно блочное устройство"},
+    {ENOTTY, "устройство не поддерживает эту операцию"},
+    {EDEADLK, "файл заблокирован: возможна взаимная блокировка"},
+    {EPIPE, "канал закрыт"},
+    {ENOBUFS, "не хватает памяти для буферов системы"},
+    {ENOTUNIQ, "имя в сети не единственное"},
+    {ESHUTDOWN, "соединение закрыто"},
 };
 
-// The system's wording of `errnum`, in the C locale and in the current one.
+// Most errno values fit below this; a few reach up to it (EHWPOISON is 133 on Linux).
+constexpr int kLastErrno = 134;
+
+// The ways the system and Qt word `errnum`: the C library's text in the C locale and in the current one,
+// and Qt's own (translated) text for the few causes Qt words itself.
 QStringList systemWordings(int errnum)
 {
     QStringList wordings;
@@ -248,6 +301,17 @@ QStringList systemWordings(int errnum)
     const QString current = QString::fromLocal8Bit(std::strerror(errnum));
     if (!wordings.contains(current))
         wordings.append(current);
+    const char *qtText = errnum == EACCES   ? "Permission denied"
+                         : errnum == EMFILE ? "Too many open files"
+                         : errnum == ENOENT ? "No such file or directory"
+                         : errnum == ENOSPC ? "No space left on device"
+                                            : nullptr;
+    if (qtText) {
+        const QString translated = QCoreApplication::translate("QIODevice", qtText);
+        if (!wordings.contains(translated))
+            wordings.append(translated);
+    }
+    wordings.removeAll(QString());
     return wordings;
 }
 
@@ -259,16 +323,29 @@ QString systemErrorText(int errnum)
         if (known.errnum == errnum)
             return QString::fromUtf8(known.text);
     }
-    return QString::fromLocal8Bit(std::strerror(errnum));
+    // Not one a file operation meets; still not the system's English.
+    return QStringLiteral("системная ошибка номер %1").arg(errnum);
 }
 
 QString systemErrorText(const QString &reason)
 {
-    for (const KnownError &known : kKnownErrors) {
-        for (const QString &wording : systemWordings(known.errnum)) {
-            if (!wording.isEmpty() && reason.contains(wording, Qt::CaseInsensitive))
-                return QString::fromUtf8(known.text);
+    // The longest wording found wins: "No such device" is also part of "No such device or address".
+    // Worded once: the locale and Qt's translation are set up before the first file is touched.
+    static const QList<QStringList> wordings = [] {
+        QList<QStringList> all;
+        for (int errnum = 0; errnum <= kLastErrno; ++errnum)
+            all.append(errnum == 0 ? QStringList() : systemWordings(errnum));
+        return all;
+    }();
+    int best = 0;
+    qsizetype bestLength = 0;
+    for (int errnum = 1; errnum <= kLastErrno; ++errnum) {
+        for (const QString &wording : wordings[errnum]) {
+            if (wording.size() > bestLength && reason.contains(wording, Qt::CaseInsensitive)) {
+                best = errnum;
+                bestLength = wording.size();
+            }
         }
     }
-    return reason;
+    return best != 0 ? systemErrorText(best) : reason;
 }

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstring>
 #include <functional>
 #include <unistd.h>
 
@@ -210,6 +211,12 @@ void TestAtomicFile::systemErrorsInRussian()
              QStringLiteral("нет прав на запись в эту папку или этот файл"));
     // Anything else is passed on as it is rather than lost.
     QCOMPARE(systemErrorText(QStringLiteral("Something unheard of")), QStringLiteral("Something unheard of"));
+    // No cause the system can name reaches the user in its English, by number or by wording.
+    for (int errnum = 1; errnum < 134; ++errnum) {
+        const QString wording = QString::fromLocal8Bit(std::strerror(errnum));
+        QVERIFY2(isRussian(systemErrorText(errnum)), qPrintable(wording));
+        QVERIFY2(isRussian(systemErrorText(QStringLiteral("Cannot remove: ") + wording)), qPrintable(wording));
+    }
 }
 
 // A small file system filled to the brim: the old file must stay whole and the failure be reported. Needs
