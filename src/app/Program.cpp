@@ -2,6 +2,7 @@
 
 #include "core/catalogue/BaseFiles.h"
 #include "core/catalogue/Numbers.h"
+#include "core/system/AtomicFile.h"
 #include "core/system/DataFolder.h"
 #include "core/system/SingleInstance.h"
 #include "ui/edit/CddbControl.h"
@@ -89,12 +90,8 @@ bool Program::chooseAppFolder()
     }
     setAppFolder(choice.folder);
     // Told once the lock is taken: should the lock fail too, its message says it all.
-    if (!choice.writeProblem.isEmpty()) {
-        m_writeWarning = QStringLiteral("В папку программы «%1» сейчас не удаётся записать: %2.\r\n"
-                                        "Базы открываются из неё, но сохранить изменения не удастся, пока причина не "
-                                        "устранена.")
-                             .arg(QDir::toNativeSeparators(programFolder), choice.writeProblem);
-    }
+    if (!choice.writeProblem.isEmpty())
+        m_writeWarning = writeWarning(choice.writeProblem);
     if (choice.copied) {
         MsgBox::show(nullptr,
                      QStringLiteral("В папку программы «%1» нельзя записывать.\r\n"
@@ -112,18 +109,31 @@ bool Program::lockDataFolder()
     const QString lockFile = g.sDataPath + QStringLiteral(".cratebook.lock");
     m_instance = std::make_unique<SingleInstance>(lockFile);
     if (m_instance->tryLock()) {
+        // No room for the lock file (the folder itself is locked instead): the data open, but no save
+        // will succeed until room is made.
+        if (m_writeWarning.isEmpty() && m_instance->withoutLockFile())
+            m_writeWarning = writeWarning(systemErrorText(m_instance->lockFileError()));
         if (!m_writeWarning.isEmpty())
             MsgBox::show(nullptr, m_writeWarning, MsgBox::OkOnly, MsgBox::Exclamation, MsgBox::FirstButton, QString());
         return true;
     }
     if (m_instance->lockFileFailed()) {
+        const int errnum = m_instance->lockFileError();
         MsgBox::show(nullptr,
                      QStringLiteral("Программа не может начать работу: не удалось создать файл «%1».\r\nПричина: %2.")
-                         .arg(QDir::toNativeSeparators(lockFile), whyNotWritable(g.sDataPath)),
+                         .arg(QDir::toNativeSeparators(lockFile),
+                              errnum != 0 ? systemErrorText(errnum) : whyNotWritable(g.sDataPath)),
                      MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QString());
     }
     // Otherwise another copy works on these data, and this one ends without a word.
     return false;
+}
+
+QString Program::writeWarning(const QString &reason) const
+{
+    return QStringLiteral("В папку программы «%1» сейчас не удаётся записать: %2.\r\n"
+                          "Базы открываются из неё, но сохранить изменения не удастся, пока причина не устранена.")
+        .arg(QDir::toNativeSeparators(QDir::cleanPath(g.sAppPath)), reason);
 }
 
 QString Program::todayText(const QDate &date)
@@ -155,7 +165,13 @@ bool Program::Main()
             return false;
     }
 
-    settings.load();
+    if (QString error; !settings.load(&error)) {
+        MsgBox::show(nullptr,
+                     QStringLiteral("Не удалось прочитать файл настроек «%1».\r\n%2\r\n"
+                                    "Файл не будет перезаписан, пока его не удастся прочитать.")
+                         .arg(QDir::toNativeSeparators(settings.path()), MsgBox::asSentence(error)),
+                     MsgBox::OkOnly, MsgBox::Exclamation, MsgBox::FirstButton, QStringLiteral("Ошибка чтения"));
+    }
     g.iDisableXP = Numbers::leadingInt(settings.ReadSetting(QStringLiteral("DisableXP")));
 
     splash = new frmSplash;

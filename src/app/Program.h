@@ -59,6 +59,8 @@ private:
     void setAppFolder(const QString &folder);
     bool chooseAppFolder();
     bool lockDataFolder();
+    // The warning that the program folder cannot be written just now, for `reason`.
+    QString writeWarning(const QString &reason) const;
     void InitMain();
     void ShowToday();
     void createWindows();

@@ -4,6 +4,9 @@
 #include "core/text/Cp1251.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
 
 namespace {
 
@@ -38,18 +41,26 @@ QByteArray crLf()
 
 } // namespace
 
-bool IniFile::load()
+bool IniFile::load(QString *error)
 {
     m_lines.clear();
     m_utf8Bom = false;
     QFile file(m_path);
     if (!file.exists())
         return true;
-    if (!file.open(QIODevice::ReadOnly))
+    const auto failed = [&](const QString &reason) {
+        if (error)
+            *error = reason;
         return false;
+    };
+    // Qt refuses a folder in its own English words.
+    if (QFileInfo(m_path).isDir())
+        return failed(systemErrorText(EISDIR));
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(systemErrorText(file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return false;
+        return failed(systemErrorText(file.errorString()));
     parse(bytes);
     return true;
 }

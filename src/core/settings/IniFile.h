@@ -24,8 +24,8 @@ public:
     void setPath(const QString &path) { m_path = path; }
 
     // Reads the file; a missing or unreadable file reads as empty. Returns false when the file exists
-    // but cannot be read (the content is then empty).
-    bool load();
+    // but cannot be read (the content is then empty), with the reason in `error` when given.
+    bool load(QString *error = nullptr);
     // Parses `bytes` (the file's content) in place of load().
     void parse(const QByteArray &bytes);
 

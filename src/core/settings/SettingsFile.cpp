@@ -7,9 +7,10 @@ constexpr int kMaxValueLength = 255;
 
 SettingsFile::SettingsFile(const QString &path) : m_ini(path) {}
 
-void SettingsFile::load()
+bool SettingsFile::load(QString *error)
 {
-    m_ini.load();
+    m_read = m_ini.load(error);
+    return m_read;
 }
 
 QString SettingsFile::ReadSetting(const QString &key) const

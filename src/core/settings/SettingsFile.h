@@ -11,8 +11,12 @@ class SettingsFile
 public:
     explicit SettingsFile(const QString &path);
 
-    // Reads the file; a missing or unreadable file gives all defaults.
-    void load();
+    // Reads the file; a missing or unreadable file gives all defaults. False, with the reason in `error`,
+    // when the file exists but cannot be read: it then holds what the program cannot see, and must not
+    // be written over (wasRead()).
+    bool load(QString *error = nullptr);
+    // Whether the last load() could read the file (or found none).
+    bool wasRead() const { return m_read; }
     // The value of `key`, at most 255 characters, or an empty string.
     QString ReadSetting(const QString &key) const;
     // Sets `key` in memory; save() writes the file.
@@ -23,4 +27,5 @@ public:
 
 private:
     IniFile m_ini;
+    bool m_read = true;
 };

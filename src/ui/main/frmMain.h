@@ -280,6 +280,8 @@ private:
     void copyToClipboard(const QString &text);
     void connectSearch();
     void connectTracklist();
+    // Tells that the Tracklist file at `path` could not be read, for `reason`, and will not be written.
+    void tellTracklistUnreadable(const QString &path, const QString &reason);
     void connectSort();
     void connectExport();
     void connectBases();

@@ -1,7 +1,6 @@
 // Reading and writing the open base and the Tracklist.
-#include "frmMain.h"
-
 #include "core/catalogue/BaseFiles.h"
+#include "frmMain.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
 
@@ -150,6 +149,9 @@ void frmMain::LoadTracklist()
     QVector<FieldList> rows;
     const QString path = g.tracklistPath();
     const BaseFiles::ReadResult read = BaseFiles::readTracklist(path, lv2->columnCount(), rows);
+    // Told when it becomes unreadable (at start, usually), not again at every later load.
+    if (!read.ok && !m_tracklistUnreadable)
+        tellTracklistUnreadable(path, read.error);
     m_tracklistUnreadable = !read.ok;
     m_tracklistLosses = read.losses;
     if (!read.exists || !read.ok)

@@ -1,8 +1,7 @@
 // Placing the main window's parts, the Tracklist panel and its splitter, the window switches, and the
 // window settings kept between runs.
-#include "frmMain.h"
-
 #include "core/settings/modManageSettings.h"
+#include "frmMain.h"
 #include "ui/controls/SplitterBar.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
@@ -195,6 +194,10 @@ void frmMain::ApplySettings()
 
 bool frmMain::StoreSettings()
 {
+    // A file that could not be read at start holds settings this run never saw: it is left as it is (the
+    // user was told at start).
+    if (!m_settings.wasRead())
+        return false;
     modManageSettings::StoredSettings s;
     for (int k = 1; k <= modManageSettings::kColumns; ++k)
         s.columnWidths[size_t(k - 1)] = k <= lv->columnCount() ? Twips::fromPixelsX(lv->columnWidth(k - 1)) : 0;

@@ -6,6 +6,7 @@
 #include "ui/platform/MsgBox.h"
 
 #include <QAction>
+#include <QDir>
 
 void frmMain::connectTracklist()
 {
@@ -74,4 +75,13 @@ void frmMain::moveTracklistEntry(int step)
     lv2->setItemTexts(row, here);
     lv2->setItemTexts(other, there);
     lv2->setSelectedRow(other);
+}
+
+void frmMain::tellTracklistUnreadable(const QString &path, const QString &reason)
+{
+    MsgBox::show(this,
+                 QStringLiteral("Не удалось прочитать файл Tracklist «%1».\r\n%2\r\n"
+                                "Файл не будет перезаписан, пока его не удастся прочитать.")
+                     .arg(QDir::toNativeSeparators(path), MsgBox::asSentence(reason)),
+                 MsgBox::OkOnly, MsgBox::Exclamation, MsgBox::FirstButton, QStringLiteral("Ошибка чтения"));
 }

@@ -4,6 +4,7 @@
 // was told which one.
 #include "support/FaultShim.h"
 #include "support/MainWindowParts.h"
+#include "support/SmallFileSystem.h"
 #include "support/TestProgram.h"
 #include "ui/platform/ListView.h"
 
@@ -28,16 +29,19 @@ private Q_SLOTS:
     void everyOperationOfASave_data();
     void everyOperationOfASave();
     void startOnAFailingDisk();
+    void startOnAFullDisk();
+    void unreadableAtStart_data();
+    void unreadableAtStart();
 };
 
 void tst_savefaults::startOnAFailingDisk()
 {
-    // The lock that keeps a second copy away cannot be made: the program says why instead of ending
-    // without a word, and changes nothing.
+    // The lock that keeps a second copy away cannot be made (not for want of room): the program says why
+    // instead of ending without a word, and changes nothing.
     Folder folder;
     Answers answers;
     writeBytes(folder.data(QStringLiteral("Rock.dat")), baseLines(3));
-    FaultShim::arm(folder.path(), 1, FaultShim::Mode::FromThenOn);
+    FaultShim::arm(folder.path(), 1, FaultShim::Mode::Once);
     {
         Program program(folder.path());
         QVERIFY(!program.Main());
@@ -46,12 +50,88 @@ void tst_savefaults::startOnAFailingDisk()
     const auto messages = answers.messages();
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0].text, QStringLiteral("Программа не может начать работу: не удалось создать файл «%1».\r\n"
-                                              "Причина: на диске нет свободного места.")
+                                              "Причина: ошибка ввода-вывода: диск неисправен или отключён.")
                                    .arg(QDir::toNativeSeparators(folder.data(QStringLiteral(".cratebook.lock")))));
     QCOMPARE(messages[0].icon, MsgBox::Critical);
     QCOMPARE(QDir(folder.data(QString())).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("Rock.dat")});
     QCOMPARE(readBytes(folder.data(QStringLiteral("Rock.dat"))), baseLines(3));
+}
+
+void tst_savefaults::startOnAFullDisk()
+{
+    // No room for the lock file: the base opens with a warning; the data folder itself is locked, so a
+    // second copy is refused even once its lock file fits, also through a link. Closing saves nothing.
+    const SmallFileSystem disk;
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    Answers answers;
+    answers.answer = MsgBox::Yes;
+    QTemporaryDir linked;
+    writeBytes(disk.filePath(QStringLiteral("DATA/Rock.dat")), baseLines(3));
+    QVERIFY(QFile::link(disk.filePath(QStringLiteral("DATA")), linked.filePath(QStringLiteral("DATA"))));
+    QVERIFY(disk.fill());
+    {
+        Program first(disk.path());
+        QVERIFY(first.Main());
+        QCOMPARE(lv(first.main)->count(), 3);
+        QVERIFY(QFile::remove(disk.filePath(QStringLiteral("filler"))));
+        for (const QString &folder : {disk.path(), linked.path()})
+            QVERIFY(!Program(folder).Main());
+        QVERIFY(disk.fill());
+        QVERIFY(first.main->close());
+    }
+    const QStringList texts = answers.texts();
+    QCOMPARE(texts.value(0),
+             QStringLiteral("В папку программы «%1» сейчас не удаётся записать: на диске нет свободного "
+                            "места.\r\nБазы открываются из неё, но сохранить изменения не удастся, "
+                            "пока причина не устранена.")
+                 .arg(QDir::toNativeSeparators(disk.path())));
+    QVERIFY(texts.value(1).startsWith(QStringLiteral("Не удалось записать файл")));
+    QCOMPARE(readBytes(disk.filePath(QStringLiteral("DATA/Rock.dat"))), baseLines(3));
+    // Nothing left behind (an empty Tracklist takes no room: it was written).
+    QCOMPARE(snapshot(disk.path()).keys().join(u' '), QStringLiteral("DATA/Rock.dat DATA/otbor.lst filler"));
+}
+
+void tst_savefaults::unreadableAtStart_data()
+{
+    QTest::addColumn<QString>("file");       // in the program folder
+    QTest::addColumn<QByteArray>("content"); // empty: a folder in its place
+    QTest::addColumn<QString>("reason");     // told at start; empty: read (its first open does not fail)
+    const QString io = QStringLiteral("Ошибка ввода-вывода: диск неисправен или отключён.");
+    QTest::newRow("settings.ini cannot be read") << QStringLiteral("settings.ini") << kSettings << io;
+    QTest::newRow("settings.ini is a folder")
+        << QStringLiteral("settings.ini") << QByteArray() << QStringLiteral("На месте файла находится папка.");
+    QTest::newRow("settings.ini is damaged")
+        << QStringLiteral("settings.ini") << QByteArray("\0\xff[Settings\r\nShowPanel\r\n==\r\n", 24) << QString();
+    QTest::newRow("otbor.lst cannot be read") << QStringLiteral("DATA/otbor.lst") << kTracklist << io;
+}
+
+void tst_savefaults::unreadableAtStart()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    Session session;
+    session.answers.answer = MsgBox::Yes;
+    const QString path = session.folder.file(file);
+    writeBytes(content.isEmpty() ? path + QStringLiteral("/inside") : path, content);
+    if (!reason.isEmpty() && !content.isEmpty())
+        FaultShim::arm(path, 1, FaultShim::Mode::Once);
+    QVERIFY(session.start(QStringLiteral("Rock.dat"), baseLines(3)));
+    FaultShim::disarm();
+    const QString told =
+        QStringLiteral("Не удалось прочитать файл %1 «%2».\r\n%3\r\nФайл не будет перезаписан, пока "
+                       "его не удастся прочитать.")
+            .arg(file.endsWith(QStringLiteral(".ini")) ? QStringLiteral("настроек") : QStringLiteral("Tracklist"),
+                 QDir::toNativeSeparators(path), reason);
+    QCOMPARE(session.answers.texts(), reason.isEmpty() ? QStringList() : QStringList{told});
+
+    QVERIFY(session.program->main->close());
+    // Told at start, the file is left as it was at exit; a damaged one is written back, all it held kept.
+    const QByteArray now = readBytes(content.isEmpty() ? path + QStringLiteral("/inside") : path);
+    QVERIFY(reason.isEmpty() ? now.startsWith(content) && now.contains("SelectedBase= 0\r\n") : now == content);
+    QVERIFY(!snapshot(session.folder.path()).keys().join(u' ').contains(QStringLiteral(".tmp")));
 }
 
 void tst_savefaults::everyOperationOfASave_data()
