@@ -200,11 +200,14 @@ void tst_savefaults::everyOperationOfASave()
     for (const FaultShim::Mode mode : {FaultShim::Mode::Once, FaultShim::Mode::FromThenOn}) {
         for (int n = 1; n <= total; ++n) {
             const Outcome o = run(n, mode);
+            // Named after the run: a run that failed takes other operations than the clean one.
+            const QString failedOperation = FaultShim::operationName(n);
             const QString what =
-                QStringLiteral("%1 %2 of %3")
+                QStringLiteral("%1 %2 of %3 (%4)")
                     .arg(mode == FaultShim::Mode::Once ? QStringLiteral("once at") : QStringLiteral("from"))
                     .arg(n)
-                    .arg(total);
+                    .arg(total)
+                    .arg(failedOperation);
             QVERIFY2(o.failed, qPrintable(what));
             QCOMPARE(o.before, clean.before);
 
@@ -225,6 +228,9 @@ void tst_savefaults::everyOperationOfASave()
                     notWritten.append(name);
             }
 
+            // A file whose content could not be synced to the disk was not saved, whatever else worked.
+            if (failedOperation == QLatin1String("fdatasync"))
+                QVERIFY2(o.messages.join(u'|').contains(QStringLiteral("Не удалось записать файл")), qPrintable(what));
             // Every file left unwritten was named to the user.
             for (const QString &name : std::as_const(notWritten)) {
                 const QString file = QFileInfo(name).fileName();
