@@ -329,8 +329,7 @@ void tst_searchindex::indexIsASnapshot()
         table->setField(i, TrackRecord::Title, u"ра σ"_s);
     table.reset();
 
-    // The second thread is joined before anything is checked: a check that fails returns at once, and a
-    // thread still joinable then would end the whole test program, hiding every later result.
+    // Joined before any check: a failed check returns, and a joinable thread would abort the whole program.
     std::vector<int> other;
     std::thread second([&] { other = findAll(*index, u"ра"_s, kAll); });
     const std::vector<int> mine = findAll(*index, u"ра"_s, kAll);
