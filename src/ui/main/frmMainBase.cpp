@@ -1,6 +1,7 @@
 // Reading and writing the open base and the Tracklist.
-#include "core/catalogue/BaseFiles.h"
 #include "frmMain.h"
+
+#include "core/catalogue/BaseFiles.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
 

@@ -1,7 +1,8 @@
 // Placing the main window's parts, the Tracklist panel and its splitter, the window switches, and the
 // window settings kept between runs.
-#include "core/settings/modManageSettings.h"
 #include "frmMain.h"
+
+#include "core/settings/modManageSettings.h"
 #include "ui/controls/SplitterBar.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
