@@ -363,6 +363,10 @@ void tst_bases::deleteThroughDialog()
     g.arTracks.setField(3, 4, QStringLiteral("Unsaved"));
     frmKillBase *dialog = m_session->program->killBase;
 
+    // A base of that name already in the Trash keeps its place; the new one goes beside it.
+    const QString trash = m_session->folder.file(QStringLiteral("share/Trash/"));
+    QVERIFY(writeBytes(trash + QStringLiteral("files/Alpha.dat"), "older") &&
+            writeBytes(trash + QStringLiteral("info/Alpha.dat.trashinfo"), "older"));
     m_session->driver.then([&](QDialog *shown) {
         QCOMPARE(shown, dialog);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Выбирите базу для удаления"));
@@ -375,6 +379,8 @@ void tst_bases::deleteThroughDialog()
 
     QCOMPARE(messageTexts(), QStringList{QStringLiteral("Вы действительно хотите удалить базуAlpha?")});
     QVERIFY(!QFile::exists(data(QStringLiteral("Alpha.dat"))));
+    QCOMPARE(readBytes(trash + QStringLiteral("files/Alpha.2.dat")), base(1));
+    QVERIFY(readBytes(trash + QStringLiteral("info/Alpha.2.dat.trashinfo")).contains("/DATA/Alpha.dat\n"));
     QVERIFY(readBytes(data(QStringLiteral("Gamma.dat"))).contains("\tUnsaved\t"));
     QCOMPARE(w->checkedBaseIndex(), 1); // the base after the deleted first one
     QCOMPARE(g.sBaseFile, QStringLiteral("Beta.dat"));
@@ -444,6 +450,14 @@ void tst_bases::exportAsksBeforeReplacing()
     action(w, "mnExport")->trigger();
     QCOMPARE(readBytes(m_fileAnswer), readBytes(data(QStringLiteral("Beta.dat"))));
     QCOMPARE(messageTexts().last(), QStringLiteral("База успешно экспортированна!"));
+
+    // A link where the copy goes is replaced; the base it points to stays as it was.
+    m_fileAnswer = m_session->folder.file(QStringLiteral("link.dat"));
+    QVERIFY(QFile::link(data(QStringLiteral("Gamma.dat")), m_fileAnswer));
+    action(w, "mnExport")->trigger();
+    QVERIFY(!QFileInfo(m_fileAnswer).isSymLink());
+    QCOMPARE(readBytes(m_fileAnswer), readBytes(data(QStringLiteral("Beta.dat"))));
+    QCOMPARE(readBytes(data(QStringLiteral("Gamma.dat"))), base(3));
 
     // A folder that does not exist: an error, no success.
     m_session->answers.asked.clear();
