@@ -9,7 +9,8 @@
 // when the file is on that volume, else the volume's own ($topdir/.Trash/$uid or $topdir/.Trash-$uid).
 // The entry's information file is written first and removed again when the file itself cannot follow,
 // so a failure leaves nothing behind. Every step is checked and bounded: a Trash that cannot take the
-// file fails, it never waits.
+// file fails, it never waits. (Not QFile::moveToTrash: Qt 6.4's tries new names for the information file
+// without end when it cannot be made at all, as on a full disk, and it cannot put a copy there.)
 namespace Trash {
 
 enum class Result {
