@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include <algorithm>
+
 namespace BackupLayout {
 
 namespace {
@@ -67,6 +69,13 @@ QString datedBackupPath(const QString &location, const QDate &day)
            QStringLiteral(".dat");
 }
 
+bool isYearFolderName(const QString &name)
+{
+    if (!name.startsWith(QStringLiteral("20")))
+        return false;
+    return std::none_of(name.begin(), name.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
 QStringList yearFolders(const QString &location)
 {
     QStringList folders;
@@ -76,6 +85,8 @@ QStringList yearFolders(const QString &location)
     for (const QString &name : names) {
         if (folders.size() == kMaxYearFolders)
             break;
+        if (!isYearFolderName(name))
+            continue;
         folders.append(location + name);
     }
     return folders;

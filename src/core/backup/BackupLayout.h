@@ -30,8 +30,12 @@ Interval defaultInterval(const QDate &today);
 // The dated backup of `day` in `location` (which ends in "/").
 QString datedBackupPath(const QString &location, const QDate &day);
 
-// The year folders of `location`: its folders whose names begin with "20", that are real folders (not
-// links to one, not hidden), in name order, at most kMaxYearFolders. Each as location + name.
+// Whether a folder named `name` is a year folder: its name begins with "20" and holds no control
+// character. A name such as "2005" followed by a line feed only looks like a year in a list: its entries
+// would be read back from another folder.
+bool isYearFolderName(const QString &name);
+// The year folders of `location`: its folders named as isYearFolderName() says, that are real folders
+// (not links to one, not hidden), in name order, at most kMaxYearFolders. Each as location + name.
 QStringList yearFolders(const QString &location);
 // The backups in a year folder: its files whose names match "*-*.dat" (in any case), in name order.
 QStringList backupFiles(const QString &yearFolder);

@@ -93,9 +93,17 @@ ReadResult readBase(const QString &path, TrackTable &table)
     QByteArray bytes;
     if (!readAll(path, bytes, result))
         return result;
+    result.losses = readBaseBytes(bytes, table);
 
+    QFile file(path);
+    file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+    return result;
+}
+
+Losses readBaseBytes(const QByteArray &bytes, TrackTable &table)
+{
     table.reserve(int(std::min<qsizetype>(bytes.count('\n') + 1, 50'000'000)));
-    Losses &losses = result.losses;
+    Losses losses;
     losses.otherEncoding = looksLikeUtf8(bytes);
     int lineNumber = 0;
     forEachLine(bytes, [&](const QString &line) {
@@ -113,10 +121,7 @@ ReadResult readBase(const QString &path, TrackTable &table)
         }
         table.AddTrack(std::move(record));
     });
-
-    QFile file(path);
-    file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
-    return result;
+    return losses;
 }
 
 QByteArray baseFileContent(TrackTable &table)

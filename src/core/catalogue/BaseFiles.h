@@ -46,6 +46,9 @@ struct ReadResult
 // line gives a track of empty fields. What the next save will not keep is counted in `losses`. A readable file is made
 // writable for the owner afterwards so the next save can replace it.
 ReadResult readBase(const QString &path, TrackTable &table);
+// The same for the bytes of a base file already read: appends their tracks to `table` and returns what
+// the next write would not keep.
+Losses readBaseBytes(const QByteArray &bytes, TrackTable &table);
 
 // The lines of a base file for `table`: every TAB inside a field is first replaced by a space, in the
 // table too; records whose media type (field 0) is empty are left out.

@@ -50,11 +50,11 @@ bool canNameNamelessFiles()
 
 } // namespace
 
-AtomicFile::AtomicFile(const QString &path)
+AtomicFile::AtomicFile(const QString &path, Links links) : m_links(links)
 {
-    // Writing through a link replaces the file it points to, not the link.
+    // Writing through a link replaces the file it points to, not the link, unless the link is replaced.
     const QFileInfo info(path);
-    m_path = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+    m_path = info.isSymLink() && links == Links::Follow ? info.symLinkTarget() : info.absoluteFilePath();
     m_native = QFile::encodeName(m_path);
 }
 
@@ -95,7 +95,9 @@ bool AtomicFile::open()
     const QString folder = target.absolutePath();
 
     struct stat old = {};
-    const bool exists = ::stat(m_native.constData(), &old) == 0;
+    // A link that is replaced stands for no file: what it points to has no say in the new one.
+    const bool exists = m_links == Links::Follow ? ::stat(m_native.constData(), &old) == 0
+                                                 : ::lstat(m_native.constData(), &old) == 0 && !S_ISLNK(old.st_mode);
     if (exists && S_ISDIR(old.st_mode))
         return fail(QStringLiteral("на месте файла находится папка"));
     // A file the user made read-only stays as it is; renaming over it would succeed, even for root.

@@ -18,7 +18,11 @@
 class AtomicFile
 {
 public:
-    explicit AtomicFile(const QString &path);
+    // What a link standing at the path means: the program's own files are written through it to the file it
+    // points to; a copy onto a backup medium replaces the link itself and leaves its target alone.
+    enum class Links { Follow, Replace };
+
+    explicit AtomicFile(const QString &path, Links links = Links::Follow);
     ~AtomicFile(); // cancels an uncommitted write
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
@@ -47,11 +51,12 @@ private:
     bool fail(const QString &reason);
     void discard();
 
-    QString m_path;        // the file to replace (a link's target when the path is a link)
+    QString m_path;        // the file to replace (a link's target when the path is a link that is followed)
     QByteArray m_native;   // m_path in the file system's encoding
     QByteArray m_tempName; // the temporary name given to the new file, when it has one
     int m_fd = -1;
     bool m_named = false; // the new file was created with a name (no nameless files here)
+    Links m_links = Links::Follow;
     QString m_error;
 };
 

@@ -32,11 +32,12 @@ bool copy(const QString &from, const QString &to, const Options &options, QStrin
         return fail(error, QStringLiteral("файл не найден"));
     if (!source.isFile())
         return fail(error, QStringLiteral("это не файл, а папка"));
-    if (sameFile(from, to))
-        return fail(error, QStringLiteral("файл нельзя скопировать сам в себя"));
-
     const QFileInfo target(to);
-    if (target.isDir())
+    // A link that is replaced is not the file it points to, even when that is the source.
+    const bool replacedLink = options.replaceLinks && target.isSymLink();
+    if (!replacedLink && sameFile(from, to))
+        return fail(error, QStringLiteral("файл нельзя скопировать сам в себя"));
+    if (!replacedLink && target.isDir())
         return fail(error, QStringLiteral("на месте файла находится папка"));
     const QString folder = target.absolutePath();
     if (!QFileInfo(folder).isDir()) {
@@ -48,7 +49,7 @@ bool copy(const QString &from, const QString &to, const Options &options, QStrin
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
         return fail(error, systemErrorText(in.errorString()));
-    AtomicFile out(to);
+    AtomicFile out(to, options.replaceLinks ? AtomicFile::Links::Replace : AtomicFile::Links::Follow);
     if (!out.open())
         return fail(error, out.errorString());
 

@@ -9,6 +9,8 @@ namespace FileCopy {
 struct Options
 {
     bool createFolders = false; // make the destination's missing folders
+    bool replaceLinks = false;  // a link at the destination is replaced by the copy, its target left alone
+                                // (copies onto backup media); otherwise the copy is written through it
 };
 
 // Copies the file `from` to the file path `to`, replacing a file there. False, with the reason in

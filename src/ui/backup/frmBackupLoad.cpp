@@ -149,14 +149,29 @@ void frmBackupLoad::Command4_Click()
         QStringLiteral("Возможно диск поврежден и нуждается в замене!"),
         QStringLiteral(
             "Хотите ли вы прервать процесс восстановления, повторить или пропустить копирование текущего файла?")};
-    // Each marked backup replaces the whole base file in turn: the last one marked is what remains.
+    // Each marked backup replaces the whole base file in turn: the last one marked is what remains. The
+    // base as it was before this restore goes to the Trash first, once.
     int restored = 0;
+    bool kept = false;
     for (const QString &entry : std::as_const(marked)) {
         const BackupLayout::Source source = BackupLayout::sourceOf(where, entry);
-        const auto copy = [&] {
+        const auto copy = [&](QString *failure) {
             // An entry that is not a date never leads to a file: nothing is read for it.
             const QString file = BackupLayout::resolveSource(source);
-            return !file.isEmpty() && BackupCopy::copyFile(file, base) == 0;
+            if (file.isEmpty())
+                return BackupCopy::Outcome::Failed;
+            const auto check = BackupCopy::checkAsBase(this, file, base);
+            if (check != BackupCopy::Outcome::Copied)
+                return check;
+            QString reason;
+            if (!kept && !BackupCopy::keepInTrash(base, &reason)) {
+                *failure = QStringLiteral("Не удается положить копию базы %1 в корзину: %2.\r\n\r\nБаза не изменена.")
+                               .arg(QDir::toNativeSeparators(base), reason);
+                return BackupCopy::Outcome::Failed;
+            }
+            kept = true;
+            return BackupCopy::copyFile(file, base, BackupCopy::Destination::Base) == 0 ? BackupCopy::Outcome::Copied
+                                                                                        : BackupCopy::Outcome::Failed;
         };
         const auto outcome = BackupCopy::copyWithRetry(this, source.path, copy, texts);
         if (outcome == BackupCopy::Outcome::Aborted)

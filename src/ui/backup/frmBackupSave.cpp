@@ -124,8 +124,13 @@ void frmBackupSave::Command1_Click()
                        "копирование текущего файла?")};
     int copied = 0;
     for (const QString &target : targets) {
-        const auto outcome = BackupCopy::copyWithRetry(
-            this, source, [&] { return BackupCopy::copyFile(source, target) == 0; }, texts);
+        // A link on the medium is replaced, never written through into whatever it points to.
+        const auto copy = [&](QString *) {
+            return BackupCopy::copyFile(source, target, BackupCopy::Destination::Medium) == 0
+                       ? BackupCopy::Outcome::Copied
+                       : BackupCopy::Outcome::Failed;
+        };
+        const auto outcome = BackupCopy::copyWithRetry(this, source, copy, texts);
         if (outcome == BackupCopy::Outcome::Aborted)
             return;
         if (outcome == BackupCopy::Outcome::Copied)

@@ -3,7 +3,10 @@
 #include "frmMain.h"
 
 #include "core/catalogue/BaseFiles.h"
+#include "core/system/AtomicFile.h"
+#include "core/system/Trash.h"
 #include "ui/backup/BackupCommands.h"
+#include "ui/backup/BackupCopy.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/modFO.h"
@@ -137,12 +140,21 @@ bool frmMain::KillCurrentDB()
         return false;
     }
 
+    // The base and its safety copy go to the Trash, from where the user can bring them back; only where
+    // the system has none are they removed for good.
     const QString path = g.sDataPath + caption + kDatExtension;
     for (const QString &file : QStringList{path, path + QLatin1Char('$')}) {
-        QFile f(file);
-        if (f.exists() && !f.remove()) {
-            MsgBox::show(this,
-                         QStringLiteral("Не удалось удалить файл «%1»:\r\n%2.").arg(native(file), f.errorString()),
+        if (!QFileInfo::exists(file))
+            continue;
+        QString reason;
+        const Trash::Result trashed = Trash::moveFile(file, &reason);
+        if (trashed == Trash::Result::NoTrash) {
+            QFile f(file);
+            if (!f.remove())
+                reason = systemErrorText(f.errorString());
+        }
+        if (!reason.isEmpty()) {
+            MsgBox::show(this, QStringLiteral("Не удалось удалить файл «%1»:\r\n%2.").arg(native(file), reason),
                          MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QStringLiteral("Ошибка удаления"));
         }
     }
@@ -184,7 +196,8 @@ void frmMain::mnExport_Click()
                             baseFileFilter(), QString(), g.sBaseFile);
     if (chosen.isEmpty())
         return;
-    if (modFO::copyFile(this, g.baseFilePath(), chosen))
+    // The chosen place is outside the program: a link there is replaced, not written through.
+    if (modFO::copyFile(this, g.baseFilePath(), chosen, modFO::ReplaceLinks))
         MsgBox::notice(this, QStringLiteral("База успешно экспортированна!"));
 }
 
@@ -254,6 +267,26 @@ void frmMain::mnuRestoreBackup_Click()
     if (!MsgBox::confirm(this,
                          QStringLiteral("Вы действительно хотите восстановить базу? Текущая база будет удалена!")))
         return;
+    // The safety copy is read as a base first; the base it replaces goes to the Trash as a copy, and is
+    // then replaced by the whole-file write alone.
+    QString reason;
+    const auto check = BackupCopy::checkAsBase(this, copy, base, &reason);
+    if (check == BackupCopy::Outcome::Skipped)
+        return;
+    if (check == BackupCopy::Outcome::Failed) {
+        MsgBox::show(
+            this,
+            QStringLiteral("Не удалось прочитать файл «%1»:\r\n%2.\r\nБаза не изменена.").arg(native(copy), reason),
+            MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QStringLiteral("Ошибка копирования"));
+        return;
+    }
+    if (!BackupCopy::keepInTrash(base, &reason)) {
+        MsgBox::show(this,
+                     QStringLiteral("Не удалось положить копию базы «%1» в корзину:\r\n%2.\r\nБаза не изменена.")
+                         .arg(native(base), reason),
+                     MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QStringLiteral("Ошибка копирования"));
+        return;
+    }
     if (!modFO::copyFile(this, copy, base, modFO::NoConfirmation))
         return;
     MsgBox::notice(this, QStringLiteral("База успешно восстановлена из ") + native(copy));

@@ -35,6 +35,7 @@ bool copyFile(QWidget *owner, const QString &from, const QString &to, int flags,
     // failure rather than a question, since the program's own copies always go to existing folders.
     FileCopy::Options options;
     options.createFolders = (flags & NoConfirmMkdir) != 0;
+    options.replaceLinks = (flags & ReplaceLinks) != 0;
     QString reason;
     if (FileCopy::copy(from, to, options, &reason))
         return true;

@@ -14,6 +14,7 @@ enum Flag {
     NoConfirmation = 0x10,  // replace an existing destination without asking
     NoConfirmMkdir = 0x200, // make missing destination folders without asking
     NoErrorUi = 0x400,      // tell the caller of a failure, not the user
+    ReplaceLinks = 0x10000, // a link at the destination is replaced, never written through (outside media)
 };
 
 // Copies `from` to `to` as `flags` say, its questions and notices shown over `owner`. True only when the

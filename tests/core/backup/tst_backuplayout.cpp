@@ -60,7 +60,7 @@ void tst_backuplayout::listsTheDatedBackupsOfYearFolders()
     const QString m = medium.path() + QLatin1Char('/');
     for (const char *name : {"2005/03-17.dat", "2005/12-01.dat", "2005/04-01.DAT", "2005/1-2.dat", "2005/0317.dat",
                              "2005/03-18.txt", "2005/03-19.dat.bak", "2004/06-30.dat", "1999/01-01.dat",
-                             "elsewhere/2011/01-01.dat", "elsewhere/07-07.dat", "2003"})
+                             "elsewhere/2011/01-01.dat", "elsewhere/07-07.dat", "2003", "2008\n/01-01.dat"})
         QVERIFY(writeBytes(m + QLatin1String(name), "x"));
     QVERIFY(QDir(m).mkdir(QStringLiteral("2007"))); // a year folder without backups
     // A link to a folder is not a year folder of this medium; a read-only folder is.

@@ -1,3 +1,4 @@
+#include "core/catalogue/BaseCheck.h"
 #include "core/catalogue/BaseFiles.h"
 #include "support/TestFiles.h"
 
@@ -251,32 +252,58 @@ void tst_basefiles::lossesAreFound_data()
 {
     // What the next write will not keep: the counts and first lines of long and dropped lines, and a file
     // in UTF-8 rather than the code page. Blank lines, short lines and Windows-1251 text lose nothing.
+    // Before a file replaces a base, the doubts about it as a base.
     QTest::addColumn<QByteArray>("base");
     QTest::addColumn<QList<int>>("expected"); // long lines, first long, dropped lines, first dropped, utf-8
+    QTest::addColumn<QString>("doubt");
     const QByteArray full = "CD\t1\t1\tA\tT\t\t\t\t\t\t\t\t\t\r\n";
+    const QString utf8 = QStringLiteral("он записан в кодировке UTF-8, а не Windows-1251");
     QTest::newRow("nothing lost") << full + "\r\n\t\t\t\r\nLP\t2\r\nCD\t3\t1\t" + kArtist + "\r\n"
-                                  << QList<int>{0, 0, 0, 0, 0};
+                                  << QList<int>{0, 0, 0, 0, 0} << QString();
     QTest::newRow("fifteen and sixteen parts")
         << full + "CD\t2\t1\tA\tT\t\t\t\t\t\t\t\t\t\tx\r\n" + full + "CD\t2\t1\tA\tT\t\t\t\t\t\t\t\t\t\t\t\r\n"
-        << QList<int>{2, 2, 0, 0, 0};
-    QTest::newRow("text without a media type") << full + full + "\t5\t1\tA\r\n \r\n\t\t\t\tx\r\n"
-                                               << QList<int>{0, 0, 2, 3, 0};
-    QTest::newRow("utf-8 with a byte order mark") << "\xEF\xBB\xBF" + full << QList<int>{0, 0, 0, 0, 1};
-    QTest::newRow("utf-8 without one") << QByteArray("CD\t1\t1\t\xD0\x90\xD0\xB1\r\n") << QList<int>{0, 0, 0, 0, 1};
+        << QList<int>{2, 2, 0, 0, 0} << QString();
+    QTest::newRow("text without a media type")
+        << full + full + "\t5\t1\tA\r\n \r\n\t\t\t\tx\r\n"
+        << QList<int>{0, 0, 2, 3, 0}
+        << QStringLiteral("строки без типа носителя не будут прочитаны: 2 (первая из них — строка 3)");
+    QTest::newRow("utf-8 with a byte order mark") << "\xEF\xBB\xBF" + full << QList<int>{0, 0, 0, 0, 1} << utf8;
+    QTest::newRow("utf-8 without one") << QByteArray("CD\t1\t1\t\xD0\x90\xD0\xB1\r\n") << QList<int>{0, 0, 0, 0, 1}
+                                       << utf8;
     QTest::newRow("windows-1251 letters that are not utf-8")
-        << QByteArray("CD\t1\t1\t\xC0\xE1\r\n") << QList<int>{0, 0, 0, 0, 0};
+        << QByteArray("CD\t1\t1\t\xC0\xE1\r\n") << QList<int>{0, 0, 0, 0, 0} << QString();
+    QTest::newRow("a NUL") << full + QByteArray("CD\t2\0\r\n", 7) << QList<int>{0, 0, 0, 0, 0}
+                           << QStringLiteral("в строке 2 есть управляющий символ с кодом 0");
+    QTest::newRow("a control character after a lone CR")
+        << full + "\rCD\x1b" << QList<int>{0, 0, 0, 0, 0}
+        << QStringLiteral("в строке 3 есть управляющий символ с кодом 27");
+    QTest::newRow("empty") << QByteArray() << QList<int>{0, 0, 0, 0, 0}
+                           << QStringLiteral("файл пуст, а в открытой базе есть треки");
+    QTest::newRow("cut off in a line") << full + "CD\t2\t1\tArt" << QList<int>{0, 0, 0, 0, 0}
+                                       << QStringLiteral("его последняя строка оборвана");
 }
 
 void tst_basefiles::lossesAreFound()
 {
     QFETCH(QByteArray, base);
     QFETCH(QList<int>, expected);
+    QFETCH(QString, doubt);
     writeBytes(path(QStringLiteral("b.dat")), base);
     TrackTable table;
     const BaseFiles::Losses l = BaseFiles::readBase(path(QStringLiteral("b.dat")), table).losses;
     QCOMPARE((QList<int>{l.longLines, l.firstLongLine, l.droppedLines, l.firstDroppedLine, int(l.otherEncoding)}),
              expected);
     QCOMPARE(l.any(), expected != QList<int>({0, 0, 0, 0, 0}));
+    writeBytes(path(QStringLiteral("open.dat")), "CD\t1\r\n");
+    const BaseCheck::Verdict verdict =
+        BaseCheck::check(path(QStringLiteral("b.dat")), path(QStringLiteral("open.dat")));
+    QVERIFY(verdict.readable);
+    QCOMPARE(verdict.doubt, doubt);
+    // An empty file may replace an empty base; a file that cannot be read says why.
+    if (base.isEmpty())
+        QCOMPARE(BaseCheck::check(path(QStringLiteral("b.dat")), path(QStringLiteral("none"))).doubt, QString());
+    QCOMPARE(BaseCheck::check(path(QStringLiteral("none")), QString()).error,
+             QStringLiteral("файл или папка не найдены"));
 
     // The Tracklist keeps five texts a line.
     writeBytes(path(QStringLiteral("otbor.lst")), "1\tA\tT\t3:00\tCD #1\r\n2\tA\tT\t3:00\tCD #1\textra\r\n");

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QUrl>
 
 using namespace MainParts;
 using namespace TestSupport;
@@ -50,6 +51,13 @@ QStringList entries(QDialog *dialog)
     return list;
 }
 
+// The desktop's Trash of a session, inside its folder, so nothing reaches the user's own.
+QString trashOf(const Session &session)
+{
+    qputenv("XDG_DATA_HOME", QFile::encodeName(session.folder.file(QStringLiteral("share"))));
+    return session.folder.file(QStringLiteral("share/Trash"));
+}
+
 QString today()
 {
     return QDate::currentDate().toString(QStringLiteral("yyyy/MM-dd")) + QStringLiteral(".dat");
@@ -81,6 +89,8 @@ void tst_backup::backupCopiesTheBaseOnceUnderBothNames()
     frmMain *w = session.program->main;
     const QString medium = session.folder.file(QStringLiteral("medium"));
     const QDate first(2026, 12, 1);
+    const QString zed = session.folder.data(QStringLiteral("Zed.dat"));
+    QVERIFY(writeBytes(zed, baseLines(3)));
 
     session.driver.then([&](QDialog *d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("Создание резервной копии журнала"));
@@ -100,7 +110,9 @@ void tst_backup::backupCopiesTheBaseOnceUnderBothNames()
         click(d, "Command1");
         QVERIFY(d->isVisible());
         QVERIFY(!QFileInfo::exists(medium));
-        // Ten days, as the default interval on the 10th: one copy under each name.
+        // Ten days, as the default interval on the 10th: one copy under each name. A link on the medium
+        // is replaced, never written through into the base it points to.
+        QVERIFY(QDir().mkpath(medium) && QFile::link(zed, medium + QStringLiteral("/Rock.dat")));
         part<QDateEdit>(d, "DateTo")->setDate(first.addDays(9));
         part<QDateEdit>(d, "DateFrom")->setDate(first);
         click(d, "Command1");
@@ -115,6 +127,8 @@ void tst_backup::backupCopiesTheBaseOnceUnderBothNames()
     QCOMPARE(script.asked[2].icon, MsgBox::Information);
     const QMap<QString, QByteArray> expected{{QStringLiteral("Rock.dat"), baseLines(5)}, {today(), baseLines(5)}};
     QCOMPARE(snapshot(medium), expected);
+    QVERIFY(!QFileInfo(medium + QStringLiteral("/Rock.dat")).isSymLink());
+    QCOMPARE(readBytes(zed), baseLines(3));
 
     // The dialog keeps what the user left in it, the location with its separator added.
     session.driver.then([&](QDialog *d) {
@@ -208,7 +222,10 @@ void tst_backup::restoreListsMarksAndReloadsAtClose()
     QVERIFY(writeBytes(m + QStringLiteral("/2005/notes.txt"), "x"));
     const QString other = session.folder.file(QStringLiteral("other"));
     QVERIFY(writeBytes(other + QStringLiteral("/2005/12-01.dat"), baseLines(7)));
-    QVERIFY(writeBytes(other + QStringLiteral("/2005/03-17.dat"), baseLines(1)));
+    // Damaged: asked about, and No skips it.
+    const QString damaged = other + QStringLiteral("/2005/03-17.dat");
+    QVERIFY(writeBytes(damaged, QByteArray("CD\t1\0junk\r\n", 10)));
+    const QString trash = trashOf(session);
     // A row picked since the last save.
     lv(w)->setSelectedRow(4);
     w->addToTracklist();
@@ -254,12 +271,25 @@ void tst_backup::restoreListsMarksAndReloadsAtClose()
     const QString question = QStringLiteral(
         "Хотите ли вы прервать процесс восстановления, повторить или пропустить копирование текущего файла?");
     const QString otherOdd = kLoadFailure.arg(other + QStringLiteral("/1-/d-.dat"));
+    const QString doubt = QStringLiteral("Файл «%1» не похож на базу: в строке 1 есть управляющий символ с кодом 0.\r\n"
+                                         "Вы действительно хотите восстановить из него базу?")
+                              .arg(damaged);
     QCOMPARE(script.texts(),
              (QStringList{QStringLiteral("Дискета не содержит резервных копий журнала"), failure, question,
-                          QStringLiteral("Ни одна резервная копия не восстановлена.\r\nБаза не изменена."), otherOdd,
-                          question, otherOdd, question, QStringLiteral("Восстановление завершено!")}));
+                          QStringLiteral("Ни одна резервная копия не восстановлена.\r\nБаза не изменена."), doubt,
+                          otherOdd, question, doubt, otherOdd, question, QStringLiteral("Восстановление завершено!")}));
     QCOMPARE(script.asked[0].icon, MsgBox::Information);
     QCOMPARE(script.asked[0].title, QString());
+    QCOMPARE(script.asked[4].buttons, MsgBox::YesNo);
+    QCOMPARE(script.asked[4].icon, MsgBox::Question);
+    QCOMPARE(script.asked[4].defaultButton, MsgBox::SecondButton);
+    QCOMPARE(script.asked[4].title, QString());
+    // The base as it was before the restore is in the Trash, once, recorded as coming from its place.
+    QCOMPARE(snapshot(trash + QStringLiteral("/files")),
+             (QMap<QString, QByteArray>{{QStringLiteral("Rock.dat"), baseLines(5)}}));
+    QVERIFY(
+        readBytes(trash + QStringLiteral("/info/Rock.dat.trashinfo"))
+            .startsWith(QByteArray("[Trash Info]\nPath=" + QUrl::toPercentEncoding(base, "/") + "\nDeletionDate=")));
     QCOMPARE(lv(w)->count(), 7);
     QCOMPARE(lv2(w)->count(), 2);
     QCOMPARE(readBytes(session.folder.data(QStringLiteral("otbor.lst"))).count('\n'), 2);
@@ -311,30 +341,48 @@ void tst_backup::closingAfterAFailedSaveAsksFirst()
 
 void tst_backup::everyOperationOfACopy_data()
 {
-    QTest::addColumn<bool>("restore");
-    QTest::newRow("backup") << false;
-    QTest::newRow("restore") << true;
+    QTest::addColumn<QString>("command");
+    QTest::newRow("backup") << QStringLiteral("mnuBackupSave");
+    QTest::newRow("restore") << QStringLiteral("mnuBackupLoad");
+    QTest::newRow("restore from the safety copy") << QStringLiteral("mnuRestoreBackup");
 }
 
 void tst_backup::everyOperationOfACopy()
 {
-    // Each file operation of a backup (two copies to the medium) or a restore (one copy over the base) is
-    // failed in turn, once and from then on, and the copy left alone: every file is old or new byte for
-    // byte, nothing else appears, and a file left old was reported.
-    QFETCH(bool, restore);
+    // Each file operation of a backup (two copies to the medium) or a restore from the medium or the
+    // safety copy (the check of the backup, the copy of the base into the Trash, one copy over the base)
+    // is failed in turn, once and from then on, and the copy left alone: every file is old or new byte for
+    // byte, nothing else appears, a file left old was reported, and so was every failed data sync.
+    QFETCH(QString, command);
+    const bool restore = command == QLatin1String("mnuBackupLoad");
+    const bool safetyCopy = command == QLatin1String("mnuRestoreBackup");
     struct Outcome
     {
         QMap<QString, QByteArray> before, after;
         QStringList messages;
+        QString failedOperation; // named while the shim is armed, so never the previous run's
         bool failed = false;
+        bool told = false; // an error box was shown
     };
     int operations = 0;
+    // The Trash's information files hold the session's folder and the time: only where they point counts.
+    const auto files = [](const Session &session) {
+        QMap<QString, QByteArray> files = snapshot(session.folder.path());
+        for (auto it = files.begin(); it != files.end(); ++it) {
+            if (it.key().endsWith(QStringLiteral(".trashinfo")))
+                it.value() = it.value().split('\n').value(1).split('/').last();
+        }
+        return files;
+    };
     const auto run = [&](int failAt, FaultShim::Mode mode) {
         Outcome outcome;
         Session session;
+        trashOf(session);
         const QString m = session.folder.file(QStringLiteral("medium"));
-        if (restore) {
-            writeBytes(m + QStringLiteral("/2005/03-17.dat"), baseLines(2));
+        if (restore || safetyCopy) {
+            writeBytes(restore ? m + QStringLiteral("/2005/03-17.dat")
+                               : session.folder.data(QStringLiteral("Rock.dat$")),
+                       baseLines(2));
         } else {
             writeBytes(m + QStringLiteral("/Rock.dat"), "old backup");
             writeBytes(m + QLatin1Char('/') + today(), "old dated backup");
@@ -343,24 +391,38 @@ void tst_backup::everyOperationOfACopy()
             return outcome;
         Answers &script = session.answers;
         script.asked.clear();
-        script.respond = ignoreFailures;
-        outcome.before = snapshot(session.folder.path());
-        session.driver.then([&](QDialog *d) {
-            part<QLineEdit>(d, "Text1")->setText(m);
-            if (restore) {
-                click(d, "Command3");
-                click(d, "Command2");
-            }
-            FaultShim::arm(session.folder.path(), failAt, mode);
-            click(d, restore ? "Command4" : "Command1");
+        script.respond = [](const MsgBox::Request &r) {
+            return r.buttons == MsgBox::YesNo ? MsgBox::Yes : ignoreFailures(r);
+        };
+        outcome.before = files(session);
+        const auto disarm = [&] {
             operations = FaultShim::operations();
             outcome.failed = FaultShim::failed();
+            outcome.failedOperation = FaultShim::operationName(failAt);
             FaultShim::disarm();
-            outcome.after = snapshot(session.folder.path());
-            d->hide();
-        });
-        action(session.program->main, restore ? "mnuBackupLoad" : "mnuBackupSave")->trigger();
+            outcome.after = files(session);
+        };
+        if (safetyCopy) {
+            FaultShim::arm(session.folder.path(), failAt, mode);
+            action(session.program->main, "mnuRestoreBackup")->trigger();
+            disarm();
+        } else {
+            session.driver.then([&](QDialog *d) {
+                part<QLineEdit>(d, "Text1")->setText(m);
+                if (restore) {
+                    click(d, "Command3");
+                    click(d, "Command2");
+                }
+                FaultShim::arm(session.folder.path(), failAt, mode);
+                click(d, restore ? "Command4" : "Command1");
+                disarm();
+                d->hide();
+            });
+            action(session.program->main, qPrintable(command))->trigger();
+        }
         outcome.messages = script.texts();
+        for (const MsgBox::Request &request : script.messages())
+            outcome.told = outcome.told || request.icon == MsgBox::Critical;
         return outcome;
     };
 
@@ -368,30 +430,34 @@ void tst_backup::everyOperationOfACopy()
     QVERIFY(operations >= 4);
     const int total = operations;
     QVERIFY(clean.after != clean.before);
-    const QString reported = QStringLiteral("Не удается скопировать файл ");
     for (const FaultShim::Mode mode : {FaultShim::Mode::Once, FaultShim::Mode::FromThenOn}) {
         for (int n = 1; n <= total; ++n) {
             const Outcome o = run(n, mode);
             const QString what =
-                QStringLiteral("%1 %2 of %3")
+                QStringLiteral("%1 %2 of %3 (%4)")
                     .arg(mode == FaultShim::Mode::Once ? QStringLiteral("once at") : QStringLiteral("from"))
                     .arg(n)
-                    .arg(total);
+                    .arg(total)
+                    .arg(o.failedOperation);
             QVERIFY2(o.failed, qPrintable(what));
-            QCOMPARE(o.after.keys(), clean.after.keys());
+            for (const QString &file : o.before.keys())
+                QVERIFY2(o.after.contains(file), qPrintable(what + QStringLiteral(": removed ") + file));
             bool allNew = true, anyWritten = false;
             for (auto it = o.after.cbegin(); it != o.after.cend(); ++it) {
+                QVERIFY2(clean.after.contains(it.key()) || o.before.contains(it.key()),
+                         qPrintable(what + QStringLiteral(": left behind ") + it.key()));
                 const bool isOld = it.value() == o.before.value(it.key());
                 const bool isNew = it.value() == clean.after.value(it.key());
                 QVERIFY2(isOld || isNew, qPrintable(what + QStringLiteral(": ") + it.key()));
                 allNew = allNew && isNew;
                 anyWritten = anyWritten || (isNew && !isOld);
             }
-            if (!allNew)
-                QVERIFY2(!o.messages.filter(reported).isEmpty(), qPrintable(what));
+            if (!allNew || o.failedOperation == QLatin1String("fdatasync"))
+                QVERIFY2(o.told, qPrintable(what));
             // Success is reported only for something that reached its place.
             if (o.messages.contains(QStringLiteral("Резервная копия создана!")) ||
-                o.messages.contains(QStringLiteral("Восстановление завершено!")))
+                o.messages.contains(QStringLiteral("Восстановление завершено!")) ||
+                !o.messages.filter(QStringLiteral("База успешно восстановлена")).isEmpty())
                 QVERIFY2(anyWritten, qPrintable(what));
         }
     }

@@ -1,3 +1,4 @@
+#include "support/FaultShim.h"
 #include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
 #include "ui/main/frmKillBase.h"
@@ -76,6 +77,8 @@ void tst_bases::init()
     });
     m_fileAsked.clear();
     m_session = std::make_unique<Session>();
+    // Deleted and replaced bases go to the Trash of the session, never the user's own.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_session->folder.file(QStringLiteral("share"))));
 }
 
 void tst_bases::cleanup()
@@ -280,11 +283,23 @@ void tst_bases::deleteOpenBase()
     QCOMPARE(question.defaultButton, MsgBox::SecondButton);
     QCOMPARE(question.title, QString());
 
-    // Any base but the first gives its place to the base listed before it.
+    // Any base but the first gives its place to the base listed before it. The base and its safety copy
+    // go to the Trash; one that cannot go there stays, and the user hears why.
     m_session->answers.answer = MsgBox::Yes;
+    m_session->answers.asked.clear();
+    const QString trash = m_session->folder.file(QStringLiteral("share/Trash"));
+    QVERIFY(QDir().mkpath(trash));
+    FaultShim::arm(trash, 1, FaultShim::Mode::Once);
     action(w, "mnuDelBase")->trigger();
-    QVERIFY(!QFile::exists(data(QStringLiteral("Gamma.dat"))));
-    QVERIFY(!QFile::exists(data(QStringLiteral("Gamma.dat$"))));
+    FaultShim::disarm();
+    QCOMPARE(messageTexts().value(1),
+             QStringLiteral("Не удалось удалить файл «%1»:\r\nошибка ввода-вывода: диск неисправен "
+                            "или отключён.")
+                 .arg(data(QStringLiteral("Gamma.dat"))));
+    QCOMPARE(readBytes(data(QStringLiteral("Gamma.dat"))), base(3));
+    QVERIFY(QFile::remove(data(QStringLiteral("Gamma.dat"))));
+    QCOMPARE(snapshot(trash + QStringLiteral("/files")),
+             (QMap<QString, QByteArray>{{QStringLiteral("Gamma.dat$"), base(1)}}));
     QCOMPARE(w->checkedBaseIndex(), 1);
     QCOMPARE(lv(w)->count(), 2);
     QVERIFY(!baseItems(w)[2]->isEnabled() && !baseItems(w)[2]->isChecked());
@@ -348,6 +363,10 @@ void tst_bases::deleteThroughDialog()
     g.arTracks.setField(3, 4, QStringLiteral("Unsaved"));
     frmKillBase *dialog = m_session->program->killBase;
 
+    // A base of that name already in the Trash keeps its place; the new one goes beside it.
+    const QString trash = m_session->folder.file(QStringLiteral("share/Trash/"));
+    QVERIFY(writeBytes(trash + QStringLiteral("files/Alpha.dat"), "older") &&
+            writeBytes(trash + QStringLiteral("info/Alpha.dat.trashinfo"), "older"));
     m_session->driver.then([&](QDialog *shown) {
         QCOMPARE(shown, dialog);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Выбирите базу для удаления"));
@@ -360,6 +379,8 @@ void tst_bases::deleteThroughDialog()
 
     QCOMPARE(messageTexts(), QStringList{QStringLiteral("Вы действительно хотите удалить базуAlpha?")});
     QVERIFY(!QFile::exists(data(QStringLiteral("Alpha.dat"))));
+    QCOMPARE(readBytes(trash + QStringLiteral("files/Alpha.2.dat")), base(1));
+    QVERIFY(readBytes(trash + QStringLiteral("info/Alpha.2.dat.trashinfo")).contains("/DATA/Alpha.dat\n"));
     QVERIFY(readBytes(data(QStringLiteral("Gamma.dat"))).contains("\tUnsaved\t"));
     QCOMPARE(w->checkedBaseIndex(), 1); // the base after the deleted first one
     QCOMPARE(g.sBaseFile, QStringLiteral("Beta.dat"));
@@ -429,6 +450,14 @@ void tst_bases::exportAsksBeforeReplacing()
     action(w, "mnExport")->trigger();
     QCOMPARE(readBytes(m_fileAnswer), readBytes(data(QStringLiteral("Beta.dat"))));
     QCOMPARE(messageTexts().last(), QStringLiteral("База успешно экспортированна!"));
+
+    // A link where the copy goes is replaced; the base it points to stays as it was.
+    m_fileAnswer = m_session->folder.file(QStringLiteral("link.dat"));
+    QVERIFY(QFile::link(data(QStringLiteral("Gamma.dat")), m_fileAnswer));
+    action(w, "mnExport")->trigger();
+    QVERIFY(!QFileInfo(m_fileAnswer).isSymLink());
+    QCOMPARE(readBytes(m_fileAnswer), readBytes(data(QStringLiteral("Beta.dat"))));
+    QCOMPARE(readBytes(data(QStringLiteral("Gamma.dat"))), base(3));
 
     // A folder that does not exist: an error, no success.
     m_session->answers.asked.clear();
@@ -516,6 +545,21 @@ void tst_bases::safetyCopyAndRestore()
     QVERIFY(w->SaveCurentH());
     QCOMPARE(readBytes(data(QStringLiteral("Beta.dat"))), baseLines(2).mid(baseLines(1).size()));
     lv2(w)->addItem(QStringList{QStringLiteral("1"), QStringLiteral("Picked")});
+    const QByteArray saved = readBytes(data(QStringLiteral("Beta.dat")));
+    // A damaged copy is asked about first; No leaves everything as it was.
+    writeBytes(copy, "CD\t1\t\x01");
+    m_session->answers.respond = [](const MsgBox::Request &r) {
+        return r.text.contains(QStringLiteral("не похож на базу")) ? MsgBox::No : MsgBox::Yes;
+    };
+    action(w, "mnuRestoreBackup")->trigger();
+    m_session->answers.respond = nullptr;
+    QCOMPARE(messageTexts().last(),
+             QStringLiteral("Файл «%1» не похож на базу: в строке 1 есть управляющий символ с кодом 1.\r\n"
+                            "Вы действительно хотите восстановить из него базу?")
+                 .arg(copy));
+    QCOMPARE(readBytes(data(QStringLiteral("Beta.dat"))), saved);
+    QVERIFY(w->isVisible());
+    writeBytes(copy, base(2));
     m_session->answers.asked.clear();
     m_session->answers.answer = MsgBox::No;
     action(w, "mnuRestoreBackup")->trigger();
@@ -533,6 +577,8 @@ void tst_bases::safetyCopyAndRestore()
     QCOMPARE(messages[3].icon, MsgBox::Exclamation);
     QVERIFY(!w->isVisible());
     QCOMPARE(readBytes(data(QStringLiteral("Beta.dat"))), base(2));
+    // The base the copy replaced is in the Trash.
+    QCOMPARE(readBytes(m_session->folder.file(QStringLiteral("share/Trash/files/Beta.dat"))), saved);
 
     restart();
     QCOMPARE(lv(w)->count(), 2);
