@@ -31,11 +31,14 @@ QByteArray id3v1(const QString &title, const QString &artist, const QString &alb
 // An MPEG-2 layer III frame header at 8 kbit/s (1 000 bytes a second), for long play times in small files.
 const QByteArray kSlowFrameHeader = QByteArray::fromHex("FFF31044");
 
-// `seconds` of audio (the tag adds less than a second's bytes): 128 kbit/s, or 8 kbit/s when `slow`.
+// `seconds` of audio (the tag adds less than a second's bytes): 128 kbit/s, or 8 kbit/s when `slow`. Two
+// frames (of 417 and of 26 bytes) and silence.
 QByteArray audio(int seconds, bool slow = false)
 {
     const QByteArray &header = slow ? kSlowFrameHeader : kFrameHeader;
-    return header + QByteArray(seconds * (slow ? 1000 : 16000) - header.size(), '\0');
+    const int frame = slow ? 26 : 417;
+    return header + QByteArray(frame - 4, '\0') + header +
+           QByteArray(seconds * (slow ? 1000 : 16000) - frame - header.size(), '\0');
 }
 
 } // namespace
