@@ -406,12 +406,8 @@ void tst_editor::longFieldsAreKeptWhole()
         comment->clear();
         QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(1, 1));
         QApplication::sendEvent(comment, &menuKey);
-        QMenu *menu = comment->findChild<QMenu *>();
-        QVERIFY(menu);
-        QAction *paste = BoxPaste::pasteAction(menu);
-        QVERIFY(paste);
-        paste->trigger();
-        menu->close();
+        QVERIFY(comment->findChild<QMenu *>() && BoxPaste::pasteAction(comment->findChild<QMenu *>()));
+        BoxPaste::pasteAction(comment->findChild<QMenu *>())->trigger();
         QCOMPARE(comment->text().size(), comment->maxLength());
         ed()->Command2_Click();
     });
@@ -422,7 +418,6 @@ void tst_editor::longFieldsAreKeptWhole()
     QCOMPARE(told[0].text, QStringLiteral("Вставленный текст не поместился в поле «%1»: в нём 40000 символов, а в "
                                           "поле вошли только первые 32766.")
                                .arg(ed()->lbl[boxOf(TrackRecord::Comment)]->text()));
-    QVERIFY(told[1].text.endsWith(QStringLiteral("первые 32767.")));
 }
 
 QTEST_MAIN(tst_editor)
