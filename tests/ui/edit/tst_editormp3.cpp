@@ -91,6 +91,7 @@ void tst_editormp3::init()
 
 void tst_editormp3::cleanup()
 {
+    FaultShim::disarm();
     moddialog::setAnswerer(m_previous);
     const int stray = m_session ? m_session->finish() : 0;
     m_session.reset();
@@ -311,6 +312,7 @@ void tst_editormp3::everyOperationOfAWriteFails()
     FaultShim::arm(folder, 0, FaultShim::Mode::Once);
     ed()->Command5_Click();
     const int operations = FaultShim::operations();
+    FaultShim::disarm();
     for (const FaultShim::Mode mode : {FaultShim::Mode::Once, FaultShim::Mode::FromThenOn}) {
         for (int n = 1; n <= operations; ++n) {
             writeBytes(path, oldBytes);
