@@ -181,11 +181,8 @@ void tst_mpegstreaminfo::headerTexts()
 void tst_mpegstreaminfo::frameLengths()
 {
     const std::pair<quint32, int> lengths[] = {
-        {0xFFFB9044, 417},  {0xFFFB9244, 418},  {0xFFFB9444, 384}, {0xFFFB9844, 576}, {0xFFFBE044, 1044},
-        {0xFFFDC444, 768},  {0xFFFDEA44, 1729}, {0xFFFF4044, 136}, {0xFFFF4244, 140}, {0xFFF38044, 208},
-        {0xFFF31044, 26},   {0xFFF5A044, 626},  {0xFFF74444, 128}, {0xFFE38044, 417}, {0xFFE38844, 576},
-        {0xFFE3EA44, 1441}, {0xFFFB0044, 0},    {0xFFFBF044, -1},  {0xFFFB9C44, -1},  {0xFFF99044, -1},
-        {0xFFE59044, -1},   {0xFEFB9044, -1},
+        {0xFFFB9244, 418},  {0xFFFDEA44, 1729}, {0xFFFF4244, 140}, {0xFFF5A044, 626}, {0xFFF74444, 128},
+        {0xFFE3EA44, 1441}, {0xFFFB0044, 0},    {0xFFFB9C44, -1},  {0xFFF99044, -1},  {0xFFE59044, -1},
     };
     for (const auto &[header, length] : lengths) {
         QByteArray h(4, '\0');
@@ -319,7 +316,6 @@ void tst_mpegstreaminfo::frameSearch_data()
     QTest::newRow("ends at the ID3v1 tag")
         << at(100, lone + tag) << qint64(100 + kFrameSize + 128) << "layer 3 128Kbit";
     QTest::newRow("a byte before the ID3v1 tag") << at(100, lone + 'x' + tag) << qint64(100 + kFrameSize + 129) << "";
-    QTest::newRow("a byte before the end") << at(100, lone + 'x') << qint64(100 + kFrameSize + 1) << "";
     QTest::newRow("a WAV file") << readBytes(m_wav) << qint64(readBytes(m_wav).size()) << "";
     QTest::newRow("empty") << QByteArray() << qint64(0) << "";
     QTest::newRow("0xFF alone") << QByteArray("\xFF") << qint64(1) << "";
@@ -482,8 +478,6 @@ void tst_mpegstreaminfo::lameFilesAgreeWithMediainfo_data()
     row("MPEG-2 VBR 22.05 kHz mono", "-V 6 -m m --resample 22.05");
     row("MPEG-2 VBR 24 kHz", "-V 5 --resample 24");
     row("MPEG-2.5 CBR 32 11.025 kHz", "-b 32 --resample 11.025");
-    row("MPEG-2.5 CBR 24 12 kHz mono", "-b 24 -m m --resample 12");
-    row("MPEG-2.5 CBR 16 8 kHz", "-b 16 --resample 8");
     row("MPEG-2.5 VBR 8 kHz", "-V 7 --resample 8");
     row("ID3v1 only", "-b 128 --id3v1-only --tt Title --ta Artist");
     row("ID3v2 only", "-b 128 --id3v2-only --tt Title --ta Artist");
