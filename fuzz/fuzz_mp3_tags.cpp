@@ -34,7 +34,7 @@ bool widthsHold(const TagBuffer &buffer)
 }
 
 // parseTag over `bytes`: true exactly when their last 128 begin with "TAG", and then the tag written again
-// from the buffer is those 128 bytes (the genre byte where it names a genre of the table).
+// from the buffer over those 128 bytes is those bytes.
 void checkParse(const QByteArray &bytes)
 {
     TagBuffer buffer = marked();
@@ -49,14 +49,14 @@ void checkParse(const QByteArray &bytes)
     const QByteArray last = bytes.right(kTagSize);
     FUZZ_CHECK(buffer.Genre == quint8(last.at(kTagSize - 1)));
     const QString style = genreNames().value(buffer.Genre);
-    const QByteArray again = tagBytes(buffer, style);
-    FUZZ_CHECK_SAYING(again.chopped(1) == last.chopped(1), again.toHex() + " from " + last.toHex());
-    FUZZ_CHECK(quint8(again.back()) == (buffer.Genre < genreNames().size() ? buffer.Genre : 0));
+    const QByteArray again = tagBytes(buffer, style, last);
+    FUZZ_CHECK_SAYING(again == last, again.toHex() + " from " + last.toHex());
 }
 
 // Any buffer, its fields of any width and any characters: 128 bytes that parse back to the fields the code
-// page can hold.
-void checkWrite(const QByteArray &bytes)
+// page can hold, without a year and with the genre the style names (none for any other style); written
+// over `old`, a file's tag, with that tag's year and, unless the style names one, its genre.
+void checkWrite(const QByteArray &bytes, const QByteArray &old)
 {
     QString text(bytes.size() / 2, Qt::Uninitialized);
     std::memcpy(text.data(), bytes.constData(), size_t(text.size()) * 2);
@@ -72,14 +72,17 @@ void checkWrite(const QByteArray &bytes)
         at += 1 + length;
     }
     const QString style = text.mid(at);
-    const QByteArray tag = tagBytes(buffer, style);
+    const bool hasOld = old.size() == kTagSize && old.startsWith("TAG");
+    const QByteArray tag = tagBytes(buffer, style, old);
     FUZZ_CHECK(tag.size() == kTagSize);
     TagBuffer back;
     FUZZ_CHECK(parseTag(tag, back));
-    FUZZ_CHECK(back.Genre == genreNumber(style));
-    const QString *backFields[] = {&back.Title, &back.Artist, &back.Album, &back.Year, &back.Comment};
+    const bool named = genreNumber(style) != kNoGenre;
+    FUZZ_CHECK(back.Genre == (named || !hasOld ? genreNumber(style) : quint8(old.back())));
+    FUZZ_CHECK(tag.mid(93, 4) == (hasOld ? old.mid(93, 4) : QByteArray(4, '\0')));
+    const QString *backFields[] = {&back.Title, &back.Artist, &back.Album, nullptr, &back.Comment};
     for (int i = 0; i < 5; ++i) {
-        if (fields[i]->size() == widths[i] && Cp1251::canEncode(*fields[i]))
+        if (backFields[i] && fields[i]->size() == widths[i] && Cp1251::canEncode(*fields[i]))
             FUZZ_CHECK_SAYING(*backFields[i] == *fields[i], FuzzSupport::hex(*fields[i]));
     }
 }
@@ -109,7 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray input = FuzzSupport::bytes(data, size);
     checkParse(input);
     checkParse(input.right(kTagSize));
-    checkWrite(input);
+    checkWrite(input, {});
+    checkWrite(input, input.right(kTagSize));
     checkFile(input);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,12 +19,15 @@ constexpr int kLastStart = MpegStreamInfo::kSearchSize - 5;
 // The furthest byte after a frame start that is looked at: the frame count of a "Xing" header right after
 // the longest side information (4 + 32 + 12).
 constexpr int kXingReach = 48;
-// The bytes read after the ID3v2 tag: the search buffer, and the "Xing" header of a frame found at its very
-// end, which lies in the file's next bytes.
-constexpr int kReadSize = kLastStart + kXingReach;
+// The longest frame there is: MPEG-1 layer II at 384 kbit/s and 32 kHz, with padding.
+constexpr int kLongestFrame = 1729;
+// The bytes read after the ID3v2 tag: the search buffer, the header of the frame after one found at its very
+// end, and the "Xing" header of such a frame.
+constexpr int kReadSize = kLastStart + std::max(kLongestFrame + 4, kXingReach);
 
 constexpr int kId3v2HeaderSize = 10;
 constexpr int kId3v2FooterSize = 10;
+constexpr int kId3v1Size = 128;
 // The frames of a Xing stream (at 44.1 and 22.05 kHz) before its seconds are counted, and the fewest it
 // needs to have a play time at all.
 constexpr qint64 kXingLeadFrames = 57;
@@ -39,15 +43,58 @@ private:
     QByteArrayView m_bytes;
 };
 
-// The first frame header: 0xFF followed by 0xFA..0xFF (MPEG-1) or 0xF2..0xF7 (MPEG-2); -1 when none starts
-// in the search buffer.
-int findHeader(const Window &w)
+enum class MpegVersion { Mpeg1, Mpeg2, Mpeg25 };
+
+// The version a header's second byte names: 0xFA..0xFF MPEG-1, 0xF2..0xF7 MPEG-2, 0xE2 and 0xE3 MPEG-2.5
+// (layer III, the only layer it has); nothing for any other byte.
+std::optional<MpegVersion> versionOf(uchar h1)
+{
+    if (h1 >= 0xFA)
+        return MpegVersion::Mpeg1;
+    if (h1 >= 0xF2 && h1 <= 0xF7)
+        return MpegVersion::Mpeg2;
+    if (h1 == 0xE2 || h1 == 0xE3)
+        return MpegVersion::Mpeg25;
+    return std::nullopt;
+}
+
+// Hertz from the sampling index in the third header byte (0..2; 3 is unused): MPEG-2 halves MPEG-1's
+// frequencies, MPEG-2.5 quarters them.
+int frequencyOf(MpegVersion version, uchar h2)
+{
+    static const int kMpeg1[] = {44100, 48000, 32000};
+    return kMpeg1[(h2 >> 2) & 0x03] / (version == MpegVersion::Mpeg1 ? 1 : version == MpegVersion::Mpeg2 ? 2 : 4);
+}
+
+int layerOf(uchar h1)
+{
+    return (h1 & 0x06) == 0x02 ? 3 : (h1 & 0x06) == 0x04 ? 2 : 1;
+}
+
+// Whether the next frame's header at `q` continues the stream of the header at `p`: the same version, layer
+// and sampling frequency, and a bit rate there is.
+bool continues(const Window &w, qsizetype p, qsizetype q)
+{
+    return w.at(q) == 0xFF && (w.at(q + 1) & 0xFE) == (w.at(p + 1) & 0xFE) &&
+           (w.at(q + 2) & 0x0C) == (w.at(p + 2) & 0x0C) && (w.at(q + 2) >> 4) != 15;
+}
+
+// The first frame header of the search buffer, -1 when none starts in it. A sync pair alone is no header:
+// one is taken only where the next frame's header stands where its frame length says, or where its frame
+// ends the audio (at the end of the file or at its ID3v1 tag). A free-format frame has no length to check.
+int findHeader(const Window &w, qint64 bytesAfter, bool id3v1)
 {
     for (int p = 0; p <= kLastStart; ++p) {
         if (w.at(p) != 0xFF)
             continue;
-        const uchar h1 = w.at(p + 1);
-        if ((h1 >= 0xFA) || (h1 >= 0xF2 && h1 <= 0xF7))
+        const uchar header[] = {0xFF, w.at(p + 1), w.at(p + 2)};
+        const int length = MpegStreamInfo::frameLength(QByteArrayView(header, 3));
+        if (length < 0)
+            continue;
+        if (length == 0 || continues(w, p, p + length))
+            return p;
+        const qint64 end = p + length;
+        if (end == bytesAfter || (id3v1 && end == bytesAfter - kId3v1Size))
             return p;
     }
     return -1;
@@ -89,16 +136,14 @@ QString yesNo(bool set)
 }
 
 // The record of a file of `fileLength` bytes whose ID3v2 tag (of `tagSize` bytes, 0 for none) is followed
-// by `after`.
-MpegStreamInfo decode(QByteArrayView after, qint64 tagSize, qint64 fileLength)
+// by `after`; `id3v1` tells whether the file ends in an ID3v1 tag.
+MpegStreamInfo decode(QByteArrayView after, qint64 tagSize, qint64 fileLength, bool id3v1)
 {
     MpegStreamInfo info;
     info.texts[MpegStreamInfo::Size] = QString::number(fileLength) + QStringLiteral(" bytes");
-    if (tagSize > fileLength)
-        return info; // a tag that claims more than the file holds: nothing after it to search
 
     const Window w(after);
-    const int p = findHeader(w);
+    const int p = findHeader(w, fileLength - tagSize, id3v1);
     if (p < 0)
         return info;
     info.headerFound = true;
@@ -107,17 +152,18 @@ MpegStreamInfo decode(QByteArrayView after, qint64 tagSize, qint64 fileLength)
     const uchar h2 = w.at(p + 2);
     const uchar h3 = w.at(p + 3);
 
-    const bool mpeg1 = h1 >= 0xFA;
-    const int factor = mpeg1 ? 2 : 1;
-    const int layer = (h1 & 0x06) == 0x02 ? 3 : (h1 & 0x06) == 0x04 ? 2 : 1;
-    const int sampling = (h2 & 0x0F) <= 3 ? 22050 : (h2 & 0x0F) <= 7 ? 24000 : 16000;
-    const int frequency = factor * sampling;
+    const MpegVersion version = *versionOf(h1);
+    const bool mpeg1 = version == MpegVersion::Mpeg1;
+    const int layer = layerOf(h1);
+    const int frequency = frequencyOf(version, h2);
     const int kbit = bitRateKbit(mpeg1, h2 >> 4);
     const int channelMode = h3 >> 6;
     const bool mono = channelMode == 3;
 
     info.texts[MpegStreamInfo::Crc] = (h1 & 0x01) == 0 ? QStringLiteral("Yes") : QStringLiteral("No");
-    info.texts[MpegStreamInfo::Version] = mpeg1 ? QStringLiteral("MPEG 1.0") : QStringLiteral("MPEG 2.0");
+    info.texts[MpegStreamInfo::Version] = mpeg1                           ? QStringLiteral("MPEG 1.0")
+                                          : version == MpegVersion::Mpeg2 ? QStringLiteral("MPEG 2.0")
+                                                                          : QStringLiteral("MPEG 2.5");
     info.texts[MpegStreamInfo::Layer] = QStringLiteral("layer ") + QString::number(layer);
     info.texts[MpegStreamInfo::SamplingFrequency] = QString::number(frequency) + QStringLiteral(" Hz");
     info.texts[MpegStreamInfo::Copyright] = yesNo(h3 & 0x08);
@@ -205,6 +251,14 @@ MpegStreamInfo failed(const QString &reason)
     return info;
 }
 
+// Where the search for the stream starts: after a leading ID3v2 tag. A tag that claims more than the whole
+// file is broken, and the file is searched from its start.
+qint64 streamStart(QByteArrayView head, qint64 fileLength)
+{
+    const qint64 tag = MpegStreamInfo::id3v2Size(head.first(std::min<qsizetype>(head.size(), kId3v2HeaderSize)));
+    return tag > fileLength ? 0 : tag;
+}
+
 } // namespace
 
 MpegStreamInfo MpegStreamInfo::read(const QString &path)
@@ -239,13 +293,17 @@ MpegStreamInfo MpegStreamInfo::read(const QString &path)
     QByteArray head;
     if (!readAt(fd, head, std::min<qint64>(length, kReadSize), 0))
         return failed(systemErrorText(errno));
-    const qint64 tag = id3v2Size(QByteArrayView(head).first(std::min<qsizetype>(head.size(), kId3v2HeaderSize)));
-    if (tag == 0 || tag > length)
-        return decode(head, tag, length);
+    const qint64 tag = streamStart(head, length);
+    QByteArray id3v1;
+    if (length >= kId3v1Size && !readAt(fd, id3v1, 3, length - kId3v1Size))
+        return failed(systemErrorText(errno));
+    const bool hasId3v1 = id3v1 == "TAG";
+    if (tag == 0)
+        return decode(head, 0, length, hasId3v1);
     QByteArray after;
     if (!readAt(fd, after, std::min<qint64>(length - tag, kReadSize), tag))
         return failed(systemErrorText(errno));
-    return decode(after, tag, length);
+    return decode(after, tag, length, hasId3v1);
 }
 
 MpegStreamInfo MpegStreamInfo::fromBytes(QByteArrayView head, qint64 fileLength)
@@ -253,10 +311,12 @@ MpegStreamInfo MpegStreamInfo::fromBytes(QByteArrayView head, qint64 fileLength)
     const qint64 length = std::max<qint64>(fileLength, 0);
     // Bytes given beyond the file's length are not the file's.
     head = head.first(std::min<qint64>(head.size(), length));
-    const qint64 tag = id3v2Size(head.first(std::min<qsizetype>(head.size(), kId3v2HeaderSize)));
+    const qint64 tag = streamStart(head, length);
     const QByteArrayView after =
         tag < head.size() ? head.sliced(tag, std::min<qint64>(head.size() - tag, kReadSize)) : QByteArrayView();
-    return decode(after, tag, length);
+    const bool id3v1 =
+        length >= kId3v1Size && head.size() == length && head.sliced(length - kId3v1Size).startsWith("TAG");
+    return decode(after, tag, length, id3v1);
 }
 
 qint64 MpegStreamInfo::id3v2Size(QByteArrayView first10)
@@ -269,4 +329,38 @@ qint64 MpegStreamInfo::id3v2Size(QByteArrayView first10)
         body = (body << 7) | (uchar(first10[i]) & 0x7F);
     const bool footer = (uchar(first10[5]) & 0x10) != 0;
     return kId3v2HeaderSize + body + (footer ? kId3v2FooterSize : 0);
+}
+
+int MpegStreamInfo::frameLength(QByteArrayView header)
+{
+    if (header.size() < 3 || uchar(header[0]) != 0xFF)
+        return -1;
+    const uchar h1 = uchar(header[1]), h2 = uchar(header[2]);
+    const std::optional<MpegVersion> version = versionOf(h1);
+    const int bitRateIndex = h2 >> 4, samplingIndex = (h2 >> 2) & 0x03;
+    if (!version || bitRateIndex == 15 || samplingIndex == 3)
+        return -1; // values the standard leaves unused: no frame has them
+    if (bitRateIndex == 0)
+        return 0; // free format: the frame's length is not in its header
+
+    // The standard's bit rates in kbit/s, by layer; MPEG-2 and 2.5 share theirs.
+    static const int kMpeg1[3][15] = {
+        {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
+        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},
+    };
+    static const int kMpeg2[2][15] = {
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
+        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
+    };
+    const int layer = layerOf(h1);
+    const bool mpeg1 = *version == MpegVersion::Mpeg1;
+    const int kbit = mpeg1 ? kMpeg1[layer - 1][bitRateIndex] : kMpeg2[layer == 1 ? 0 : 1][bitRateIndex];
+    const int frequency = frequencyOf(*version, h2);
+    const int padding = (h2 >> 1) & 0x01;
+    if (layer == 1)
+        return (12 * kbit * 1000 / frequency + padding) * 4;
+    // Layer III of MPEG-2 and 2.5 has half the samples a frame (576), and so half the bytes.
+    const int factor = layer == 3 && !mpeg1 ? 72 : 144;
+    return factor * kbit * 1000 / frequency + padding;
 }

@@ -176,9 +176,10 @@ bool readId3v2(const QByteArray &native, TagBuffer &buffer)
     return true;
 }
 
+// A write refused before anything was written: the file is as it was.
 WriteResult failure(const QString &reason)
 {
-    return {reason};
+    return {reason, true};
 }
 
 } // namespace
@@ -332,7 +333,7 @@ quint8 genreNumber(const QString &style)
 {
     // The first exactly equal name: case matters, and so does every blank.
     const qsizetype number = genreNames().indexOf(style);
-    return number < 0 ? 0 : quint8(number);
+    return number < 0 ? kNoGenre : quint8(number);
 }
 
 bool parseTag(QByteArrayView last128, TagBuffer &buffer)
@@ -374,17 +375,19 @@ bool ReadTag(const QString &path, TagBuffer &buffer)
     return readAt(fd.get(), 0, 10, bytes) && isId3v2Header(bytes) && readId3v2(native, buffer);
 }
 
-QByteArray tagBytes(const TagBuffer &buffer, const QString &style)
+QByteArray tagBytes(const TagBuffer &buffer, const QString &style, QByteArrayView old)
 {
+    const bool hasOld = old.size() == kTagSize && old.startsWith(kMarker);
     QByteArray tag;
     tag.reserve(kTagSize);
     tag += kMarker;
     appendField(tag, buffer.Title, kTextWidth);
     appendField(tag, buffer.Artist, kTextWidth);
     appendField(tag, buffer.Album, kTextWidth);
-    appendField(tag, buffer.Year, kYearWidth);
+    tag += hasOld ? old.sliced(kYearAt, kYearWidth) : QByteArrayView(QByteArray(kYearWidth, '\0'));
     appendField(tag, buffer.Comment, kTextWidth);
-    tag += char(genreNumber(style));
+    const quint8 genre = genreNumber(style);
+    tag += char(genre == kNoGenre && hasOld ? quint8(old[kGenreAt]) : genre);
     Q_ASSERT(tag.size() == kTagSize);
     return tag;
 }
@@ -395,7 +398,6 @@ QByteArray tagBytes(const TagBuffer &buffer, const QString &style)
 // its old bytes back.
 WriteResult WriteTag(const QString &path, const TagBuffer &buffer, const QString &style)
 {
-    const QByteArray tag = tagBytes(buffer, style);
     const QByteArray native = QFile::encodeName(path);
     if (native.isEmpty())
         return failure(QStringLiteral("файл не найден"));
@@ -427,6 +429,7 @@ WriteResult WriteTag(const QString &path, const TagBuffer &buffer, const QString
         return failure(systemErrorText(errno));
     const bool overwrite = length >= kTagSize && old.startsWith(kMarker);
     const off_t offset = overwrite ? length - kTagSize : length;
+    const QByteArray tag = tagBytes(buffer, style, overwrite ? old : QByteArray());
 
     // Puts the file back as it was after a failure with `errnum`; says so in the reason when it could not.
     const auto undo = [&](int errnum, bool changed) {
@@ -437,10 +440,9 @@ WriteResult WriteTag(const QString &path, const TagBuffer &buffer, const QString
             if (restored)
                 ::fsync(fd);
         }
-        QString reason = systemErrorText(errnum);
         if (!restored)
-            reason += QStringLiteral("; файл мог измениться");
-        return failure(reason);
+            return WriteResult{systemErrorText(errnum) + QStringLiteral("; файл мог измениться"), false};
+        return failure(systemErrorText(errnum));
     };
 
     bool changed = false;

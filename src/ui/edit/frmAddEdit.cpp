@@ -1,5 +1,6 @@
 #include "frmAddEdit.h"
 
+#include "BoxPaste.h"
 #include "core/edit/EditorRules.h"
 #include "core/modGlobalData.h"
 #include "core/text/Cp1251.h"
@@ -27,6 +28,18 @@ frmAddEdit::frmAddEdit(modGlobalData &globals, QWidget *owner) : QDialog(owner),
     setWindowTitle(QStringLiteral("Добавить/Изменить запись в журнале"));
     buildControls();
     VisualStyle::apply(this, g.iDisableXP != 0);
+
+    // A box holds 32 767 characters; what a paste brings beyond that is lost, and the user is told so.
+    m_paste = new BoxPaste(this);
+    connect(m_paste, &BoxPaste::cut, this, [this](QLineEdit *box, int offered, int kept) {
+        MsgBox::notice(this,
+                       QStringLiteral("Вставленный текст не поместился в поле «%1»: в нём %2 символов, а в поле "
+                                      "вошли только первые %3.")
+                           .arg(lbl[boxIndex(box)]->text())
+                           .arg(offered)
+                           .arg(kept),
+                       MsgBox::Exclamation);
+    });
 }
 
 void frmAddEdit::buildControls()
@@ -157,9 +170,9 @@ void frmAddEdit::showRecord(int index, const FieldList &fields)
 void frmAddEdit::startNewTrack()
 {
     AutoDisable = true;
-    for (const TrackRecord::Field field : {TrackRecord::TrackNumber, TrackRecord::Artist, TrackRecord::Title,
-                                           TrackRecord::Album, TrackRecord::Duration, TrackRecord::Comment,
-                                           TrackRecord::Rating})
+    for (const TrackRecord::Field field :
+         {TrackRecord::TrackNumber, TrackRecord::Artist, TrackRecord::Title, TrackRecord::Album, TrackRecord::Duration,
+          TrackRecord::Comment, TrackRecord::Rating})
         setFieldText(boxOf(field), QString());
     AutoDisable = false;
     startWithRecord(true);
@@ -427,8 +440,15 @@ bool frmAddEdit::eventFilter(QObject *watched, QEvent *event)
             txt_KeyPress(i, 8);
         else if (key->key() != Qt::Key_Delete && !key->text().isEmpty() && key->text().at(0) != QChar(0x7f))
             txt_KeyPress(i, key->text().at(0).unicode());
+        if (m_paste->handle(txt[i], event))
+            return true;
         break;
     }
+    case QEvent::MouseButtonRelease:
+    case QEvent::ContextMenu:
+        if (m_paste->handle(txt[i], event))
+            return true;
+        break;
     case QEvent::FocusIn: {
         // Entering a box selects its whole text, also when the click that gave the focus would not.
         QLineEdit *box = txt[i];

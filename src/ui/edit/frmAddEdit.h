@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QVector>
 
+class BoxPaste;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -116,4 +117,5 @@ private:
     int m_recordIndex = 0; // the track shown by showRecord(), which an edit stores into
     bool iSelfChange = false;
     QVector<QString> m_longValues; // by box: the whole value when it is longer than the box shows
+    BoxPaste *m_paste = nullptr;   // pastes into the boxes, telling of text that did not fit
 };

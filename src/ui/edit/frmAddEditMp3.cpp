@@ -1,6 +1,6 @@
 // The editor's MP3 buttons: "Из тега MP3" fills artist, title, album, comment and duration from a file's
 // tag and first frame; "В тег MP3" writes artist, title, album and comment (and the style as a genre
-// number) into a file's ID3v1 tag. Both go through the program's one tag buffer.
+// number) into a file's ID3v1 tag, keeping the file's own year. Both go through the program's one tag buffer.
 #include "core/edit/EditorRules.h"
 #include "core/media/MpegStreamInfo.h"
 #include "core/media/modMP3Tags.h"
@@ -50,7 +50,7 @@ void frmAddEdit::Command4_Click()
     // From now on the dialogs open where the last one left off.
     g.sMp3Folder.clear();
 
-    modMP3Tags::ReadTag(path, g.tagBuffer);
+    const bool tagged = modMP3Tags::ReadTag(path, g.tagBuffer);
     const MpegStreamInfo info = MpegStreamInfo::read(path);
     if (!info.error.isEmpty()) {
         // Neither the tag nor the stream could be read: the boxes are left as they are.
@@ -65,13 +65,20 @@ void frmAddEdit::Command4_Click()
                      QStringLiteral("Error..."));
     }
 
-    // A file without a tag leaves the buffer as the last file filled it, and the boxes show that.
+    // A file without a tag has no texts to give: the boxes keep what they hold, not the last file's texts
+    // that the buffer still holds. Locked boxes (the CD's own values during album entry) are never filled.
     AutoDisable = true;
-    for (const TagBox &box : kTagBoxes)
-        setFieldText(boxOf(box.field), modMP3Tags::fieldText(g.tagBuffer.*box.tagField));
+    const auto fill = [this](TrackRecord::Field field, const QString &text) {
+        if (txt[boxOf(field)]->isEnabled())
+            setFieldText(boxOf(field), text);
+    };
+    if (tagged) {
+        for (const TagBox &box : kTagBoxes)
+            fill(box.field, modMP3Tags::fieldText(g.tagBuffer.*box.tagField));
+    }
     // A file with no play time (no frame, no bit rate, an empty VBR stream) keeps the duration typed.
     if (info.seconds >= 0)
-        setFieldText(boxOf(TrackRecord::Duration), EditorRules::durationText(info.seconds));
+        fill(TrackRecord::Duration, EditorRules::durationText(info.seconds));
     AutoDisable = false;
 }
 
@@ -88,10 +95,11 @@ void frmAddEdit::Command5_Click()
     const modMP3Tags::WriteResult result =
         modMP3Tags::WriteTag(path, g.tagBuffer, fieldText(boxOf(TrackRecord::Style)));
     if (!result.ok()) {
-        // A failed write leaves the file as it was.
+        // The file is said to be unchanged only when it is; when its old bytes could not be put back, the
+        // reason says that it may have changed.
         QString text = QStringLiteral("Не удалось записать тег MP3 в файл \"%1\".\r\n%2")
                            .arg(nativePath(path), MsgBox::asSentence(result.error));
-        if (QFileInfo(path).isFile())
+        if (result.fileKept && QFileInfo(path).isFile())
             text += QStringLiteral("\r\nФайл остался без изменений.");
         MsgBox::show(this, text, MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton,
                      QStringLiteral("Ошибка записи"));

@@ -1,13 +1,17 @@
 #include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
+#include "ui/edit/BoxPaste.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/frmMain.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/VisualStyle.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 using namespace MainParts;
@@ -32,7 +36,7 @@ private Q_SLOTS:
     void keyHandling();
     void closingIsCancel();
     void unencodableTextIsConfirmed();
-    void longFieldsAreKeptWhole();
+    void longFieldsAreKeptWhole(); // and pastes longer than a box
     void classicLook();
 
 private:
@@ -390,6 +394,30 @@ void tst_editor::longFieldsAreKeptWhole()
     const QString shown = QString(ed()->txt[5]->maxLength() - 1, QLatin1Char('x')) + QStringLiteral("!");
     QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Title), shown);
     QVERIFY(savedBase().contains(QStringLiteral("\t") + shown + QStringLiteral("\tOther album\t")));
+
+    // A paste past what a box holds, by the paste key and by the context menu, is cut and told.
+    QGuiApplication::clipboard()->setText(QString(40000, QLatin1Char('p')));
+    m_driver->then([this](QDialog *) {
+        QLineEdit *comment = ed()->txt[boxOf(TrackRecord::Comment)];
+        comment->setText(QStringLiteral("Ab"));
+        comment->setSelection(1, 1);
+        QTest::keyClick(comment, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(comment->text(), QLatin1Char('A') + QString(comment->maxLength() - 1, QLatin1Char('p')));
+        comment->clear();
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(1, 1));
+        QApplication::sendEvent(comment, &menuKey);
+        QVERIFY(comment->findChild<QMenu *>() && BoxPaste::pasteAction(comment->findChild<QMenu *>()));
+        BoxPaste::pasteAction(comment->findChild<QMenu *>())->trigger();
+        QCOMPARE(comment->text().size(), comment->maxLength());
+        ed()->Command2_Click();
+    });
+    const auto before = m_answers->messages().size();
+    w->EditCurent();
+    const auto told = m_answers->messages().mid(before);
+    QCOMPARE(told.size(), 2);
+    QCOMPARE(told[0].text, QStringLiteral("Вставленный текст не поместился в поле «%1»: в нём 40000 символов, а в "
+                                          "поле вошли только первые 32766.")
+                               .arg(ed()->lbl[boxOf(TrackRecord::Comment)]->text()));
 }
 
 QTEST_MAIN(tst_editor)

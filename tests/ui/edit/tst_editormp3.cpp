@@ -1,6 +1,7 @@
 // The editor's MP3 buttons, on files made here byte by byte: a frame header followed by silence fixes
 // the play time (128 kbit/s is 16 000 bytes a second), and the ID3v1 tag is the file's last 128 bytes.
 #include "core/text/Cp1251.h"
+#include "support/FaultShim.h"
 #include "support/TestProgram.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/platform/moddialog.h"
@@ -31,11 +32,14 @@ QByteArray id3v1(const QString &title, const QString &artist, const QString &alb
 // An MPEG-2 layer III frame header at 8 kbit/s (1 000 bytes a second), for long play times in small files.
 const QByteArray kSlowFrameHeader = QByteArray::fromHex("FFF31044");
 
-// `seconds` of audio (the tag adds less than a second's bytes): 128 kbit/s, or 8 kbit/s when `slow`.
+// `seconds` of audio (the tag adds less than a second's bytes): 128 kbit/s, or 8 kbit/s when `slow`. Two
+// frames (of 417 and of 26 bytes) and silence.
 QByteArray audio(int seconds, bool slow = false)
 {
     const QByteArray &header = slow ? kSlowFrameHeader : kFrameHeader;
-    return header + QByteArray(seconds * (slow ? 1000 : 16000) - header.size(), '\0');
+    const int frame = slow ? 26 : 417;
+    return header + QByteArray(frame - 4, '\0') + header +
+           QByteArray(seconds * (slow ? 1000 : 16000) - frame - header.size(), '\0');
 }
 
 } // namespace
@@ -48,13 +52,14 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void readFillsTheBoxes();
-    void fileWithoutTagKeepsTheLastTag();
+    void boxesTheFileDoesNotFill();
     void notAnMp3File();
     void unreadableFileChangesNothing();
     void cancelChangesNothing();
     void writeReplacesTheTag();
     void writeAppendsATag();
     void writeFailureIsTold();
+    void everyOperationOfAWriteFails();
     void textsOutsideTheCodePage();
 
 private:
@@ -86,6 +91,7 @@ void tst_editormp3::init()
 
 void tst_editormp3::cleanup()
 {
+    FaultShim::disarm();
     moddialog::setAnswerer(m_previous);
     const int stray = m_session ? m_session->finish() : 0;
     m_session.reset();
@@ -127,7 +133,7 @@ void tst_editormp3::readFillsTheBoxes()
     QCOMPARE(m_asked[1].initialFolder, QString());
 }
 
-void tst_editormp3::fileWithoutTagKeepsTheLastTag()
+void tst_editormp3::boxesTheFileDoesNotFill()
 {
     writeBytes(file(QStringLiteral("tagged.mp3")),
                audio(200) + id3v1(QStringLiteral("Teardrop"), QStringLiteral("Massive Attack"),
@@ -136,13 +142,23 @@ void tst_editormp3::fileWithoutTagKeepsTheLastTag()
     choose(file(QStringLiteral("tagged.mp3")));
     ed()->Command4_Click();
     box(TrackRecord::Artist)->setText(QStringLiteral("Typed"));
+    box(TrackRecord::Comment)->setText(QStringLiteral("Typed too"));
 
-    // A file without any tag leaves the buffer as the last file filled it; its own play time is shown.
+    // A file without any tag has no texts: the boxes keep what they hold; its own play time is shown.
     choose(file(QStringLiteral("bare.mp3")));
     ed()->Command4_Click();
-    QCOMPARE(box(TrackRecord::Artist)->text(), QStringLiteral("Massive Attack"));
-    QCOMPARE(box(TrackRecord::Title)->text(), QStringLiteral("Teardrop"));
+    QCOMPARE(box(TrackRecord::Artist)->text(), QStringLiteral("Typed"));
+    QCOMPARE(box(TrackRecord::Comment)->text(), QStringLiteral("Typed too"));
     QCOMPARE(box(TrackRecord::Duration)->text(), QStringLiteral("63:20"));
+
+    // During album entry the CD's locked boxes keep the CD's values.
+    ed()->setAlbumFieldsLocked(true);
+    box(TrackRecord::Album)->setText(QStringLiteral("The CD's album"));
+    choose(file(QStringLiteral("tagged.mp3")));
+    ed()->Command4_Click();
+    ed()->setAlbumFieldsLocked(false);
+    QCOMPARE(box(TrackRecord::Album)->text(), QStringLiteral("The CD's album"));
+    QCOMPARE(box(TrackRecord::Artist)->text(), QStringLiteral("Massive Attack"));
 }
 
 void tst_editormp3::notAnMp3File()
@@ -202,7 +218,7 @@ void tst_editormp3::cancelChangesNothing()
 
 void tst_editormp3::writeReplacesTheTag()
 {
-    // The year comes from the last tag read: the buffer is never emptied.
+    // The year of the last tag read is that file's, not this one's.
     writeBytes(file(QStringLiteral("source.mp3")), audio(10) + id3v1(QStringLiteral("Old"), QStringLiteral("Old"),
                                                                      QString(), QStringLiteral("1997"), QString(), 5));
     choose(file(QStringLiteral("source.mp3")));
@@ -225,13 +241,19 @@ void tst_editormp3::writeReplacesTheTag()
     QCOMPARE(written.left(sound.size()), sound);
     QCOMPARE(written.mid(sound.size()), id3v1(QStringLiteral("Утекай"), QStringLiteral("Мумий Тролль"),
                                               QStringLiteral("An album whose name runs past thirty characters"),
-                                              QStringLiteral("1997"), QString(), 17, ' '));
+                                              QStringLiteral("2001"), QString(), 17, ' '));
     // Writing alone leaves the dialogs where they start.
     QCOMPARE(m_asked.size(), 2);
+
+    // A style that names no genre keeps the file's own.
+    box(TrackRecord::Style)->setText(QStringLiteral("rock"));
+    ed()->Command5_Click();
+    QCOMPARE(readBytes(file(QStringLiteral("target.mp3"))).right(1), QByteArray(1, char(17)));
 }
 
 void tst_editormp3::writeAppendsATag()
 {
+    m_program->g.tagBuffer.Year = QStringLiteral("1997"); // as another file's tag left it
     const QByteArray sound = audio(3);
     writeBytes(file(QStringLiteral("bare.mp3")), sound);
     box(TrackRecord::Artist)->setText(QStringLiteral("Zemfira"));
@@ -243,7 +265,9 @@ void tst_editormp3::writeAppendsATag()
     QCOMPARE(written.size(), sound.size() + 128);
     QCOMPARE(written.left(sound.size()), sound);
     QCOMPARE(written.mid(sound.size() + 33, 30), tagField(QStringLiteral("Zemfira"), 30, ' '));
-    QCOMPARE(written.at(written.size() - 1), '\0');
+    // No year of its own, and no genre.
+    QCOMPARE(written.mid(sound.size() + 93, 4), QByteArray(4, '\0'));
+    QCOMPARE(written.at(written.size() - 1), '\xFF');
     // Writing alone leaves the dialogs in the program's folder.
     QCOMPARE(QDir::cleanPath(m_asked[0].initialFolder), QDir::cleanPath(m_session->folder.path()));
 }
@@ -273,6 +297,36 @@ void tst_editormp3::writeFailureIsTold()
     QCOMPARE(told.size(), 2);
     QVERIFY2(told[1].text.endsWith(QStringLiteral("\r\nФайл остался без изменений.")), qPrintable(told[1].text));
     QCOMPARE(readBytes(locked), before);
+}
+
+// A write failed at each file operation in turn, once and from then on: the user is told the file is as it
+// was exactly when it is, and that it may have changed otherwise (the bytes are checked where tags are written).
+void tst_editormp3::everyOperationOfAWriteFails()
+{
+    const QString folder = file(QStringLiteral("music"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/song.mp3");
+    const QByteArray oldBytes = audio(2) + id3v1(QStringLiteral("Old"), QString(), QString(), QString(), QString());
+    choose(path);
+    writeBytes(path, oldBytes);
+    FaultShim::arm(folder, 0, FaultShim::Mode::Once);
+    ed()->Command5_Click();
+    const int operations = FaultShim::operations();
+    FaultShim::disarm();
+    for (const FaultShim::Mode mode : {FaultShim::Mode::Once, FaultShim::Mode::FromThenOn}) {
+        for (int n = 1; n <= operations; ++n) {
+            writeBytes(path, oldBytes);
+            const qsizetype before = messages().size();
+            FaultShim::arm(folder, n, mode);
+            ed()->Command5_Click();
+            FaultShim::disarm();
+            const QString told = messages().size() > before ? messages().last().text : QString();
+            const bool kept = readBytes(path) == oldBytes;
+            QVERIFY2(told.endsWith(QStringLiteral("\r\nФайл остался без изменений.")) == kept, qPrintable(told));
+            QVERIFY2(told.contains(QStringLiteral("файл мог измениться")) == (!kept && !told.isEmpty()),
+                     qPrintable(told));
+        }
+    }
 }
 
 void tst_editormp3::textsOutsideTheCodePage()
