@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinterInfo>
@@ -178,6 +179,11 @@ void tst_PrintCommand::printerDialog()
         for (int i = 0; i < printers->count(); ++i)
             lines.append(printers->itemText(i));
         selected = printers->currentIndex();
+        // The label shows all of "Принтер:", left of the list, and the list fits in the dialog.
+        auto *label = dialog->findChild<QLabel *>(QStringLiteral("Label1"));
+        QVERIFY(label->width() >= label->sizeHint().width());
+        QVERIFY(label->geometry().right() < printers->x());
+        QVERIFY(dialog->rect().contains(printers->geometry()));
         printers->setCurrentIndex(1);
         dialog->findChild<QPushButton *>(QStringLiteral("Command2"))->click();
     };
