@@ -326,6 +326,17 @@ void tst_PrintCommand::stoppedOrFailedJobPrintsNothing()
     failingCommand.print();
     QCOMPARE(asked(), QStringList({kQuestion + "|2", kFailure + "|1"}));
     QVERIFY(printedNothing());
+
+    // The print server refuses the job: a queue that rejects jobs.
+    QVERIFY2(m_cups.setAccepting(kFirst, false), qPrintable(m_cups.error()));
+    const auto accept = qScopeGuard([this] { m_cups.setAccepting(kFirst, true); });
+    ListView three;
+    fill(three, 3);
+    PrintCommand refused(g, &three, &m_owner);
+    m_asked.clear();
+    refused.print();
+    QCOMPARE(asked(), QStringList({kQuestion + "|2", kFailure + "|1"}));
+    QVERIFY(printedNothing());
 }
 
 void tst_PrintCommand::previewAndPdf()
