@@ -10,6 +10,7 @@
 
 #include <QHeaderView>
 #include <QPointer>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void headerTipFollowsTheColumnUnderTheMouse();
     void tipWindowAndItsSettings();
     void tipTimesOutAndComesBackAfterLeaving();
+    void balloonCornersShowWhatIsBehind();
     void flatHeaderToggle();
 
 private:
@@ -228,6 +230,30 @@ void TestBalloonTips::tipTimesOutAndComesBackAfterLeaving()
     moveTo(m_other, QPoint(20, 20));
     QVERIFY(!TT.isWaiting());
     QVERIFY(!TT.tipWindow()->isVisible());
+}
+
+void TestBalloonTips::balloonCornersShowWhatIsBehind()
+{
+    // Beside its rounded corners and its stem a balloon shows what is behind it, also on a display that
+    // draws no transparent windows (an X server without a compositing manager).
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("only a real display shows what is on the screen");
+    CTooltip TT;
+    TT.setStyle(CTooltip::BalloonStyle);
+    TT.setTipText(s("Тело"));
+    TT.Create(m_other);
+    moveTo(m_other, QPoint(20, 20));
+    BalloonWindow *tip = TT.tipWindow();
+    QTRY_VERIFY(tip->isVisible());
+    QVERIFY(!tip->stemDown());
+    const auto onScreen = [&](QPoint global) {
+        return tip->screen()->grabWindow(0, global.x(), global.y(), 1, 1).toImage().pixelColor(0, 0);
+    };
+    QTRY_COMPARE(onScreen(tip->geometry().center()), tip->backColor()); // drawn
+    const QPoint corner = tip->geometry().topLeft() + QPoint(1, 1);     // above the box, left of the stem
+    const QColor behind =
+        m_window->grab(QRect(m_window->mapFromGlobal(corner), QSize(1, 1))).toImage().pixelColor(0, 0);
+    QCOMPARE(onScreen(corner), behind);
 }
 
 void TestBalloonTips::flatHeaderToggle()
