@@ -230,20 +230,33 @@ private:
 };
 
 // The pointer of a test of pointer behaviour. On an X display it is the real pointer, moved and pressed
-// with xdotool, and each step returns once the program's window under the pointer has seen it; on the
-// offscreen platform, which has no pointer, the same steps are synthetic events.
+// with xdotool, and each step returns once a window of the program has seen it; on the offscreen
+// platform, which has no pointer, the steps are synthetic events.
 class Pointer : public QObject
 {
 public:
-    Pointer() : m_real(QGuiApplication::platformName() == QLatin1String("xcb"))
-    {
-        m_xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
-        qApp->installEventFilter(this);
-    }
-    ~Pointer() override { releaseHeld(); }
+    Pointer() { qApp->installEventFilter(this); }
 
-    // Lets go of the buttons still held: a test that failed half-way through a press calls it in its
-    // cleanup, for the next one.
+    // Moves the pointer to `pos` in `widget`.
+    bool moveTo(QWidget *widget, QPoint pos)
+    {
+        m_widget = widget;
+        m_pos = pos;
+        const QPoint at = widget->mapToGlobal(pos);
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+            QCursor::setPos(at); // where the platform says the pointer is
+            QTest::mouseMove(widget, pos);
+            return true;
+        }
+        return QCursor::pos() == at ||
+               xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())},
+                       QEvent::MouseMove, at);
+    }
+    // Presses or lets go of `button` where the pointer is.
+    bool press(Qt::MouseButton button = Qt::LeftButton) { return useButton(button, true); }
+    bool release(Qt::MouseButton button = Qt::LeftButton) { return useButton(button, false); }
+    bool click() { return press() && release(); }
+    // Lets go of the buttons a failed test left held, for the next test.
     void releaseHeld()
     {
         for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
@@ -251,45 +264,16 @@ public:
                 release(button);
         }
     }
-
-    bool isReal() const { return m_real; }
-
-    // Moves the pointer to `pos` in `widget`.
-    bool moveTo(QWidget *widget, QPoint pos)
-    {
-        m_widget = widget;
-        m_pos = pos;
-        const QPoint global = widget->mapToGlobal(pos);
-        if (!m_real) {
-            QCursor::setPos(global); // where the platform says the pointer is
-            QTest::mouseMove(widget, pos);
-            return true;
-        }
-        if (QCursor::pos() == global)
-            return true;
-        return xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())},
-                       QEvent::MouseMove, global);
-    }
-    bool moveTo(QWidget *widget) { return moveTo(widget, widget->rect().center()); }
-
-    // Presses or lets go of `button` where the pointer is.
-    bool press(Qt::MouseButton button = Qt::LeftButton) { return useButton(button, true); }
-    bool release(Qt::MouseButton button = Qt::LeftButton) { return useButton(button, false); }
-    bool click(Qt::MouseButton button = Qt::LeftButton) { return press(button) && release(button); }
-
     // Why the last step failed.
     QString error() const { return m_error; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        // What reaches a window, before it goes on to the widget under the pointer.
-        if (watched->isWindowType() &&
-            (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress ||
-             event->type() == QEvent::MouseButtonRelease)) {
-            const auto *mouse = static_cast<QMouseEvent *>(event);
-            m_seen.push_back({event->type(), mouse->globalPosition().toPoint()});
-        }
+        // What reaches a window of the program, before it goes on to the widget under the pointer.
+        if (watched->isWindowType() && event->type() == m_awaited &&
+            static_cast<QMouseEvent *>(event)->globalPosition().toPoint() == m_target)
+            m_awaited = QEvent::None;
         return QObject::eventFilter(watched, event);
     }
 
@@ -297,50 +281,38 @@ private:
     bool useButton(Qt::MouseButton button, bool down)
     {
         m_held.setFlag(button, down);
-        if (!m_real) {
-            if (down)
-                QTest::mousePress(m_widget, button, {}, m_pos);
-            else
-                QTest::mouseRelease(m_widget, button, {}, m_pos);
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+            down ? QTest::mousePress(m_widget, button, {}, m_pos) : QTest::mouseRelease(m_widget, button, {}, m_pos);
             return true;
         }
         return xdotool({down ? QStringLiteral("mousedown") : QStringLiteral("mouseup"),
-                        button == Qt::RightButton ? QStringLiteral("3") : QStringLiteral("1")},
+                        QString::number(button == Qt::RightButton ? 3 : 1)},
                        down ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, QCursor::pos());
     }
 
     // Runs xdotool with `arguments` and waits until a window has seen an event of `type` at `global`.
     bool xdotool(const QStringList &arguments, QEvent::Type type, QPoint global)
     {
-        m_seen.clear();
+        m_awaited = type;
+        m_target = global;
         QProcess process;
-        process.start(m_xdotool, arguments);
-        if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit ||
-            process.exitCode() != 0) {
-            m_error =
-                QStringLiteral("xdotool %1 failed: %2")
-                    .arg(arguments.join(QLatin1Char(' ')), QString::fromLocal8Bit(process.readAllStandardError()));
-            return false;
-        }
-        const auto seen = [&] {
-            for (const auto &[seenType, at] : m_seen) {
-                if (seenType == type && at == global)
-                    return true;
-            }
-            return false;
-        };
-        if (QTest::qWaitFor(seen, 5000))
+        process.start(QStandardPaths::findExecutable(QStringLiteral("xdotool")), arguments);
+        const bool ran =
+            process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+        if (ran && QTest::qWaitFor([this] { return m_awaited == QEvent::None; }, 5000))
             return true;
-        m_error = QStringLiteral("no window saw xdotool %1").arg(arguments.join(QLatin1Char(' ')));
+        m_error =
+            QStringLiteral("xdotool %1: %2")
+                .arg(arguments.join(QLatin1Char(' ')),
+                     ran ? QStringLiteral("no window saw it") : QString::fromLocal8Bit(process.readAllStandardError()));
         return false;
     }
 
-    bool m_real;
-    QString m_xdotool;
     QWidget *m_widget = nullptr;
     QPoint m_pos;
     Qt::MouseButtons m_held;
-    std::deque<std::pair<QEvent::Type, QPoint>> m_seen;
+    QEvent::Type m_awaited = QEvent::None;
+    QPoint m_target;
     QString m_error;
 };
 
