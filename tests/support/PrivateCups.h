@@ -44,8 +44,9 @@ public:
     bool start()
     {
         const QString cupsd = program(QStringLiteral("cupsd"));
-        if (cupsd.isEmpty() || program(QStringLiteral("lpadmin")).isEmpty())
-            return fail(QStringLiteral("cupsd or lpadmin is missing (Debian packages cups, cups-client)"));
+        if (cupsd.isEmpty() || program(QStringLiteral("lpadmin")).isEmpty() ||
+            program(QStringLiteral("cupsreject")).isEmpty())
+            return fail(QStringLiteral("cupsd, lpadmin or cupsreject is missing (Debian packages cups, cups-client)"));
         const QDir root(m_dir.path());
         for (const char *folder : {"spool/tmp", "cache", "state", "log", "out"})
             root.mkpath(QLatin1String(folder));
@@ -90,6 +91,11 @@ public:
     }
     bool removeQueue(const QString &name) { return run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), name}); }
     bool setDefault(const QString &name) { return run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), name}); }
+    // A queue that rejects jobs stays listed, and the server refuses every job sent to it.
+    bool setAccepting(const QString &name, bool accepting)
+    {
+        return run(accepting ? QStringLiteral("cupsaccept") : QStringLiteral("cupsreject"), {name});
+    }
 
     // Waits until the server has finished every job it was given.
     bool waitForJobs()

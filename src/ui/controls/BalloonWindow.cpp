@@ -1,5 +1,7 @@
 #include "BalloonWindow.h"
 
+#include "DesktopCompositor.h"
+
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
@@ -166,37 +168,64 @@ void BalloonWindow::place()
     const int y = m_stemDown ? m_spot.y() - m_clearance - size.height() : m_spot.y() + below;
     resize(size);
     move(x, y);
+    updateShape(); // the stem may have moved without a change of size
     update();
+}
+
+QPainterPath BalloonWindow::outline(const QRectF &frame) const
+{
+    QPainterPath path;
+    if (!m_balloon) {
+        path.addRect(frame);
+        return path;
+    }
+    const QRectF box = m_stemDown ? frame.adjusted(0, 0, 0, -kStemHeight) : frame.adjusted(0, kStemHeight, 0, 0);
+    path.addRoundedRect(box, kRadius, kRadius);
+    // The stem's point is the spot, in this window's coordinates, kept off the rounded corners.
+    const double tipX =
+        qBound(box.left() + kRadius, double(mapFromGlobal(stemPoint()).x()), box.right() - kRadius - kStemWidth);
+    QPainterPath stem;
+    if (m_stemDown) {
+        stem.moveTo(tipX, box.bottom() - 1);
+        stem.lineTo(tipX, frame.bottom());
+        stem.lineTo(tipX + kStemWidth, box.bottom() - 1);
+    } else {
+        stem.moveTo(tipX, box.top() + 1);
+        stem.lineTo(tipX, frame.top());
+        stem.lineTo(tipX + kStemWidth, box.top() + 1);
+    }
+    stem.closeSubpath();
+    return path.united(stem);
+}
+
+void BalloonWindow::updateShape()
+{
+    if (m_shaped)
+        setMask(QRegion(outline(QRectF(rect())).toFillPolygon().toPolygon()));
+    else if (!mask().isEmpty())
+        clearMask();
+}
+
+void BalloonWindow::showEvent(QShowEvent *event)
+{
+    // Asked at every show: a compositing manager may have started or stopped meanwhile.
+    m_shaped = !DesktopCompositor::translucentWindows();
+    updateShape();
+    QWidget::showEvent(event);
+}
+
+void BalloonWindow::resizeEvent(QResizeEvent *event)
+{
+    updateShape();
+    QWidget::resizeEvent(event);
 }
 
 void BalloonWindow::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QPainterPath path;
-    if (!m_balloon) {
-        path.addRect(frame);
-    } else {
-        const QRectF box = m_stemDown ? frame.adjusted(0, 0, 0, -kStemHeight) : frame.adjusted(0, kStemHeight, 0, 0);
-        path.addRoundedRect(box, kRadius, kRadius);
-        // The stem's point is the spot, in this window's coordinates, kept off the rounded corners.
-        const double tipX =
-            qBound(box.left() + kRadius, double(mapFromGlobal(stemPoint()).x()), box.right() - kRadius - kStemWidth);
-        QPainterPath stem;
-        if (m_stemDown) {
-            stem.moveTo(tipX, box.bottom() - 1);
-            stem.lineTo(tipX, frame.bottom());
-            stem.lineTo(tipX + kStemWidth, box.bottom() - 1);
-        } else {
-            stem.moveTo(tipX, box.top() + 1);
-            stem.lineTo(tipX, frame.top());
-            stem.lineTo(tipX + kStemWidth, box.top() + 1);
-        }
-        stem.closeSubpath();
-        path = path.united(stem);
-    }
+    // A shaped window has no half-transparent edge pixels: they would show dark against what is behind.
+    painter.setRenderHint(QPainter::Antialiasing, !m_shaped);
     painter.setPen(QPen(textColor(), 1));
     painter.setBrush(backColor());
-    painter.drawPath(path);
+    painter.drawPath(outline(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)));
 }

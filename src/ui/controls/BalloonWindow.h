@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QLabel;
+class QPainterPath;
 
 // The window of a tip: a box with a bold title line (with an optional icon before it) over the body
 // text. As a balloon it has rounded corners and a stem whose point sits on the spot the tip is about;
@@ -44,13 +45,20 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void applyColors();
     void place();
+    // The tip's outline within `frame`: a rectangle, or a rounded box with its stem.
+    QPainterPath outline(const QRectF &frame) const;
+    // Where the desktop shows no transparent windows, the window takes the outline's shape.
+    void updateShape();
 
     bool m_balloon;
     bool m_stemDown = false;
+    bool m_shaped = false;
     int m_icon = NoIcon;
     QPoint m_spot;
     int m_clearance = 0;

@@ -112,6 +112,12 @@ void SkinButton::mousePressEvent(QMouseEvent *event)
 
 void SkinButton::mouseMoveEvent(QMouseEvent *event)
 {
+    // A button held down on it keeps sending moves here wherever the pointer goes; only a move over the
+    // button itself counts, so one dragged off stays at rest after the watch's look until it is back.
+    if (!isOver(event->globalPosition().toPoint())) {
+        QAbstractButton::mouseMoveEvent(event);
+        return;
+    }
     const QPointF at = event->position();
     Q_EMIT MouseMove(event->buttons(), event->modifiers(), Twips::fromPixelsX(qRound(at.x())),
                      Twips::fromPixelsY(qRound(at.y())));
@@ -203,9 +209,14 @@ QPixmap SkinButton::restingPicture() const
     return hasFocus() ? m_image2 : m_image1;
 }
 
-void SkinButton::Timer1_Timer()
+bool SkinButton::isOver(const QPoint &global) const
 {
     // Away when the window under the pointer is anything but this button's own.
-    if (QApplication::widgetAt(QCursor::pos()) != this)
+    return QApplication::widgetAt(global) == this;
+}
+
+void SkinButton::Timer1_Timer()
+{
+    if (!isOver(QCursor::pos()))
         RelasePicture();
 }

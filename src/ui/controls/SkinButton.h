@@ -87,6 +87,8 @@ private:
 
     void showPicture(const QPixmap &picture);
     QPixmap restingPicture() const;
+    // Whether the pointer at `global` is over the button itself (not a child or a window on top of it).
+    bool isOver(const QPoint &global) const;
     void Timer1_Timer();
 
     QPixmap m_picture; // shown

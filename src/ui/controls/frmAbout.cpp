@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -68,14 +69,18 @@ frmAbout::frmAbout(const QString &programTitle, bool disableXP, QWidget *parent)
     VisualStyle::apply(this, disableXP);
 }
 
-QString frmAbout::helpPagePath()
+QString frmAbout::helpPagePath(const QString &programFolder)
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(kHelpPage);
+    const QDir folder(programFolder);
+    const QString beside = folder.filePath(kHelpPage);
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QDir::cleanPath(folder.filePath(QLatin1String(CRATEBOOK_INSTALLED_HELP)));
 }
 
 void frmAbout::openHelp()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(helpPagePath()));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(helpPagePath(QCoreApplication::applicationDirPath())));
 }
 
 bool frmAbout::eventFilter(QObject *watched, QEvent *event)

@@ -17,9 +17,10 @@ public:
     // setting.
     explicit frmAbout(const QString &programTitle, bool disableXP, QWidget *parent = nullptr);
 
-    // The help page shipped beside the program, and opening it in the system's browser. A page that
-    // cannot be opened is not reported.
-    static QString helpPagePath();
+    // The help page of the program in `programFolder`: beside the program when it is there (a program
+    // started from its build tree), else where the program's installation puts it. Opening it shows it in
+    // the system's browser; a page that cannot be opened is not reported.
+    static QString helpPagePath(const QString &programFolder);
     static void openHelp();
 
 protected:

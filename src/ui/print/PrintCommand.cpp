@@ -2,6 +2,7 @@
 
 #include "ListViewSource.h"
 #include "PainterSurface.h"
+#include "PrintServerReply.h"
 #include "ReportPage.h"
 #include "core/modGlobalData.h"
 #include "core/print/ListViewPrinter.h"
@@ -145,6 +146,10 @@ PrintCommand::Outcome PrintCommand::printOn(const QString &printerName)
         }
         ReportPage::configure(*m_report, *m_source);
         drawPages(printer, *m_report, progress.get(), false);
+        // The printer's document has ended, and with it the job went to the print server, which may
+        // have refused it.
+        if (PrintServerReply::lastRequestFailed())
+            return Outcome::Failed;
     } catch (const std::exception &) {
         return Outcome::Failed;
     }

@@ -35,6 +35,17 @@ frmPrinter::frmPrinter(modGlobalData &g, QWidget *parent) : QDialog(parent)
     Command2->setGeometry(Twips::toPixels(3240, 600, 1095, 375));
     Command2->setAutoDefault(false);
 
+    // The label keeps its place; where the system's font needs more room than its width gives, the
+    // list, the buttons and the dialog move right by the difference instead of covering its end.
+    const int extra = Label1->sizeHint().width() - Label1->width();
+    if (extra > 0) {
+        Label1->resize(Label1->width() + extra, Label1->height());
+        for (QWidget *right :
+             {static_cast<QWidget *>(cmbPrinters), static_cast<QWidget *>(Command1), static_cast<QWidget *>(Command2)})
+            right->move(right->x() + extra, right->y());
+        setFixedSize(width() + extra, height());
+    }
+
     connect(Command1, &QPushButton::clicked, this, &frmPrinter::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmPrinter::Command2_Click);
 

@@ -4,8 +4,12 @@
 #include "ui/platform/VisualStyle.h"
 
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -26,7 +30,7 @@ private Q_SLOTS:
     void layoutAndTexts();
     void clickAnywhereCloses_data();
     void clickAnywhereCloses();
-    void helpOpensThePageBesideTheProgram();
+    void helpPageWhereTheProgramFindsIt();
 };
 
 void TestAbout::layoutAndTexts()
@@ -84,17 +88,35 @@ void TestAbout::clickAnywhereCloses()
     QCOMPARE(box.result(), int(QDialog::Accepted));
 }
 
-void TestAbout::helpOpensThePageBesideTheProgram()
+void TestAbout::helpPageWhereTheProgramFindsIt()
 {
+    // Installed, the page is among the program's shared files, and the program finds it from its folder.
+    QTemporaryDir prefix;
+    QCOMPARE(QProcess::execute(QStringLiteral(CRATEBOOK_CMAKE),
+                               {QStringLiteral("--install"), QStringLiteral(CRATEBOOK_BUILD_DIR),
+                                QStringLiteral("--component"), QStringLiteral("help"), QStringLiteral("--prefix"),
+                                prefix.path()}),
+             0);
+    const QString installed = prefix.filePath(QStringLiteral("share/cratebook/cratebook-help.html"));
+    const QDir bin(prefix.filePath(QStringLiteral("bin")));
+    QVERIFY(QFileInfo::exists(installed));
+    QVERIFY(bin.entryList(QDir::Files).isEmpty());
+    QCOMPARE(frmAbout::helpPagePath(bin.path()), installed);
+    QFile page(installed);
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    QVERIFY(!QString::fromUtf8(page.readAll()).simplified().contains(s("параметры поиска"))); // nothing keeps them
+    // A page beside the program (its build tree) is that program's.
+    QVERIFY(bin.mkpath(QStringLiteral(".")) &&
+            QFile::copy(installed, bin.filePath(QStringLiteral("cratebook-help.html"))));
+    QCOMPARE(frmAbout::helpPagePath(bin.path()), bin.filePath(QStringLiteral("cratebook-help.html")));
+
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
     frmAbout::openHelp();
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QCOMPARE(catcher.urls.size(), 1);
-    const QUrl url = catcher.urls.first();
-    QVERIFY(url.isLocalFile());
-    QCOMPARE(url.toLocalFile(), QCoreApplication::applicationDirPath() + QStringLiteral("/cratebook-help.html"));
-    QCOMPARE(url.toLocalFile(), frmAbout::helpPagePath());
+    QVERIFY(catcher.urls.first().isLocalFile());
+    QCOMPARE(catcher.urls.first().toLocalFile(), frmAbout::helpPagePath(QCoreApplication::applicationDirPath()));
 }
 
 QTEST_MAIN(TestAbout)

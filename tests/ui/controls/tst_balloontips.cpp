@@ -1,3 +1,6 @@
+// Tips over widgets and the column header's tips, driven by the pointer (the real one, on an X server of the
+// test's own).
+#include "support/RealPointer.h"
 #include "ui/controls/BalloonWindow.h"
 #include "ui/controls/CTooltip.h"
 #include "ui/controls/mSubclass.h"
@@ -7,6 +10,7 @@
 
 #include <QHeaderView>
 #include <QPointer>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -47,6 +51,9 @@ private Q_SLOTS:
     void flatHeaderToggle();
 
 private:
+    void moveTo(QWidget *widget, QPoint pos) { QVERIFY2(m_pointer.moveTo(widget, pos), qPrintable(m_pointer.error())); }
+
+    TestSupport::Pointer m_pointer;
     QWidget *m_window = nullptr;
     ListView *m_list = nullptr;
     QWidget *m_other = nullptr;
@@ -70,6 +77,7 @@ void TestBalloonTips::init()
 
 void TestBalloonTips::cleanup()
 {
+    m_pointer.releaseHeld();
     delete m_window;
     m_window = nullptr;
 }
@@ -85,7 +93,7 @@ void TestBalloonTips::headerTipFollowsTheColumnUnderTheMouse()
     QHeaderView *header = m_list->header();
     QWidget *area = header->viewport();
 
-    QTest::mouseMove(area, sectionCentre(header, 1));
+    moveTo(area, sectionCentre(header, 1));
     QCOMPARE(hook.hotColumn(), 1);
     QPointer<BalloonWindow> tip = TT.tipWindow();
     QVERIFY(tip);
@@ -95,6 +103,17 @@ void TestBalloonTips::headerTipFollowsTheColumnUnderTheMouse()
     QCOMPARE(tip->text(), QStringLiteral(" "));
     QCOMPARE(tip->titleIcon(), int(CTooltip::InformationIcon));
     QVERIFY(tip->isBalloon());
+    // Beside its rounded corners and its stem it shows what is behind it, also on a display that draws no
+    // transparent windows (an X server without a compositing manager).
+    const auto onScreen = [&](QPoint at) {
+        return tip->screen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
+    };
+    const QPoint corner = tip->geometry().topLeft() + QPoint(1, 1); // above the box, left of the stem
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {  // only there is the screen what shows
+        QTRY_COMPARE(onScreen(tip->geometry().center()), tip->backColor());
+        QCOMPARE(onScreen(corner),
+                 m_window->grab(QRect(m_window->mapFromGlobal(corner), QSize(1, 1))).toImage().pixelColor(0, 0));
+    }
     // Pointing at the mouse, not covering it.
     const QPoint mouse = area->mapToGlobal(sectionCentre(header, 1));
     QVERIFY(tip->geometry().contains(tip->stemPoint()));
@@ -102,34 +121,34 @@ void TestBalloonTips::headerTipFollowsTheColumnUnderTheMouse()
     QVERIFY(!tip->geometry().contains(mouse));
 
     // Within the same column the tip stays as it is; the next column gets a tip of its own.
-    QTest::mouseMove(area, sectionCentre(header, 1) + QPoint(10, 0));
+    moveTo(area, sectionCentre(header, 1) + QPoint(10, 0));
     QCOMPARE(TT.tipWindow(), tip.data());
     QVERIFY(tip->isVisible());
-    QTest::mouseMove(area, sectionCentre(header, 2));
+    moveTo(area, sectionCentre(header, 2));
     QVERIFY(!tip);
     QCOMPARE(balloons().size(), 1);
     QCOMPARE(TT.tipWindow()->title(), s("Название"));
     QTRY_VERIFY(TT.tipWindow()->isVisible());
 
     // Right of the last column there is none, and no tip.
-    QTest::mouseMove(area, QPoint(header->length() + 20, header->height() / 2));
+    moveTo(area, QPoint(header->length() + 20, header->height() / 2));
     QCOMPARE(hook.hotColumn(), -1);
     QVERIFY(balloons().isEmpty());
 
     // Leaving the header removes the tip; back over the same column it shows again.
-    QTest::mouseMove(area, sectionCentre(header, 0));
+    moveTo(area, sectionCentre(header, 0));
     QTRY_VERIFY(TT.tipWindow() && TT.tipWindow()->isVisible());
-    QTest::mouseMove(m_other, m_other->rect().center());
+    moveTo(m_other, m_other->rect().center());
     QCOMPARE(hook.hotColumn(), -1);
     QVERIFY(!TT.tipWindow());
     QVERIFY(balloons().isEmpty());
-    QTest::mouseMove(area, sectionCentre(header, 0));
+    moveTo(area, sectionCentre(header, 0));
     QTRY_VERIFY(TT.tipWindow() && TT.tipWindow()->isVisible());
     QCOMPARE(TT.tipWindow()->title(), s("Носитель"));
 
     hook.remove();
     QVERIFY(!TT.tipWindow());
-    QTest::mouseMove(area, sectionCentre(header, 2));
+    moveTo(area, sectionCentre(header, 2));
     QVERIFY(!TT.tipWindow());
 }
 
@@ -146,7 +165,7 @@ void TestBalloonTips::tipWindowAndItsSettings()
     QVERIFY(!tip->isBalloon());
     QCOMPARE(tip->text(), s("Тело"));
 
-    QTest::mouseMove(m_other, QPoint(20, 20));
+    moveTo(m_other, QPoint(20, 20));
     QTRY_VERIFY(tip->isVisible());
     TT.setTipText(s("Другой текст"));
     QCOMPARE(tip->text(), s("Другой текст"));
@@ -185,8 +204,8 @@ void TestBalloonTips::tipWindowAndItsSettings()
     // Centred: the stem points at the middle of the tool's lower edge, wherever the mouse is.
     TT.setCentered(true);
     TT.Create(m_other);
-    QTest::mouseMove(m_list->viewport(), QPoint(20, 20));
-    QTest::mouseMove(m_other, QPoint(5, 5));
+    moveTo(m_list->viewport(), QPoint(20, 20));
+    moveTo(m_other, QPoint(5, 5));
     QTRY_VERIFY(TT.tipWindow()->isVisible());
     QCOMPARE(TT.tipWindow()->stemPoint(), m_other->mapToGlobal(QPoint(m_other->width() / 2, m_other->height())));
     TT.Destroy();
@@ -199,26 +218,26 @@ void TestBalloonTips::tipTimesOutAndComesBackAfterLeaving()
     TT.setTipText(s("Тело"));
     TT.setVisibleTime(300);
     TT.Create(m_other);
-    QTest::mouseMove(m_other, QPoint(20, 20));
+    moveTo(m_other, QPoint(20, 20));
     BalloonWindow *tip = TT.tipWindow();
     QTRY_VERIFY(tip->isVisible());
     QTRY_VERIFY(!tip->isVisible());
     // Resting on does not bring it back; leaving and coming back does.
-    QTest::mouseMove(m_other, QPoint(30, 20));
+    moveTo(m_other, QPoint(30, 20));
     QVERIFY(!TT.isWaiting());
     QVERIFY(!tip->isVisible());
-    QTest::mouseMove(m_list->viewport(), QPoint(20, 20));
-    QTest::mouseMove(m_other, QPoint(20, 20));
+    moveTo(m_list->viewport(), QPoint(20, 20));
+    moveTo(m_other, QPoint(20, 20));
     QVERIFY(TT.isWaiting());
     QTRY_VERIFY(tip->isVisible());
 
     // A click puts it away; an empty text never shows.
-    QTest::mouseClick(m_other, Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY2(m_pointer.click(), qPrintable(m_pointer.error()));
     QVERIFY(!tip->isVisible());
     TT.setTipText(QString());
     TT.Create(m_other);
-    QTest::mouseMove(m_list->viewport(), QPoint(20, 20));
-    QTest::mouseMove(m_other, QPoint(20, 20));
+    moveTo(m_list->viewport(), QPoint(20, 20));
+    moveTo(m_other, QPoint(20, 20));
     QVERIFY(!TT.isWaiting());
     QVERIFY(!TT.tipWindow()->isVisible());
 }
@@ -246,5 +265,9 @@ void TestBalloonTips::flatHeaderToggle()
     QCOMPARE(asked[0].icon, MsgBox::Information);
 }
 
-QTEST_MAIN(TestBalloonTips)
+int main(int argc, char *argv[])
+{
+    return TestSupport::pointerTestMain<TestBalloonTips>(argc, argv);
+}
+
 #include "tst_balloontips.moc"

@@ -1,5 +1,7 @@
-// The picture button driven by mouse and keyboard events, and the pictures the program draws for it.
+// The picture button driven by the pointer (the real one, on an X server of the test's own) and the
+// keyboard, and the pictures the program draws for it.
 
+#include "support/RealPointer.h"
 #include "ui/controls/SkinButton.h"
 #include "ui/controls/SkinPictures.h"
 
@@ -15,7 +17,11 @@ class tst_skinbutton : public QObject
 private Q_SLOTS:
     void initTestCase() { Q_INIT_RESOURCE(cratebook); }
     void init();
-    void cleanup() { delete window; }
+    void cleanup()
+    {
+        pointer.releaseHeld();
+        delete window;
+    }
     void hoverAndLeave();
     void pressing();
     void disabledTakesNoInput();
@@ -35,12 +41,16 @@ private:
                : key == pics.pressed.cacheKey() ? "pressed"
                                                 : "other";
     }
-    void hover() { QTest::mouseMove(b, QPoint(5, 5)); }
+    void hover() { QVERIFY2(pointer.moveTo(b, QPoint(5, 5)), qPrintable(pointer.error())); }
+    void moveTo(QWidget *widget, QPoint pos) { QVERIFY2(pointer.moveTo(widget, pos), qPrintable(pointer.error())); }
+    void press(Qt::MouseButton button) { QVERIFY2(pointer.press(button), qPrintable(pointer.error())); }
+    void release(Qt::MouseButton button) { QVERIFY2(pointer.release(button), qPrintable(pointer.error())); }
 
     QWidget *window = nullptr;
     SkinButton *b = nullptr;
     QLineEdit *elsewhere = nullptr;
     SkinPictures pics;
+    TestSupport::Pointer pointer;
 };
 
 static QPixmap solid(QColor colour, QSize size = QSize(30, 20))
@@ -64,7 +74,7 @@ void tst_skinbutton::init()
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
-    QTest::mouseMove(window, QPoint(190, 90));
+    moveTo(window, QPoint(190, 90));
     QTRY_COMPARE(shown(), "normal");
 }
 
@@ -72,14 +82,14 @@ void tst_skinbutton::hoverAndLeave()
 {
     hover();
     QCOMPARE(shown(), "hover");
-    QTest::mouseMove(elsewhere);
+    moveTo(elsewhere, QPoint(5, 5));
     QTRY_COMPARE(shown(), "normal");
     // Its own child on top of it counts as away.
     hover();
     auto *child = new QWidget(b);
     child->setGeometry(15, 0, 15, 20);
     child->show();
-    QTest::mouseMove(child, QPoint(5, 5));
+    moveTo(child, QPoint(5, 5));
     QTRY_COMPARE(shown(), "normal");
 }
 
@@ -87,26 +97,29 @@ void tst_skinbutton::pressing()
 {
     QSignalSpy clicks(b, &SkinButton::Click);
     hover();
-    QTest::mouseClick(b, Qt::RightButton, {}, QPoint(5, 5));
+    press(Qt::RightButton);
+    release(Qt::RightButton);
     QCOMPARE(shown(), "hover");
     QCOMPARE(clicks.count(), 0);
 
     // Left click: pressed, normal on release though still over it, lit again by the next move.
-    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+    press(Qt::LeftButton);
     QCOMPARE(shown(), "pressed");
-    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
+    release(Qt::LeftButton);
     QCOMPARE(shown(), "normal");
     QCOMPARE(clicks.count(), 1);
-    QTest::mouseMove(b, QPoint(6, 6));
+    moveTo(b, QPoint(6, 6));
     QCOMPARE(shown(), "hover");
 
-    // Dragged off while held: normal at the watch's next look, and the release outside does not click.
-    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
-    const QPoint off = b->mapFrom(window, elsewhere->geometry().center());
-    QCursor::setPos(b->mapToGlobal(off));
-    QTest::mouseMove(b, off);
+    // Dragged off while held: normal at the watch's next look, and it stays so while the held pointer
+    // moves on outside; the release outside does not click.
+    press(Qt::LeftButton);
+    moveTo(elsewhere, QPoint(5, 5));
     QTRY_COMPARE(shown(), "normal");
-    QTest::mouseRelease(b, Qt::LeftButton, {}, off);
+    moveTo(elsewhere, QPoint(15, 10));
+    moveTo(window, QPoint(190, 90));
+    QCOMPARE(shown(), "normal");
+    release(Qt::LeftButton);
     QCOMPARE(shown(), "normal");
     QCOMPARE(clicks.count(), 1);
 }
@@ -118,9 +131,9 @@ void tst_skinbutton::disabledTakesNoInput()
     hover();
     b->setEnabled(false);
     QCOMPARE(enabled.count(), 1);
-    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+    press(Qt::LeftButton);
     QCOMPARE(shown(), "hover");
-    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
+    release(Qt::LeftButton);
     QCOMPARE(clicks.count(), 0);
 }
 
@@ -133,16 +146,18 @@ void tst_skinbutton::mouseMoveComesBeforeClick()
     });
     connect(b, &SkinButton::Click, this, [&] { events << "Click"; });
     hover();
-    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseMove(b, QPoint(7, 7));
-    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(7, 7));
+    press(Qt::LeftButton);
+    moveTo(b, QPoint(7, 7));
+    release(Qt::LeftButton);
     QCOMPARE(events, (QStringList{"MouseMove normal", "MouseMove pressed held", "Click"}));
 }
 
 void tst_skinbutton::keyboard()
 {
     QSignalSpy clicks(b, &SkinButton::Click);
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(5, 5));
+    hover();
+    press(Qt::LeftButton);
+    release(Qt::LeftButton);
     QVERIFY(elsewhere->hasFocus()); // a click does not take the focus
 
     // Tab reaches it; focused, it rests on the hover picture.
@@ -216,5 +231,9 @@ void tst_skinbutton::svgPictures()
     QVERIFY(looks[0] != looks[1] && looks[1] != looks[2]);
 }
 
-QTEST_MAIN(tst_skinbutton)
+int main(int argc, char *argv[])
+{
+    return TestSupport::pointerTestMain<tst_skinbutton>(argc, argv);
+}
+
 #include "tst_skinbutton.moc"

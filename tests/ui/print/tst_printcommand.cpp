@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinterInfo>
@@ -178,6 +179,11 @@ void tst_PrintCommand::printerDialog()
         for (int i = 0; i < printers->count(); ++i)
             lines.append(printers->itemText(i));
         selected = printers->currentIndex();
+        // The label shows all of "Принтер:", left of the list, and the list fits in the dialog.
+        auto *label = dialog->findChild<QLabel *>(QStringLiteral("Label1"));
+        QVERIFY(label->width() >= label->sizeHint().width());
+        QVERIFY(label->geometry().right() < printers->x());
+        QVERIFY(dialog->rect().contains(printers->geometry()));
         printers->setCurrentIndex(1);
         dialog->findChild<QPushButton *>(QStringLiteral("Command2"))->click();
     };
@@ -318,6 +324,17 @@ void tst_PrintCommand::stoppedOrFailedJobPrintsNothing()
     PrintCommand failingCommand(g, &failing, &m_owner);
     m_asked.clear();
     failingCommand.print();
+    QCOMPARE(asked(), QStringList({kQuestion + "|2", kFailure + "|1"}));
+    QVERIFY(printedNothing());
+
+    // The print server refuses the job: a queue that rejects jobs.
+    QVERIFY2(m_cups.setAccepting(kFirst, false), qPrintable(m_cups.error()));
+    const auto accept = qScopeGuard([this] { m_cups.setAccepting(kFirst, true); });
+    ListView three;
+    fill(three, 3);
+    PrintCommand refused(g, &three, &m_owner);
+    m_asked.clear();
+    refused.print();
     QCOMPARE(asked(), QStringList({kQuestion + "|2", kFailure + "|1"}));
     QVERIFY(printedNothing());
 }
