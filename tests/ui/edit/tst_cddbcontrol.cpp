@@ -18,7 +18,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <discid/discid.h>
+#include <linux/cdrom.h>
 
 namespace {
 
@@ -324,6 +326,45 @@ private Q_SLOTS:
         QVERIFY(!CdDrive::readToc("/nonexistent/sr9", offsets, leadout, &error));
         QCOMPARE(error, "Не найден CD-дисковод /nonexistent/sr9.");
         QVERIFY(offsets.isEmpty() && leadout == 0);
+        // A file that is no drive: the cause first, libdiscid's words only as the detail.
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        QVERIFY(!CdDrive::readToc(file.fileName(), offsets, leadout, &error));
+        QVERIFY2(error.startsWith("Не найден CD-дисковод " + file.fileName() + ".\r\nПодробности: "),
+                 qPrintable(error));
+    }
+
+    void driveProblems_data()
+    {
+        QTest::addColumn<int>("openErrno");
+        QTest::addColumn<int>("driveStatus");
+        QTest::addColumn<int>("discStatus");
+        QTest::addColumn<QString>("text");
+        const QString rights = "Нет прав на чтение дисковода /dev/sr0. Добавьте своего пользователя в группу cdrom и "
+                               "войдите в систему заново.";
+        const QString noDisc = "В дисководе /dev/sr0 нет диска.";
+        const QString unknown = "Не удается прочитать компакт-диск в дисководе /dev/sr0.";
+        QTest::newRow("not in group cdrom") << EACCES << -1 << -1 << rights;
+        QTest::newRow("EPERM") << EPERM << -1 << -1 << rights;
+        QTest::newRow("no medium") << ENOMEDIUM << -1 << -1 << noDisc;
+        QTest::newRow("gone") << ENXIO << -1 << -1 << "Не найден CD-дисковод /dev/sr0.";
+        QTest::newRow("not a CD drive") << 0 << -1 << -1 << "Не найден CD-дисковод /dev/sr0.";
+        QTest::newRow("tray open") << 0 << CDS_TRAY_OPEN << -1 << noDisc;
+        QTest::newRow("empty") << 0 << CDS_NO_DISC << CDS_NO_DISC << noDisc;
+        QTest::newRow("data disc") << 0 << CDS_DISC_OK << CDS_DATA_1
+                                   << "Диск в дисководе /dev/sr0 не является звуковым компакт-диском.";
+        QTest::newRow("audio, unreadable") << 0 << CDS_DISC_OK << CDS_AUDIO << unknown;
+        QTest::newRow("I/O error") << EIO << -1 << -1 << unknown;
+    }
+    void driveProblems()
+    {
+        QFETCH(int, openErrno);
+        QFETCH(int, driveStatus);
+        QFETCH(int, discStatus);
+        const CdDrive::Problem problem = CdDrive::classify(openErrno, driveStatus, discStatus);
+        QTEST(CdDrive::problemText(problem, "/dev/sr0"), "text");
+        QFETCH(QString, text);
+        QCOMPARE(CdDrive::problemText(problem, "/dev/sr0", "cannot open"), text + "\r\nПодробности: cannot open");
     }
 
     void slowAnswerComesTooLate()
