@@ -1,5 +1,6 @@
 // Whole CDs: the album dialog drives the track editor once per track, with the shared fields locked; the
 // lookup dialog shows the lookup control's events and tells the album dialog whether to use its data.
+#include "core/cddb/CddbLog.h"
 #include "support/FakeCddbServer.h"
 #include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
@@ -32,6 +33,7 @@ private Q_SLOTS:
     void lookupFillsTheTracks();
     void lookupWithoutDisc();
     void stoppedLookupIsNotUsed();
+    void logKeepsItsLastLines();
 
 private:
     frmAddAlbum *album() const { return m_program->addAlbum; }
@@ -408,6 +410,37 @@ void tst_albumentry::stoppedLookupIsNotUsed()
     });
     action(w, "mnuNewAlbum")->trigger();
     QCOMPARE(m_session->driver.shown, 2);
+}
+
+void tst_albumentry::logKeepsItsLastLines()
+{
+    // Thousands of matches with control characters in them: the log keeps the last lines, the characters
+    // shown as symbols.
+    FakeCddbServer server;
+    QByteArray list = "211 close\r\n";
+    for (int i = 0; i < 3000; ++i)
+        list += "misc 2903a304 Disc " + QByteArray::number(i) + QByteArray("\x01\x00\x1b[31m\x7f", 8) + "\r\n";
+    server.replies[QByteArrayLiteral("cddb query")] = list + ".\r\n";
+    useServer(server, CddbEntries::album());
+    m_session->driver.then([this](QDialog *) {
+        QTest::mouseClick(album()->Command4, Qt::LeftButton);
+        album()->Command2_Click();
+    });
+    m_session->driver.then([this](QDialog *) {
+        lookupDialog()->Command2_Click();
+        QTRY_VERIFY(lookupDialog()->Command2->isEnabled());
+        QTest::mouseClick(lookupDialog()->Command1, Qt::LeftButton);
+    });
+    m_session->driver.then([this](QDialog *matches) {
+        const QString log = lookupDialog()->logText();
+        QCOMPARE(log.count(QStringLiteral("\r\n")), CddbLog::kMaxLines - 1);
+        QVERIFY2(log.endsWith(QStringLiteral("Disc 2999␁␀␛[31m␡\r\n.\r\n")), qPrintable(log.right(100)));
+        QTRY_COMPARE(lookupDialog()->Text1->toPlainText(),
+                     QString(log).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        matches->reject();
+    });
+    action(w, "mnuNewAlbum")->trigger();
+    QCOMPARE(m_session->driver.shown, 3);
 }
 
 QTEST_MAIN(tst_albumentry)
