@@ -28,3 +28,4 @@ void benchCompletion();
 void benchBases(const QString &dir);
 void benchMedia(const QString &dir);
 void benchPrint(const QString &dir);
+void benchCddb(int runs);

@@ -308,5 +308,6 @@ int main(int argc, char *argv[])
     benchBases(dir.path());
     benchMedia(dir.path());
     benchPrint(dir.path());
+    benchCddb(3);
     return 0;
 }

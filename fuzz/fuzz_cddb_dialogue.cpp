@@ -2,10 +2,13 @@
 // encoding the conversation asks for) into the conversation; when it asks for a pick, the next input byte
 // picks (255: none). Whatever comes, the commands stay single lines of printable ASCII, a failure says
 // why, a success carries an entry that fits the disc, and nothing moves once the conversation has ended.
+// The lines also go into the log the user reads: it keeps no more than its last lines, and no control
+// character other than its line ends. 8-bit text gives one character a byte.
 
 #include "FuzzSupport.h"
 #include "core/cddb/CddbDialogue.h"
 #include "core/cddb/CddbLineReader.h"
+#include "core/cddb/CddbLog.h"
 
 namespace {
 
@@ -33,6 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes = FuzzSupport::bytes(data, size);
     qsizetype picks = bytes.size(); // picks are read from the end of the input
     reader.append(bytes);
+    FUZZ_CHECK(CddbLineReader::eightBitText(bytes).size() == bytes.size());
+    CddbLog log;
 
     using Action = CddbDialogue::Action;
     bool ended = false;
@@ -41,6 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         QString line;
         if (reader.next(&line) != CddbLineReader::Status::Line)
             break;
+        log.append(QString(line + QStringLiteral("\r\n")));
+        FUZZ_CHECK(log.lineCount() <= CddbLog::kMaxLines);
         Action action = dialogue.receive(line);
         if (ended) {
             FUZZ_CHECK(action == Action::Wait);
@@ -73,6 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         if (action == Action::Succeeded)
             FUZZ_CHECK(dialogue.entry().tracks.size() == toc.trackCount() && dialogue.command() == "quit");
+    }
+    for (const QString &shown : log.text().split(QStringLiteral("\r\n"))) {
+        for (const QChar c : shown)
+            FUZZ_CHECK(c.unicode() >= 0x20 && c.unicode() != 0x7F && (c.unicode() < 0x80 || c.unicode() > 0x9F));
     }
     return 0;
 }

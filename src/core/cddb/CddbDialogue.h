@@ -52,7 +52,7 @@ public:
         Wait,      // read the next line
         Send,      // send command() (a line end is to be added), then read the next line
         Choose,    // let the user pick one of matches(), then call choose()
-        Succeeded, // entry() is the disc: send command() ("quit") and wait for the server's goodbye
+        Succeeded, // entry() is the disc: send command() ("quit"); the goodbye may be waited for or not
         Done,      // the server said goodbye (or may simply close now)
         Failed,    // failure() tells why
     };

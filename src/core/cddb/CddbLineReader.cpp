@@ -1,5 +1,7 @@
 #include "CddbLineReader.h"
 
+#include "core/text/Cp1251.h"
+
 void CddbLineReader::append(QByteArrayView bytes)
 {
     if (m_error != Error::None)
@@ -28,7 +30,7 @@ CddbLineReader::Status CddbLineReader::next(QString *line)
         return fail(Error::LineTooLong);
     const QByteArrayView bytes(m_buffer.constData() + m_position, length);
     if (m_encoding == Encoding::Latin1) {
-        *line = QString::fromLatin1(bytes);
+        *line = eightBitText(bytes);
     } else {
         if (!isValidUtf8(bytes))
             return fail(Error::InvalidText);
@@ -81,4 +83,28 @@ bool CddbLineReader::isValidUtf8(QByteArrayView bytes)
             return false;
     }
     return true;
+}
+
+QString CddbLineReader::eightBitText(QByteArrayView bytes)
+{
+    if (isValidUtf8(bytes))
+        return QString::fromLatin1(bytes);
+    // Russian discs were entered on Windows in its Cyrillic code page, and older servers pass the bytes on.
+    // Text in it has Cyrillic letters for all its high bytes, and words of them; ISO 8859-1 text (Café) does
+    // not, but for a stray letter.
+    const QString cyrillic = Cp1251::decode(bytes);
+    bool together = false;
+    bool previous = false;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (static_cast<unsigned char>(bytes.at(i)) < 0x80) {
+            previous = false;
+            continue;
+        }
+        const QChar c = cyrillic.at(i);
+        if (!c.isLetter() || c.script() != QChar::Script_Cyrillic)
+            return QString::fromLatin1(bytes);
+        together = together || previous;
+        previous = true;
+    }
+    return together ? cyrillic : QString::fromLatin1(bytes);
 }

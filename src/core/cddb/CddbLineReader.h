@@ -9,9 +9,10 @@
 //
 // Text is UTF-8 (the server speaks protocol level 6), decoded strictly: an overlong form, a surrogate, a
 // value past U+10FFFF or a cut sequence is an error, never a replacement character. A server left at a
-// lower level sends ISO 8859-1, which setEncoding(Latin1) reads. A line longer than the limit (its line
-// end not counted) is an error too, found as soon as that many bytes wait without a line end, so the
-// reader never holds much more than one line. An error is final: the reader gives no further lines.
+// lower level sends 8-bit text, which setEncoding(Latin1) reads as eightBitText() does. A line longer than
+// the limit (its line end not counted) is an error too, found as soon as that many bytes wait without a
+// line end, so the reader never holds much more than one line. An error is final: the reader gives no
+// further lines.
 class CddbLineReader
 {
 public:
@@ -37,6 +38,9 @@ public:
     Encoding encoding() const { return m_encoding; }
     void setEncoding(Encoding encoding) { m_encoding = encoding; }
 
+    // A line of 8-bit text: Windows-1251 when it is not UTF-8, every byte from 0x80 up is a Cyrillic letter
+    // there and two such letters stand together; otherwise ISO 8859-1.
+    static QString eightBitText(QByteArrayView bytes);
     // Whether `bytes` are well-formed UTF-8 as RFC 3629 defines it.
     static bool isValidUtf8(QByteArrayView bytes);
 

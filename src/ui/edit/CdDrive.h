@@ -20,7 +20,15 @@ QStringList parseDriveInfo(const QByteArray &info);
 
 // Reads the table of contents of the audio CD in `device`: the start of each audio track and the end of
 // the last one, in frames from the start of the disc. On failure returns false and sets `error` to a
-// sentence for the user (no such drive, no audio CD in it).
+// sentence for the user about what is wrong (problemText()), with libdiscid's own words as its detail.
 bool readToc(const QString &device, QList<int> &frameOffsets, int &leadout, QString *error);
+
+// Why the disc in a drive cannot be read, as far as the system tells.
+enum class Problem { Unknown, NoDrive, NoRights, NoDisc, NotAudio };
+// The problem told by opening the device (`openErrno`: 0 when it opened) and then asking the drive about
+// its tray (`driveStatus`) and its disc (`discStatus`): the kernel's CDS_ values, -1 where it would not say.
+Problem classify(int openErrno, int driveStatus, int discStatus);
+// The sentence for the user about `problem` in `device`, then `detail` on a line of its own when there is one.
+QString problemText(Problem problem, const QString &device, const QString &detail = QString());
 
 } // namespace CdDrive

@@ -27,6 +27,9 @@ const QString kSection = QStringLiteral("CDDB");
 const QString kClientName = QStringLiteral("Cratebook");
 // A disc entry is a few kilobytes; a server that sends more than this in one lookup is not answering.
 constexpr qint64 kMaxAnswerBytes = 1 << 20;
+// Lines handled in one turn of the event loop: the window stays responsive (and "Отмена" acts at once)
+// however many lines an answer has.
+constexpr int kLinesPerTurn = 500;
 
 // The server's line, then on a line of its own what it means for the user.
 QString afterLine(const QString &line, const QString &text)
@@ -98,8 +101,10 @@ struct CddbControl::Private
     void onReadyRead(quint64 lookup);
     void onClosed(quint64 lookup);
     void onTimeout();
-    // Takes the whole lines received and answers them, while `lookup` runs.
+    // Takes the whole lines received and answers them, while `lookup` runs: a batch of them, the rest in
+    // later turns of the event loop. Once the server has closed and every line is taken, ends the lookup.
     void takeLines(quint64 lookup);
+    void takeLinesLater(quint64 lookup);
     void act(CddbDialogue::Action action, quint64 lookup);
     int ask(const QStringList &matches);
     // Ends the lookup: failure() (unless it succeeded or was stopped), disconnected() when connected,
@@ -120,6 +125,8 @@ struct CddbControl::Private
     quint64 current = 0; // counts lookups: anything queued for an earlier one does nothing
     bool connected = false;
     bool choosing = false;
+    quint64 linesQueuedFor = 0; // the lookup whose lines wait for the next turn, 0 for none
+    bool serverClosed = false;
     QTcpSocket *socket = nullptr;
     QTimer timeout;
     std::optional<CddbDialogue> dialogue;
@@ -161,6 +168,7 @@ void CddbControl::Private::begin(const QString &drive)
     dialogue.emplace(toc, CddbDialogue::helloFromEmail(settings.email, kClientName, QStringLiteral(CRATEBOOK_VERSION)));
     reader = CddbLineReader();
     received = 0;
+    serverClosed = false;
     phase = Phase::Talking;
     socket = new QTcpSocket(q);
     QObject::connect(socket, &QTcpSocket::connected, q, [this, lookup] { onConnected(lookup); });
@@ -204,13 +212,21 @@ void CddbControl::Private::onReadyRead(quint64 lookup)
 
 void CddbControl::Private::takeLines(quint64 lookup)
 {
+    // While the user picks a match, the lines wait for the pick.
+    if (choosing)
+        return;
     const QPointer<CddbControl> alive(q);
-    while (lookup == current) {
+    for (int taken = 0; lookup == current; ++taken) {
+        if (taken == kLinesPerTurn)
+            return takeLinesLater(lookup);
         reader.setEncoding(dialogue->utf8() ? CddbLineReader::Encoding::Utf8 : CddbLineReader::Encoding::Latin1);
         QString line;
         const CddbLineReader::Status status = reader.next(&line);
-        if (status == CddbLineReader::Status::NeedMore)
+        if (status == CddbLineReader::Status::NeedMore) {
+            if (serverClosed)
+                end(false, true, 0, QStringLiteral("Сервер CDDB закрыл соединение, не закончив ответ."));
             return;
+        }
         if (status == CddbLineReader::Status::Error)
             return end(false, true, 0, readerErrorText(reader.error()));
         Q_EMIT q->lineReceived(line);
@@ -222,6 +238,22 @@ void CddbControl::Private::takeLines(quint64 lookup)
     }
 }
 
+void CddbControl::Private::takeLinesLater(quint64 lookup)
+{
+    // Lines in hand are no silence of the server.
+    if (!choosing)
+        timeout.start(qMax(settings.timeoutMs, 1));
+    if (linesQueuedFor == lookup)
+        return;
+    linesQueuedFor = lookup;
+    QTimer::singleShot(0, q, [this, lookup] {
+        if (linesQueuedFor == lookup)
+            linesQueuedFor = 0;
+        if (lookup == current)
+            takeLines(lookup);
+    });
+}
+
 void CddbControl::Private::act(CddbDialogue::Action action, quint64 lookup)
 {
     using Action = CddbDialogue::Action;
@@ -229,7 +261,6 @@ void CddbControl::Private::act(CddbDialogue::Action action, quint64 lookup)
     case Action::Wait:
         return;
     case Action::Send:
-    case Action::Succeeded:
         socket->write(dialogue->command() + "\r\n");
         return;
     case Action::Choose: {
@@ -243,7 +274,9 @@ void CddbControl::Private::act(CddbDialogue::Action action, quint64 lookup)
         timeout.start(qMax(settings.timeoutMs, 1));
         return act(dialogue->choose(pick), lookup);
     }
+    case Action::Succeeded:
     case Action::Done:
+        // The disc is in: the server is told goodbye as the socket closes, and its answer is not waited for.
         return end(true);
     case Action::Failed:
         return end(false, true, dialogue->failure().code, failureText(dialogue->failure()));
@@ -270,26 +303,15 @@ void CddbControl::Private::onClosed(quint64 lookup)
 {
     if (lookup != current || !socket)
         return;
-    // What the server said before it closed counts.
-    if (socket->bytesAvailable() > 0) {
-        const QPointer<CddbControl> alive(q);
-        onReadyRead(lookup);
-        if (!alive || lookup != current)
-            return;
-    }
-    if (dialogue->step() == CddbDialogue::Step::Quit)
-        return end(true);
-    end(false, true, 0, QStringLiteral("Сервер CDDB закрыл соединение, не закончив ответ."));
+    // What the server said before it closed counts: the lookup ends once its lines are taken.
+    serverClosed = true;
+    onReadyRead(lookup);
 }
 
 void CddbControl::Private::onTimeout()
 {
-    if (phase != Phase::Talking)
-        return;
-    // The disc is read already when only the goodbye is missing.
-    if (dialogue->step() == CddbDialogue::Step::Quit)
-        return end(true);
-    end(false, true, 0, QStringLiteral("Сервер CDDB не отвечает."));
+    if (phase == Phase::Talking)
+        end(false, true, 0, QStringLiteral("Сервер CDDB не отвечает."));
 }
 
 void CddbControl::Private::closeSocket()

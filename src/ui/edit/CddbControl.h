@@ -15,10 +15,12 @@
 // disc data at all (track count 0, empty texts).
 //
 // The signals of one lookup, in order: connected() once the server accepts the connection; lineReceived()
-// for every line it sends; then, ending it, failure() when it failed, disconnected() when it had connected,
-// and finished() last, always. A stopped lookup sends no failure(). The server is told "quit" whenever it
-// can still hear it. A server that says nothing for settings().timeoutMs (also while connecting) fails the
-// lookup; the time the user spends picking a match does not count.
+// for every line it sends until the lookup ends (a few hundred lines a turn of the event loop); then, ending
+// it, failure() when it failed, disconnected() when it had connected, and finished() last, always. A stopped
+// lookup sends no failure(). The server is told "quit" whenever it can still hear it, and a lookup that has
+// the disc ends without waiting for the server's goodbye. A server that says nothing for
+// settings().timeoutMs (also while connecting) fails the lookup; the time the user spends picking a match
+// does not count.
 class CddbControl : public QObject
 {
     Q_OBJECT

@@ -101,13 +101,31 @@ void frmAddAlbum::setLookup(Lookup state)
     if (state != Lookup::None)
         palette.setColor(QPalette::Button, state == Lookup::Used ? QColor(0x00, 0xFF, 0x00) : QColor(0xFF, 0x00, 0x00));
     Command4->setPalette(palette);
+    // The colour says it only to those who see it.
+    switch (state) {
+    case Lookup::None:
+        Command4->setAccessibleDescription(QStringLiteral("Поиск в CDDB не выполнялся"));
+        break;
+    case Lookup::Used:
+        Command4->setAccessibleDescription(QStringLiteral("Идёт поиск диска в CDDB"));
+        break;
+    case Lookup::Failed:
+        Command4->setAccessibleDescription(QStringLiteral("Не удается получить данные о диске в CDDB"));
+        break;
+    }
 }
 
 void frmAddAlbum::showDisc(const QString &album, const QString &label, int trackCount)
 {
-    txt[boxOf(TrackRecord::Album)]->setText(album);
-    txt[boxOf(TrackRecord::Label)]->setText(label);
-    txt[kCountBox]->setText(QString::number(trackCount));
+    const auto show = [](QLineEdit *box, const QString &text) {
+        box->setText(text);
+        // From its start: a long title would otherwise show only its end.
+        box->setCursorPosition(0);
+    };
+    show(txt[boxOf(TrackRecord::Album)], album);
+    show(txt[boxOf(TrackRecord::Label)], label);
+    show(txt[kCountBox], QString::number(trackCount));
+    Command4->setAccessibleDescription(QStringLiteral("Диск найден в CDDB, его данные будут использованы"));
 }
 
 void frmAddAlbum::Command1_Click()
@@ -132,7 +150,8 @@ void frmAddAlbum::Command1_Click()
         for (const TrackRecord::Field field : kSharedFields)
             track.set(field, txt[boxOf(field)]->text());
         track.set(TrackRecord::TrackNumber, QString::number(i));
-        if (useCddb) {
+        // A track the disc does not have gets nothing of the disc's.
+        if (useCddb && i <= m_cddb->trackCount()) {
             const EditorRules::ArtistTitle parts = EditorRules::splitArtistTitle(m_cddb->trackTitle(i));
             track.set(TrackRecord::Artist, parts.artist);
             track.set(TrackRecord::Title, parts.title);

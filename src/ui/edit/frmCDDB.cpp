@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -39,6 +40,7 @@ frmCDDB::frmCDDB(modGlobalData &g, CddbControl *cddb, QWidget *owner) : QDialog(
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
     Text1->setAccessibleName(QStringLiteral("Журнал"));
+    Text1->setMaximumBlockCount(CddbLog::kMaxLines);
     Label2 = new QLabel(QStringLiteral("Пожалуйста ждите..."), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setVisible(false);
@@ -122,14 +124,43 @@ void frmCDDB::hideEvent(QHideEvent *event)
 
 void frmCDDB::setLog(const QString &text)
 {
-    m_log = text;
-    Text1->setPlainText(QString(m_log).replace(kLineEnd, QStringLiteral("\n")));
+    m_log.clear();
+    m_log.append(text);
+    m_showAll = true;
+    showLog();
 }
 
 void frmCDDB::appendLog(const QString &text)
 {
-    setLog(m_log + text);
+    // A long answer arrives many lines to a turn of the event loop: the box takes them once a turn.
+    const QString shown = m_log.append(text);
+    if (!m_showAll) {
+        m_unshown += shown;
+        m_unshownLines += int(text.count(kLineEnd));
+        m_showAll = m_unshownLines >= CddbLog::kMaxLines;
+    }
+    if (m_showQueued)
+        return;
+    m_showQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_showQueued = false;
+        showLog();
+    });
+}
+
+void frmCDDB::showLog()
+{
+    if (m_showAll) {
+        QString all = m_log.text();
+        Text1->setPlainText(all.replace(kLineEnd, QStringLiteral("\n")));
+    } else if (!m_unshown.isEmpty()) {
+        Text1->moveCursor(QTextCursor::End);
+        Text1->insertPlainText(m_unshown);
+    }
     Text1->moveCursor(QTextCursor::End);
+    m_unshown.clear();
+    m_unshownLines = 0;
+    m_showAll = false;
 }
 
 void frmCDDB::fail(const QString &detail)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/cddb/CddbLog.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -30,8 +32,8 @@ public:
     QLabel *Label2 = nullptr;        // "Пожалуйста ждите..."
     QPointer<CddbControl> CDDB1;
 
-    // The log as the lines were written to it, CR LF between them.
-    const QString &logText() const { return m_log; }
+    // The log as it is shown (its last lines), CR LF between them.
+    QString logText() const { return m_log.text(); }
 
     void Command2_Click();
     void Command1_Click();
@@ -53,9 +55,16 @@ protected:
 private:
     void setLog(const QString &text);
     void appendLog(const QString &text);
+    // Brings the log box up to the log: the lines added since it was last shown, or all when that is less work.
+    void showLog();
     void fail(const QString &detail);
     void lookupFinished(bool ok);
 
-    QString m_log;
+    CddbLog m_log;
+    // Added to the log and not shown yet (LF between lines), or the whole log is to be shown again.
+    QString m_unshown;
+    int m_unshownLines = 0;
+    bool m_showAll = false;
+    bool m_showQueued = false;
     bool m_failed = false;
 };

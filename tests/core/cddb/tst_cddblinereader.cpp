@@ -111,6 +111,30 @@ private Q_SLOTS:
         QCOMPARE(line, QString::fromUtf8("é"));
         QCOMPARE(reader.next(&line), CddbLineReader::Status::Error);
     }
+
+    void eightBit_data()
+    {
+        // An older server's 8-bit text: Windows-1251 where every high byte is a Cyrillic letter there and two
+        // of them stand together; otherwise ISO 8859-1, as is a line that is UTF-8.
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("Cyrillic") << QByteArray("DTITLE=\xca\xe8\xed\xee / \xa8\xeb\xea\xe0") << "DTITLE=Кино / Ёлка";
+        QTest::newRow("one letter") << QByteArray("Caf\xe9") << "Café";
+        QTest::newRow("letters apart") << QByteArray("\xe9t\xe9") << "été";
+        QTest::newRow("not all letters") << QByteArray("\xab\xca\xe8\xed\xee\xbb") << "«Êèíî»";
+        QTest::newRow("unassigned byte") << QByteArray("\xca\xe8\x98") << QString::fromLatin1("\xca\xe8\x98");
+        QTest::newRow("UTF-8") << QByteArray("\xd0\x9a\xd0\xb8") << QString::fromLatin1("\xd0\x9a\xd0\xb8");
+    }
+    void eightBit()
+    {
+        QFETCH(QByteArray, bytes);
+        CddbLineReader reader;
+        reader.setEncoding(CddbLineReader::Encoding::Latin1);
+        reader.append(QByteArray(bytes + "\r\n"));
+        QString line;
+        QCOMPARE(reader.next(&line), CddbLineReader::Status::Line);
+        QTEST(line, "line");
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_cddblinereader)

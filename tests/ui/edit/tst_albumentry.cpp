@@ -1,5 +1,6 @@
 // Whole CDs: the album dialog drives the track editor once per track, with the shared fields locked; the
 // lookup dialog shows the lookup control's events and tells the album dialog whether to use its data.
+#include "core/cddb/CddbLog.h"
 #include "support/FakeCddbServer.h"
 #include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
@@ -32,6 +33,7 @@ private Q_SLOTS:
     void lookupFillsTheTracks();
     void lookupWithoutDisc();
     void stoppedLookupIsNotUsed();
+    void logKeepsItsLastLines();
 
 private:
     frmAddAlbum *album() const { return m_program->addAlbum; }
@@ -219,6 +221,7 @@ void tst_albumentry::newAlbumEmptiesTheDialog()
         for (int i : {0, 2, 6, 8, 10})
             QCOMPARE(album()->txt[i]->text(), QString());
         QCOMPARE(album()->lookup(), frmAddAlbum::Lookup::None);
+        QCOMPARE(album()->Command4->accessibleDescription(), QStringLiteral("Поиск в CDDB не выполнялся"));
         album()->Command2_Click();
     });
     action(w, "mnuNewAlbum")->trigger();
@@ -296,28 +299,41 @@ void tst_albumentry::lookupFillsTheTracks()
         QCOMPARE(album()->txt[boxOf(TrackRecord::Album)]->text(), QStringLiteral("Play"));
         QCOMPARE(album()->txt[boxOf(TrackRecord::Label)]->text(), QStringLiteral("Mute"));
         QCOMPARE(album()->lookup(), frmAddAlbum::Lookup::Used);
+        QCOMPARE(album()->Command4->accessibleDescription(),
+                 QStringLiteral("Диск найден в CDDB, его данные будут использованы"));
+        // The boxes show the looked-up texts from their start.
+        QCOMPARE(album()->txt[boxOf(TrackRecord::Album)]->cursorPosition(), 0);
+        QCOMPARE(album()->txt[boxOf(TrackRecord::Label)]->cursorPosition(), 0);
+        // One track more than the disc has.
+        album()->txt[0]->setText(QStringLiteral("13"));
         album()->Command1_Click();
     });
     m_session->driver.then([this](QDialog *dialog) {
         QCOMPARE(dialog, lookupDialog());
         lookupDialog()->Command2_Click();
         QVERIFY(lookupDialog()->Label2->isVisible());
+        QCOMPARE(album()->Command4->accessibleDescription(), QStringLiteral("Идёт поиск диска в CDDB"));
         QTRY_VERIFY2(!lookupDialog()->isVisible(), qPrintable(lookupDialog()->logText()));
         QVERIFY(lookupDialog()->Command2->isEnabled());
     });
-    thenTracks(12, [this](int track) {
+    thenTracks(13, [this](int track) {
         const auto box = [this](TrackRecord::Field field) { return ed()->txt[boxOf(field)]->text(); };
+        QCOMPARE(box(TrackRecord::Album), QStringLiteral("Play"));
+        if (track == 13) {
+            // The disc has no such track: nothing of the disc's is put into it.
+            QCOMPARE(box(TrackRecord::Artist) + box(TrackRecord::Duration) + box(TrackRecord::Style), QString());
+            return ed()->Command2_Click();
+        }
         QCOMPARE(box(TrackRecord::Artist), QStringLiteral("Moby"));
         if (track == 2)
             QCOMPARE(box(TrackRecord::Title), QStringLiteral("Porcelain - Remix"));
         QCOMPARE(box(TrackRecord::Duration), QStringLiteral("3:20"));
         QCOMPARE(box(TrackRecord::Style), QStringLiteral("Electronic"));
-        QCOMPARE(box(TrackRecord::Album), QStringLiteral("Play"));
         ed()->Command1_Click();
     });
     action(w, "mnuNewAlbum")->trigger();
 
-    QCOMPARE(m_session->driver.shown, 14);
+    QCOMPARE(m_session->driver.shown, 15);
     const auto lines = savedLines();
     QCOMPARE(lines.size(), 12);
     QCOMPARE(lines[0], QByteArray("CD\t5\t1\tMoby\tHoney\tPlay\t3:20\t\tElectronic\tMute\t\t\t\t\r"));
@@ -352,6 +368,7 @@ void tst_albumentry::lookupWithoutDisc()
         QVERIFY(lookupDialog()->Command2->isEnabled());
         QVERIFY(!lookupDialog()->Label2->isVisible());
         QCOMPARE(album()->lookup(), frmAddAlbum::Lookup::Failed);
+        QCOMPARE(album()->Command4->accessibleDescription(), frmCDDB::kFailureText);
         // Idle, "Отмена" closes the dialog; its next use starts with an empty log.
         QTest::mouseClick(lookupDialog()->Command1, Qt::LeftButton);
         QVERIFY(!lookupDialog()->isVisible());
@@ -393,6 +410,37 @@ void tst_albumentry::stoppedLookupIsNotUsed()
     });
     action(w, "mnuNewAlbum")->trigger();
     QCOMPARE(m_session->driver.shown, 2);
+}
+
+void tst_albumentry::logKeepsItsLastLines()
+{
+    // Thousands of matches with control characters in them: the log keeps the last lines, the characters
+    // shown as symbols.
+    FakeCddbServer server;
+    QByteArray list = "211 close\r\n";
+    for (int i = 0; i < 3000; ++i)
+        list += "misc 2903a304 Disc " + QByteArray::number(i) + QByteArray("\x01\x00\x1b[31m\x7f", 8) + "\r\n";
+    server.replies[QByteArrayLiteral("cddb query")] = list + ".\r\n";
+    useServer(server, CddbEntries::album());
+    m_session->driver.then([this](QDialog *) {
+        QTest::mouseClick(album()->Command4, Qt::LeftButton);
+        album()->Command2_Click();
+    });
+    m_session->driver.then([this](QDialog *) {
+        lookupDialog()->Command2_Click();
+        QTRY_VERIFY(lookupDialog()->Command2->isEnabled());
+        QTest::mouseClick(lookupDialog()->Command1, Qt::LeftButton);
+    });
+    m_session->driver.then([this](QDialog *matches) {
+        const QString log = lookupDialog()->logText();
+        QCOMPARE(log.count(QStringLiteral("\r\n")), CddbLog::kMaxLines - 1);
+        QVERIFY2(log.endsWith(QStringLiteral("Disc 2999␁␀␛[31m␡\r\n.\r\n")), qPrintable(log.right(100)));
+        QTRY_COMPARE(lookupDialog()->Text1->toPlainText(),
+                     QString(log).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        matches->reject();
+    });
+    action(w, "mnuNewAlbum")->trigger();
+    QCOMPARE(m_session->driver.shown, 3);
 }
 
 QTEST_MAIN(tst_albumentry)
