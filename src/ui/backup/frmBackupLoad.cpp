@@ -165,7 +165,7 @@ void frmBackupLoad::Command4_Click()
                 return check;
             QString reason;
             if (!kept && !BackupCopy::keepInTrash(base, &reason)) {
-                *failure = QStringLiteral("Не удается положить копию базы %1 в корзину: %2.\r\n\r\nБаза не изменена.")
+                *failure = QStringLiteral("Не удается положить копию базы «%1» в корзину: %2.\r\n\r\nБаза не изменена.")
                                .arg(QDir::toNativeSeparators(base), reason);
                 return BackupCopy::Outcome::Failed;
             }

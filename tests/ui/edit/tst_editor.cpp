@@ -395,15 +395,11 @@ void tst_editor::longFieldsAreKeptWhole()
     QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Title), shown);
     QVERIFY(savedBase().contains(QStringLiteral("\t") + shown + QStringLiteral("\tOther album\t")));
 
-    // A paste past what a box holds, by the paste key and by the context menu, is cut and told.
+    // A paste past what a box holds through the context menu is cut and told (the paste key and the
+    // middle button are pressed for real in the X display test).
     QGuiApplication::clipboard()->setText(QString(40000, QLatin1Char('p')));
     m_driver->then([this](QDialog *) {
         QLineEdit *comment = ed()->txt[boxOf(TrackRecord::Comment)];
-        comment->setText(QStringLiteral("Ab"));
-        comment->setSelection(1, 1);
-        QTest::keyClick(comment, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(comment->text(), QLatin1Char('A') + QString(comment->maxLength() - 1, QLatin1Char('p')));
-        comment->clear();
         QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(1, 1));
         QApplication::sendEvent(comment, &menuKey);
         QVERIFY(comment->findChild<QMenu *>() && BoxPaste::pasteAction(comment->findChild<QMenu *>()));
@@ -414,9 +410,9 @@ void tst_editor::longFieldsAreKeptWhole()
     const auto before = m_answers->messages().size();
     w->EditCurent();
     const auto told = m_answers->messages().mid(before);
-    QCOMPARE(told.size(), 2);
+    QCOMPARE(told.size(), 1);
     QCOMPARE(told[0].text, QStringLiteral("Вставленный текст не поместился в поле «%1»: в нём 40000 символов, а в "
-                                          "поле вошли только первые 32766.")
+                                          "поле вошли только первые 32767.")
                                .arg(ed()->lbl[boxOf(TrackRecord::Comment)]->text()));
 }
 

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDrag>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -38,6 +39,7 @@ private Q_SLOTS:
     void dropAddsTheGrabbedTrackAfterCrossingRows();
     void dropStraightOntoTheTracklist();
     void hoverLightsButtonsAndShowsHeaderTips();
+    void pastePastWhatABoxHoldsIsTold();
 
 private:
     // The centre of `row` of the track list, and of the Tracklist's rows' area, in screen coordinates.
@@ -218,6 +220,44 @@ void tst_dragx11::hoverLightsButtonsAndShowsHeaderTips()
     QString failure;
     QVERIFY2(run(gesture, &failure), qPrintable(failure));
     QVERIFY(!caption.isEmpty());
+}
+
+void tst_dragx11::pastePastWhatABoxHoldsIsTold()
+{
+    // The paste key and the middle button, pressed for real, paste into an editor box; what the box cannot
+    // hold is cut and told, not dropped unseen.
+    QGuiApplication::clipboard()->setText(QString(40000, QLatin1Char('7')));
+    QGuiApplication::clipboard()->setText(QString(40000, QLatin1Char('8')), QClipboard::Selection);
+    frmAddEdit *editor = m_session->program->addEdit;
+    QLineEdit *box = editor->txt[int(TrackRecord::Comment) + 1];
+    QString failure;
+    QStringList pasted;
+    m_session->driver.then([&](QDialog *) {
+        Gesture key(m_xdotool);
+        key.moveTo(box->mapToGlobal(box->rect().center()));
+        key.then({QStringLiteral("click"), QStringLiteral("1")}, QStringLiteral("the box has the focus"),
+                 [&] { return box->hasFocus(); });
+        key.then({QStringLiteral("key"), QStringLiteral("ctrl+v")}, QStringLiteral("the paste key pastes"),
+                 [&] { return !box->text().isEmpty(); });
+        if (run(key, &failure)) {
+            pasted.append(box->text());
+            box->clear();
+            Gesture button(m_xdotool);
+            button.then({QStringLiteral("click"), QStringLiteral("2")}, QStringLiteral("the middle button pastes"),
+                        [&] { return !box->text().isEmpty(); });
+            if (run(button, &failure))
+                pasted.append(box->text());
+        }
+        editor->Command2_Click();
+    });
+    lv(w)->setSelectedRow(0);
+    w->EditCurent();
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(pasted,
+             QStringList({QString(box->maxLength(), QLatin1Char('7')), QString(box->maxLength(), QLatin1Char('8'))}));
+    const QStringList told = m_session->answers.texts();
+    QCOMPARE(told.size(), 2);
+    QVERIFY(told[1].startsWith(QStringLiteral("Вставленный текст не поместился в поле")));
 }
 
 int main(int argc, char *argv[])
