@@ -27,11 +27,6 @@ class tst_dragx11 : public QObject
 {
     Q_OBJECT
 
-public:
-    tst_dragx11(QString xdotool, QString skipReason, QString serverError)
-        : m_xdotool(std::move(xdotool)), m_skipReason(std::move(skipReason)), m_serverError(std::move(serverError))
-    {}
-
 private Q_SLOTS:
     void initTestCase();
     void init();
@@ -54,19 +49,16 @@ private:
     // The selection, the editor's fields and the track commands all speak of `row`.
     void checkWindowShowsRow(int row) const;
 
-    QString m_xdotool;
-    QString m_skipReason;
-    QString m_serverError;
+    const QString m_xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
     std::unique_ptr<Session> m_session;
     frmMain *w = nullptr;
 };
 
 void tst_dragx11::initTestCase()
 {
-    if (!m_skipReason.isEmpty())
-        QSKIP(qPrintable(m_skipReason));
-    QVERIFY2(m_serverError.isEmpty(), qPrintable(m_serverError));
-    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    // Gestures need the real pointer: nothing to run offscreen.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("the drag and the paste need a real X display");
     Twips::setPerPixelForTesting(15, 15);
 }
 
@@ -262,36 +254,7 @@ void tst_dragx11::pastePastWhatABoxHoldsIsTold()
 
 int main(int argc, char *argv[])
 {
-    // The display has to be chosen before the application connects to one.
-    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
-    QString skipReason;
-    if (xvfb.isEmpty())
-        skipReason = QStringLiteral("Xvfb is not installed (scripts/install-deps installs it)");
-    else if (xdotool.isEmpty())
-        skipReason = QStringLiteral("xdotool is not installed (scripts/install-deps installs it)");
-
-    XServer server;
-    QString serverError;
-    if (skipReason.isEmpty() && server.start(xvfb, &serverError)) {
-        qputenv("DISPLAY", server.display());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    } else {
-        // Nothing to show windows on: the test case reports why and runs nothing.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-
-    int result = 0;
-    {
-        QApplication app(argc, argv);
-        tst_dragx11 test(xdotool, skipReason, serverError);
-        QTEST_SET_MAIN_SOURCE_PATH
-        result = QTest::qExec(&test, argc, argv);
-    } // the application lets go of the display before the server stops
-    server.stop();
-    if (result == 0 && !skipReason.isEmpty())
-        return kSkippedExitCode;
-    return result;
+    return TestSupport::pointerTestMain<tst_dragx11>(argc, argv);
 }
 
 #include "tst_dragx11.moc"
