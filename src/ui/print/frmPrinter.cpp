@@ -40,8 +40,7 @@ frmPrinter::frmPrinter(modGlobalData &g, QWidget *parent) : QDialog(parent)
     const int extra = Label1->sizeHint().width() - Label1->width();
     if (extra > 0) {
         Label1->resize(Label1->width() + extra, Label1->height());
-        for (QWidget *right :
-             {static_cast<QWidget *>(cmbPrinters), static_cast<QWidget *>(Command1), static_cast<QWidget *>(Command2)})
+        for (QWidget *right : std::initializer_list<QWidget *>{cmbPrinters, Command1, Command2})
             right->move(right->x() + extra, right->y());
         setFixedSize(width() + extra, height());
     }
