@@ -79,24 +79,10 @@ bool writeAt(int fd, off_t offset, QByteArrayView bytes, bool &changed)
             errno = EIO;
         return false;
     }
-    const char *data = bytes.data();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        changed = true;
-        data += n;
-        left -= n;
-    }
-    return true;
+    qsizetype written = 0;
+    const bool ok = writeAll(fd, bytes, &written);
+    changed = changed || written > 0;
+    return ok;
 }
 
 // `field` as exactly `width` bytes of the code page: cut, or padded with NULs.

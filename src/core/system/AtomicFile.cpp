@@ -142,21 +142,7 @@ bool AtomicFile::write(QByteArrayView bytes)
 {
     if (m_fd < 0)
         return false;
-    const char *data = bytes.data();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(m_fd, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        if (written == 0)
-            return fail(ENOSPC);
-        data += written;
-        left -= written;
-    }
-    return true;
+    return writeAll(m_fd, bytes) || fail(errno);
 }
 
 bool AtomicFile::commit()
@@ -193,6 +179,28 @@ bool AtomicFile::commit()
 void AtomicFile::cancel()
 {
     discard();
+}
+
+bool writeAll(int fd, QByteArrayView bytes, qsizetype *written)
+{
+    qsizetype done = 0;
+    const auto finish = [&](bool ok) {
+        if (written)
+            *written = done;
+        return ok;
+    };
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return finish(false);
+        }
+        done += n;
+    }
+    return finish(true);
 }
 
 bool AtomicFile::writeFile(const QString &path, QByteArrayView content, QString *error)

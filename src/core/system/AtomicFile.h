@@ -60,8 +60,13 @@ private:
     QString m_error;
 };
 
+// Writes all of `bytes` to the file `fd` at its position, again after an interrupted or partial write.
+// False with errno set when the system refused (ENOSPC when it took nothing); `written` counts what
+// reached the file either way.
+bool writeAll(int fd, QByteArrayView bytes, qsizetype *written = nullptr);
+
 // The user's words for a system error number: "на диске нет свободного места" for ENOSPC, and so on for
-// the common causes; the system's own text for the rest.
+// every cause a file operation meets; "системная ошибка номер N" for the rest.
 QString systemErrorText(int errnum);
 // The same for a reason Qt gave as text (a QFile's errorString()): the common causes, recognised by the
 // system's wording, in Russian; anything else as it was.

@@ -124,25 +124,6 @@ QString trashName(const QString &name, int n)
     return dot > 0 ? QString(name.left(dot) + number + name.mid(dot)) : QString(name + number);
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
-}
-
 Result putInTrash(const QString &path, bool keepFile, QString *error)
 {
     Place place;
