@@ -13,6 +13,10 @@
 #include "ui/main/frmMain.h"
 #include "ui/main/frmPopup.h"
 #include "ui/main/frmSplash.h"
+#include "ui/main/BasesCommands.h"
+#include "ui/main/TrackCommands.h"
+#include "ui/main/TrackSearch.h"
+#include "ui/main/WindowGeometry.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/Twips.h"
@@ -55,8 +59,8 @@ Program::~Program()
 
 void Program::setAppFolder(const QString &folder)
 {
-    g.setAppPath(folder);
-    settings = SettingsFile(g.settingsPath());
+    g.paths.setAppPath(folder);
+    settings = SettingsFile(g.paths.settingsPath());
 }
 
 bool Program::isInstalledCopy()
@@ -106,7 +110,7 @@ bool Program::chooseAppFolder()
 bool Program::lockDataFolder()
 {
     // The lock sits beside the data, so two program folders sharing one DATA folder exclude each other too.
-    const QString lockFile = g.sDataPath + QStringLiteral(".cratebook.lock");
+    const QString lockFile = g.paths.sDataPath + QStringLiteral(".cratebook.lock");
     m_instance = std::make_unique<SingleInstance>(lockFile);
     if (m_instance->tryLock()) {
         // No room for the lock file (the folder itself is locked instead): the data open, but no save
@@ -122,7 +126,7 @@ bool Program::lockDataFolder()
         MsgBox::show(nullptr,
                      QStringLiteral("Программа не может начать работу: не удалось создать файл «%1».\r\nПричина: %2.")
                          .arg(QDir::toNativeSeparators(lockFile),
-                              errnum != 0 ? systemErrorText(errnum) : whyNotWritable(g.sDataPath)),
+                              errnum != 0 ? systemErrorText(errnum) : whyNotWritable(g.paths.sDataPath)),
                      MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QString());
     }
     // Otherwise another copy works on these data, and this one ends without a word.
@@ -133,7 +137,7 @@ QString Program::writeWarning(const QString &reason) const
 {
     return QStringLiteral("В папку программы «%1» сейчас не удаётся записать: %2.\r\n"
                           "Базы открываются из неё, но сохранить изменения не удастся, пока причина не устранена.")
-        .arg(QDir::toNativeSeparators(QDir::cleanPath(g.sAppPath)), reason);
+        .arg(QDir::toNativeSeparators(QDir::cleanPath(g.paths.sAppPath)), reason);
 }
 
 QString Program::todayText(const QDate &date)
@@ -152,7 +156,7 @@ bool Program::Main()
         return false;
     // Only one copy works on the same data at a time; a second start ends without a word. Without a DATA
     // folder no copy can be working on it: the lock is then taken once the folder is made.
-    if (QFileInfo(g.sDataPath).isDir() && !lockDataFolder())
+    if (QFileInfo(g.paths.sDataPath).isDir() && !lockDataFolder())
         return false;
 
     if (const QScreen *screen = QGuiApplication::primaryScreen(); screen && screen->size().width() < 1024) {
@@ -172,24 +176,24 @@ bool Program::Main()
                          .arg(QDir::toNativeSeparators(settings.path()), MsgBox::asSentence(error)),
                      MsgBox::OkOnly, MsgBox::Exclamation, MsgBox::FirstButton, QStringLiteral("Ошибка чтения"));
     }
-    g.iDisableXP = Numbers::leadingInt(settings.ReadSetting(QStringLiteral("DisableXP")));
+    g.options.iDisableXP = Numbers::leadingInt(settings.ReadSetting(QStringLiteral("DisableXP")));
 
     splash = new frmSplash;
     splash->show();
     QCoreApplication::processEvents();
 
-    if (!QFileInfo(g.sDataPath).isDir() && !QDir().mkpath(g.sDataPath)) {
+    if (!QFileInfo(g.paths.sDataPath).isDir() && !QDir().mkpath(g.paths.sDataPath)) {
         splash->hide();
-        const QFileInfo data(QDir::cleanPath(g.sDataPath));
+        const QFileInfo data(QDir::cleanPath(g.paths.sDataPath));
         const QString reason = data.exists() ? QStringLiteral("на месте папки находится файл с тем же именем")
                                : data.isSymLink()
                                    ? QStringLiteral("это ссылка на «%1», а там ничего нет: ссылка никуда не ведёт")
                                          .arg(QDir::toNativeSeparators(data.symLinkTarget()))
-                                   : whyNotWritable(g.sAppPath);
+                                   : whyNotWritable(g.paths.sAppPath);
         MsgBox::show(nullptr,
                      QStringLiteral("Программа не может начать работу: не удалось создать папку данных «%1».\r\n"
                                     "Причина: %2.")
-                         .arg(QDir::toNativeSeparators(QDir::cleanPath(g.sDataPath)), reason),
+                         .arg(QDir::toNativeSeparators(QDir::cleanPath(g.paths.sDataPath)), reason),
                      MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QString());
         return false;
     }
@@ -200,7 +204,7 @@ bool Program::Main()
 
     // Making the main window here also prepares where the search options open, below their button.
     createWindows();
-    if (g.iDisableXP != 0)
+    if (g.options.classicStyle())
         main->DXP();
 
     main->setWindowTitle(QLatin1String(kTitle));
@@ -214,25 +218,26 @@ void Program::createWindows()
     main->Form_Load();
     main->setUnloadHandler([this] { unloadWindows(); });
     popup = new frmPopup(main);
-    killBase = new frmKillBase(g, main);
-    VisualStyle::apply(popup, g.iDisableXP != 0);
+    killBase = new frmKillBase(g.options, main);
+    VisualStyle::apply(popup, g.options.classicStyle());
 
-    QObject::connect(popup, &frmPopup::fieldsChanged, main, &frmMain::setSearchFields);
-    QObject::connect(popup, &frmPopup::deactivated, main, &frmMain::searchOptionsClosed);
-    QObject::connect(main, &frmMain::searchOptionsWanted, popup, &frmPopup::showAt);
+    const frmMain::Features &f = main->features();
+    QObject::connect(popup, &frmPopup::fieldsChanged, f.search, &TrackSearch::setSearchFields);
+    QObject::connect(popup, &frmPopup::deactivated, f.search, &TrackSearch::searchOptionsClosed);
+    QObject::connect(f.search, &TrackSearch::searchOptionsWanted, popup, &frmPopup::showAt);
     QObject::connect(main, &frmMain::windowActivated, popup, &QWidget::hide);
 
-    QObject::connect(killBase, &frmKillBase::baseChosen, main, &frmMain::deleteChosenBase);
-    QObject::connect(main, &frmMain::baseGone, killBase, &frmKillBase::markDeleted);
-    QObject::connect(main, &frmMain::chosenBaseDeleted, killBase, &QWidget::hide);
+    QObject::connect(killBase, &frmKillBase::baseChosen, f.bases, &BasesCommands::deleteChosenBase);
+    QObject::connect(f.bases, &BasesCommands::baseGone, killBase, &frmKillBase::markDeleted);
+    QObject::connect(f.bases, &BasesCommands::chosenBaseDeleted, killBase, &QWidget::hide);
     QObject::connect(main, &frmMain::deleteDialogWanted, killBase, [this] { Modal::show(killBase, main); });
 
     // The start-up window doubles as the wait window of longer work, over the middle of the main window.
-    QObject::connect(main, &frmMain::workStarted, splash, [this] {
+    QObject::connect(f.tracks, &TrackCommands::workStarted, splash, [this] {
         splash->move(main->geometry().center() - splash->rect().center());
         splash->show();
     });
-    QObject::connect(main, &frmMain::workFinished, splash, &QWidget::hide);
+    QObject::connect(f.tracks, &TrackCommands::workFinished, splash, &QWidget::hide);
 }
 
 void Program::ShowToday()
@@ -243,15 +248,17 @@ void Program::ShowToday()
 void Program::InitMain()
 {
     ShowToday();
-    g.fillColumns();
+    const frmMain::Features &f = main->features();
 
-    // The editor is made here, once the column captions that label its fields are known.
-    addEdit = new frmAddEdit(g, main);
-    QObject::connect(addEdit, &frmAddEdit::trackStored, main,
-                     [this](int index, bool added, bool) { main->showStoredTrack(index, added); });
+    // The editor stores a track in the catalogue, which the track list follows; the base is then saved.
+    addEdit = new frmAddEdit(g.catalogue, g.editor, g.paths, g.options, main);
+    QObject::connect(addEdit, &frmAddEdit::trackStored, main, [this] {
+        main->SaveCurentH();
+        main->UpdateMenus();
+    });
     QObject::connect(main, &frmMain::recordChosen, addEdit, &frmAddEdit::showRecord);
-    QObject::connect(main, &frmMain::newTrackWanted, addEdit, &frmAddEdit::startNewTrack);
-    QObject::connect(main, &frmMain::editorWanted, addEdit, &frmAddEdit::startWithRecord);
+    QObject::connect(f.tracks, &TrackCommands::newTrackWanted, addEdit, &frmAddEdit::startNewTrack);
+    QObject::connect(f.tracks, &TrackCommands::editorWanted, addEdit, &frmAddEdit::startWithRecord);
     createAlbumWindows();
     addEdit->txt1->clear();
     addEdit->txt1->addItems(modGlobalData::mediaTypes());
@@ -261,24 +268,23 @@ void Program::InitMain()
     popup->chAll->setChecked(true);
     popup->chAll_Click();
 
-    g.sMp3Folder = QDir::cleanPath(g.sAppPath);
+    g.paths.sMp3Folder = QDir::cleanPath(g.paths.sAppPath);
 
-    main->addColumns();
     QStringList captions;
-    for (const ColumnInfo &column : g.arColumns)
+    for (const ColumnInfo &column : Catalogue::arColumns())
         captions.append(column.caption);
     popup->setCaptions(captions);
 
-    g.baseNames = BaseFiles::listBases(g.sDataPath);
-    main->setBases(g.baseNames);
+    const QStringList baseNames = BaseFiles::listBases(g.paths.sDataPath);
+    f.bases->setBases(baseNames);
 
-    g.iSelectedBase = modManageSettings::selectedBase(settings, main->bases().count());
-    main->checkBaseItem(g.iSelectedBase);
-    killBase->setBases(g.baseNames);
-    g.sBaseFile = main->bases().name(g.iSelectedBase) + QStringLiteral(".dat");
+    g.options.iSelectedBase = modManageSettings::selectedBase(settings, f.bases->bases().count());
+    f.bases->checkBaseItem(g.options.iSelectedBase);
+    killBase->setBases(baseNames);
+    g.paths.sBaseFile = f.bases->bases().name(g.options.iSelectedBase) + QStringLiteral(".dat");
 
-    main->LoadBase();
-    main->ApplySettings();
+    main->LoadCurentH();
+    f.geometry->ApplySettings();
 
     splash->hide();
     main->show();
@@ -289,11 +295,11 @@ void Program::createAlbumWindows()
 {
     // The lookup control outlives the lookup dialog's uses: the album dialog reads the disc from it.
     cddb = new CddbControl(main);
-    cddb->setSettings(CddbControl::readSettings(g.settingsPath()));
-    addAlbum = new frmAddAlbum(g, cddb, main);
-    cddbDialog = new frmCDDB(g, cddb, addAlbum);
+    cddb->setSettings(CddbControl::readSettings(g.paths.settingsPath()));
+    addAlbum = new frmAddAlbum(g.editor, g.options, cddb, main);
+    cddbDialog = new frmCDDB(g.options, cddb, addAlbum);
 
-    QObject::connect(main, &frmMain::albumWanted, addAlbum, &frmAddAlbum::startAlbum);
+    QObject::connect(main->features().tracks, &TrackCommands::albumWanted, addAlbum, &frmAddAlbum::startAlbum);
     QObject::connect(addAlbum, &frmAddAlbum::lookupWanted, cddbDialog,
                      [this] { Modal::show(cddbDialog, addAlbum); });
     QObject::connect(cddbDialog, &frmCDDB::lookupStarted, addAlbum,

@@ -124,7 +124,7 @@ Losses readBaseBytes(const QByteArray &bytes, TrackTable &table)
     return losses;
 }
 
-QByteArray baseFileContent(TrackTable &table)
+QByteArray baseFileContent(TrackTable &table, const std::function<void(int)> &tabsReplaced)
 {
     QByteArray out;
     qsizetype estimate = 0;
@@ -132,7 +132,8 @@ QByteArray baseFileContent(TrackTable &table)
         estimate += table.at(i).joined().size() + 2;
     out.reserve(estimate);
     for (int i = 1; i <= table.upperBound(); ++i) {
-        table.replaceTabsInFields(i);
+        if (table.replaceTabsInFields(i) && tabsReplaced)
+            tabsReplaced(i);
         const TrackRecord &record = table.at(i);
         if (record.isEmpty(TrackRecord::MediaType))
             continue;
@@ -142,9 +143,9 @@ QByteArray baseFileContent(TrackTable &table)
     return out;
 }
 
-bool writeBase(const QString &path, TrackTable &table, QString *error)
+bool writeBase(const QString &path, TrackTable &table, QString *error, const std::function<void(int)> &tabsReplaced)
 {
-    return writeFileAtomically(path, baseFileContent(table), error);
+    return writeFileAtomically(path, baseFileContent(table, tabsReplaced), error);
 }
 
 ReadResult readTracklist(const QString &path, int columns, QVector<FieldList> &rows)

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 // The files of a catalogue, as stored in the DATA folder:
 //  - a base file (name + ".dat"): one track per line, its 14 fields joined by TAB;
 //  - the Tracklist file ("otbor.lst"): one picked track per line, its five texts joined by TAB.
@@ -51,10 +53,12 @@ ReadResult readBase(const QString &path, TrackTable &table);
 Losses readBaseBytes(const QByteArray &bytes, TrackTable &table);
 
 // The lines of a base file for `table`: every TAB inside a field is first replaced by a space, in the
-// table too; records whose media type (field 0) is empty are left out.
-QByteArray baseFileContent(TrackTable &table);
+// table too, and `tabsReplaced`, when given, is told each track that changed so; records whose media
+// type (field 0) is empty are left out.
+QByteArray baseFileContent(TrackTable &table, const std::function<void(int)> &tabsReplaced = {});
 // Writes `table` to `path` (as baseFileContent()). False, with the reason in `error`, when it could not.
-bool writeBase(const QString &path, TrackTable &table, QString *error = nullptr);
+bool writeBase(const QString &path, TrackTable &table, QString *error = nullptr,
+               const std::function<void(int)> &tabsReplaced = {});
 
 // Reads the Tracklist file: one row of `columns` texts per line (missing texts empty, extra ones
 // ignored). `result.exists` is false when there is no such file; `rows` is then left alone.

@@ -17,20 +17,20 @@ QString defaultLocation()
 
 } // namespace
 
-BackupCommands::BackupCommands(modGlobalData &globals, QWidget *owner) : QObject(owner), g(globals), m_owner(owner) {}
+BackupCommands::BackupCommands(const ProgramPaths &paths, QWidget *owner) : QObject(owner), m_paths(paths), m_owner(owner) {}
 
 BackupCommands::~BackupCommands() = default;
 
 void BackupCommands::save()
 {
     if (!m_save)
-        m_save.reset(new frmBackupSave(g, defaultLocation(), QDate::currentDate()));
+        m_save.reset(new frmBackupSave(m_paths, defaultLocation(), QDate::currentDate()));
     Modal::show(m_save.get(), m_owner);
 }
 
 void BackupCommands::restore()
 {
-    frmBackupLoad dialog(g, defaultLocation());
+    frmBackupLoad dialog(m_paths, defaultLocation());
     Modal::show(&dialog, m_owner);
     // However the dialog was closed ("Закрыть", Esc, its frame): what was restored must reach the open
     // base before the base's next save writes over it.

@@ -6,7 +6,7 @@
 
 class QWidget;
 class frmBackupSave;
-class modGlobalData;
+class ProgramPaths;
 
 // The backup commands of the main window: the backup dialog, kept from its first opening to the end of
 // the program so that its dates and location stay as the user left them, and the restore dialog, made
@@ -16,7 +16,7 @@ class BackupCommands : public QObject
     Q_OBJECT
 
 public:
-    BackupCommands(modGlobalData &g, QWidget *owner);
+    BackupCommands(const ProgramPaths &paths, QWidget *owner);
     ~BackupCommands() override;
 
 public Q_SLOTS:
@@ -31,7 +31,7 @@ Q_SIGNALS:
     void reloadWanted();
 
 private:
-    modGlobalData &g;
+    const ProgramPaths &m_paths;
     QWidget *m_owner;
     std::unique_ptr<frmBackupSave> m_save;
 };

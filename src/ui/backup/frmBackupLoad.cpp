@@ -2,7 +2,7 @@
 
 #include "BackupCopy.h"
 #include "core/backup/BackupLayout.h"
-#include "core/modGlobalData.h"
+#include "core/settings/ProgramPaths.h"
 #include "ui/platform/MsgBox.h"
 
 #include <QDir>
@@ -26,8 +26,8 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
 
 } // namespace
 
-frmBackupLoad::frmBackupLoad(modGlobalData &globals, const QString &defaultLocation, QWidget *parent)
-    : QDialog(parent), g(globals)
+frmBackupLoad::frmBackupLoad(const ProgramPaths &paths, const QString &defaultLocation, QWidget *parent)
+    : QDialog(parent), m_paths(paths)
 {
     setObjectName(QStringLiteral("frmBackupLoad"));
     setWindowTitle(QStringLiteral("Восстановление журнала"));
@@ -144,7 +144,7 @@ void frmBackupLoad::Command4_Click()
     if (where.isEmpty())
         return;
 
-    const QString base = g.baseFilePath();
+    const QString base = m_paths.baseFilePath();
     const BackupCopy::FailureTexts texts{
         QStringLiteral("Возможно диск поврежден и нуждается в замене!"),
         QStringLiteral(

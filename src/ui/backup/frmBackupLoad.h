@@ -7,7 +7,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class modGlobalData;
+class ProgramPaths;
 
 // The restore dialog: lists the dated backups at a location, and copies the ones the user marks over the
 // open base's file, in list order. The open base is read again from its file once the dialog is closed,
@@ -17,7 +17,7 @@ class frmBackupLoad : public QDialog
     Q_OBJECT
 
 public:
-    frmBackupLoad(modGlobalData &g, const QString &defaultLocation, QWidget *parent = nullptr);
+    frmBackupLoad(const ProgramPaths &paths, const QString &defaultLocation, QWidget *parent = nullptr);
 
 private:
     // "Закрыть"
@@ -31,7 +31,7 @@ private:
     // The location in Text1, normalised and written back; empty (the user was told) when there is none.
     QString location();
 
-    modGlobalData &g;
+    const ProgramPaths &m_paths;
     QLabel *Label1 = nullptr, *Label2 = nullptr;
     QLineEdit *Text1 = nullptr;
     QGroupBox *Frame1 = nullptr;

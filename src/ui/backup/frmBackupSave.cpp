@@ -2,7 +2,7 @@
 
 #include "BackupCopy.h"
 #include "core/backup/BackupLayout.h"
-#include "core/modGlobalData.h"
+#include "core/settings/ProgramPaths.h"
 #include "ui/platform/MsgBox.h"
 
 #include <QDateEdit>
@@ -38,9 +38,9 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QWidge
 
 } // namespace
 
-frmBackupSave::frmBackupSave(modGlobalData &globals, const QString &defaultLocation, const QDate &today,
+frmBackupSave::frmBackupSave(const ProgramPaths &paths, const QString &defaultLocation, const QDate &today,
                              QWidget *parent)
-    : QDialog(parent), g(globals)
+    : QDialog(parent), m_paths(paths)
 {
     setObjectName(QStringLiteral("frmBackupSave"));
     setWindowTitle(QStringLiteral("Создание резервной копии журнала"));
@@ -106,7 +106,7 @@ void frmBackupSave::Command1_Click()
     }
     // The base is written after every change, so its file is the base as the user sees it. A base that
     // was never written has nothing to copy.
-    const QString source = g.baseFilePath();
+    const QString source = m_paths.baseFilePath();
     if (!QFileInfo(source).isFile()) {
         MsgBox::notice(
             this,
@@ -117,7 +117,7 @@ void frmBackupSave::Command1_Click()
     }
 
     // One copy under the base's own name, and the dated backup of today, which the restore lists.
-    const QStringList targets{location + g.sBaseFile, BackupLayout::datedBackupPath(location, QDate::currentDate())};
+    const QStringList targets{location + m_paths.sBaseFile, BackupLayout::datedBackupPath(location, QDate::currentDate())};
     const BackupCopy::FailureTexts texts{
         QStringLiteral("Возможно диск не отформатирован или поврежден и нуждается в замене!"),
         QStringLiteral("Хотите ли вы прервать процесс создания резервной копии, повторить или пропустить "

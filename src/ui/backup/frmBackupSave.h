@@ -7,7 +7,7 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class modGlobalData;
+class ProgramPaths;
 
 // The backup dialog: copies the open base's file to a folder on removable media (or anywhere). The
 // interval starts as the first of the month to today, the location as `defaultLocation`; both stay as the
@@ -17,7 +17,7 @@ class frmBackupSave : public QDialog
     Q_OBJECT
 
 public:
-    frmBackupSave(modGlobalData &g, const QString &defaultLocation, const QDate &today, QWidget *parent = nullptr);
+    frmBackupSave(const ProgramPaths &paths, const QString &defaultLocation, const QDate &today, QWidget *parent = nullptr);
 
 private:
     // "Создать": copies the base to the location as its own file and as the dated backup of today.
@@ -25,7 +25,7 @@ private:
     // "Отмена"
     void Command2_Click();
 
-    modGlobalData &g;
+    const ProgramPaths &m_paths;
     QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
     QDateEdit *DateFrom = nullptr, *DateTo = nullptr;
     QLineEdit *Text1 = nullptr;

@@ -3,7 +3,9 @@
 #include "CddbControl.h"
 #include "core/catalogue/TrackTable.h"
 #include "core/edit/EditorRules.h"
-#include "core/modGlobalData.h"
+#include "core/catalogue/Catalogue.h"
+#include "core/edit/EditorState.h"
+#include "core/settings/ProgramOptions.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/VisualStyle.h"
@@ -25,8 +27,8 @@ constexpr TrackRecord::Field kSharedFields[] = {TrackRecord::MediaNumber, TrackR
 
 } // namespace
 
-frmAddAlbum::frmAddAlbum(modGlobalData &globals, CddbControl *cddb, QWidget *owner)
-    : QDialog(owner), g(globals), m_cddb(cddb)
+frmAddAlbum::frmAddAlbum(EditorState &editor, const ProgramOptions &options, CddbControl *cddb, QWidget *owner)
+    : QDialog(owner), m_editor(editor), m_options(options), m_cddb(cddb)
 {
     setObjectName(QStringLiteral("frmAddAlbum"));
     setWindowTitle(QStringLiteral("Добавление нового CD альбома"));
@@ -48,7 +50,7 @@ frmAddAlbum::frmAddAlbum(modGlobalData &globals, CddbControl *cddb, QWidget *own
     addBox(kCountBox, QStringLiteral("Кол-во треков"), 0);
     int row = 1;
     for (const TrackRecord::Field field : kSharedFields)
-        addBox(boxOf(field), g.arColumns[size_t(field)].caption, row++);
+        addBox(boxOf(field), Catalogue::arColumns()[size_t(field)].caption, row++);
 
     const auto button = [this](const char *name, const QString &text) {
         auto *b = new QPushButton(text, this);
@@ -81,7 +83,7 @@ frmAddAlbum::frmAddAlbum(modGlobalData &globals, CddbControl *cddb, QWidget *own
     connect(Command2, &QPushButton::clicked, this, &frmAddAlbum::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmAddAlbum::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &frmAddAlbum::lookupWanted);
-    VisualStyle::apply(this, g.iDisableXP != 0);
+    VisualStyle::apply(this, m_options.classicStyle());
 }
 
 void frmAddAlbum::startAlbum()
@@ -167,7 +169,7 @@ void frmAddAlbum::Command1_Click()
 
 void frmAddAlbum::Command2_Click()
 {
-    g.iAddMode = false;
+    m_editor.iAddMode = false;
     hide();
 }
 

@@ -10,7 +10,8 @@ class CddbControl;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class modGlobalData;
+struct EditorState;
+struct ProgramOptions;
 
 // The dialog in which a whole CD is entered: the number of its tracks and what they share (media number,
 // album, date, label), optionally looked up in CDDB. "Далее" then opens the track editor once per track,
@@ -24,7 +25,7 @@ public:
     // failed or was stopped. The "Использовать CDDB" button shows it in its colour.
     enum class Lookup { None, Used, Failed };
 
-    frmAddAlbum(modGlobalData &g, CddbControl *cddb, QWidget *owner);
+    frmAddAlbum(EditorState &editor, const ProgramOptions &options, CddbControl *cddb, QWidget *owner);
 
     // Boxes 0 (number of tracks), 2 (media number), 6 (album), 8 (date) and 10 (label); the others unused.
     QVector<QLineEdit *> txt;
@@ -56,7 +57,8 @@ Q_SIGNALS:
     void trackWanted(const FieldList &fields);
 
 private:
-    modGlobalData &g;
+    EditorState &m_editor;
+    const ProgramOptions &m_options;
     QPointer<CddbControl> m_cddb;
     Lookup m_lookup = Lookup::None;
 };

@@ -2,7 +2,10 @@
 
 #include "BoxPaste.h"
 #include "core/edit/EditorRules.h"
-#include "core/modGlobalData.h"
+#include "core/catalogue/Catalogue.h"
+#include "core/edit/EditorState.h"
+#include "core/settings/ProgramPaths.h"
+#include "core/settings/ProgramOptions.h"
 #include "core/text/Cp1251.h"
 #include "ui/main/frmPesni.h"
 #include "ui/platform/ListView.h"
@@ -22,12 +25,14 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-frmAddEdit::frmAddEdit(modGlobalData &globals, QWidget *owner) : QDialog(owner), g(globals)
+frmAddEdit::frmAddEdit(Catalogue &catalogue, EditorState &editor, ProgramPaths &paths, const ProgramOptions &options,
+                       QWidget *owner)
+    : QDialog(owner), m_catalogue(catalogue), m_editor(editor), m_paths(paths), m_options(options)
 {
     setObjectName(QStringLiteral("frmAddEdit"));
     setWindowTitle(QStringLiteral("Добавить/Изменить запись в журнале"));
     buildControls();
-    VisualStyle::apply(this, g.iDisableXP != 0);
+    VisualStyle::apply(this, m_options.classicStyle());
 
     // A box holds 32 767 characters; what a paste brings beyond that is lost, and the user is told so.
     m_paste = new BoxPaste(this);
@@ -50,7 +55,7 @@ void frmAddEdit::buildControls()
     lbl.fill(nullptr, kLastBox + 1);
     m_longValues.fill(QString(), kLastBox + 1);
     for (int k = 1; k <= kLastBox; ++k) {
-        auto *label = new QLabel(g.arColumns[size_t(k - 1)].caption, this);
+        auto *label = new QLabel(Catalogue::arColumns()[size_t(k - 1)].caption, this);
         label->setObjectName(QStringLiteral("lbl%1").arg(k));
         lbl[k] = label;
     }
@@ -149,7 +154,7 @@ void frmAddEdit::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     txt1->setFocus();
-    g.iEditorOpen = true;
+    m_editor.iEditorOpen = true;
 }
 
 void frmAddEdit::reject()
@@ -187,7 +192,7 @@ void frmAddEdit::startWithRecord(bool adding)
 
 void frmAddEdit::startAlbumTrack(const FieldList &fields)
 {
-    g.iAddMode = true;
+    m_editor.iAddMode = true;
     AutoDisable = true;
     txt1->setCurrentIndex(0);
     for (int i = kFirstBox; i <= kLastBox; ++i)
@@ -271,8 +276,8 @@ void frmAddEdit::Command1_Click()
     if (txt[boxOf(TrackRecord::MediaNumber)]->text().isEmpty())
         return;
 
-    if (g.iAddMode) {
-        if (EditorRules::findDuplicate(g.arTracks, txt1->currentText(), txt[boxOf(TrackRecord::MediaNumber)]->text(),
+    if (m_editor.iAddMode) {
+        if (EditorRules::findDuplicate(m_catalogue.arTracks(), txt1->currentText(), txt[boxOf(TrackRecord::MediaNumber)]->text(),
                                        txt[boxOf(TrackRecord::TrackNumber)]->text()) != 0) {
             MsgBox::show(this,
                          QStringLiteral("Такой трек уже существует!\r\nПоменяйте тип носителя или его номер а также "
@@ -286,8 +291,7 @@ void frmAddEdit::Command1_Click()
         record.set(TrackRecord::MediaType, txt1->currentText());
         for (int i = kFirstBox; i <= kLastBox; ++i)
             record.set(i - 1, fieldText(i));
-        const int n = g.arTracks.AddTrack(record);
-        addCompletionValues();
+        const int n = m_catalogue.addTrack(record);
         // "+копия": the dialog stays open with every field as it is, for the next track of the disc.
         const bool keepOpen = Check1->isChecked();
         if (keepOpen)
@@ -295,28 +299,27 @@ void frmAddEdit::Command1_Click()
         Q_EMIT trackStored(n, true, keepOpen);
         if (keepOpen)
             return;
-    } else if (m_recordIndex >= 1 && m_recordIndex <= g.arTracks.count()) {
+    } else if (m_recordIndex >= 1 && m_recordIndex <= m_catalogue.arTracks().count()) {
         if (!confirmShortenedFields() || !confirmStorableText())
             return;
-        TrackRecord record = g.arTracks.at(m_recordIndex);
+        TrackRecord record = m_catalogue.arTracks().at(m_recordIndex);
         record.set(TrackRecord::MediaType, txt1->currentText());
         for (int i = kFirstBox; i <= kLastBox; ++i)
             record.set(i - 1, fieldText(i));
-        g.arTracks.setRecord(m_recordIndex, record);
-        addCompletionValues();
+        m_catalogue.changeTrack(m_recordIndex, record);
         Q_EMIT trackStored(m_recordIndex, false, false);
     }
 
     hide();
-    g.iAddMode = false;
-    g.iEditorOpen = false;
+    m_editor.iAddMode = false;
+    m_editor.iEditorOpen = false;
 }
 
 void frmAddEdit::Command2_Click()
 {
-    g.iAddMode = false;
+    m_editor.iAddMode = false;
     hide();
-    g.iEditorOpen = false;
+    m_editor.iEditorOpen = false;
 }
 
 void frmAddEdit::Command3_Click()
@@ -327,7 +330,7 @@ void frmAddEdit::Command3_Click()
 void frmAddEdit::Command6_Click()
 {
     txt[boxOf(TrackRecord::MediaNumber)]->setText(
-        QString::number(EditorRules::nextMediaNumber(g.arTracks, txt1->currentText())));
+        QString::number(EditorRules::nextMediaNumber(m_catalogue.arTracks(), txt1->currentText())));
 }
 
 void frmAddEdit::GoNext(int i)
@@ -369,7 +372,7 @@ void frmAddEdit::txt_Change(int i)
     if (!EditorRules::completes(i))
         return;
     const auto completion =
-        g.colAutoComplete.Complete(i, box->text(), box->cursorPosition(), g.iDeleteKey, g.iAcSetting);
+        m_catalogue.colAutoComplete().Complete(i, box->text(), box->cursorPosition(), m_editor.iDeleteKey, m_editor.iAcSetting);
     if (completion) {
         // The change this raises sees iAcSetting and leaves the text alone.
         box->setText(completion->text);
@@ -377,16 +380,10 @@ void frmAddEdit::txt_Change(int i)
     }
 }
 
-void frmAddEdit::addCompletionValues()
-{
-    for (int box : {4, 6, 9, 10, 11})
-        g.colAutoComplete.AddValue(box, txt[box]->text());
-}
-
 void frmAddEdit::Command7_Click()
 {
     frmPesni window(this);
-    window.fill(g.arTracks, txt[boxOf(TrackRecord::Artist)]->text());
+    window.fill(m_catalogue.arTracks(), txt[boxOf(TrackRecord::Artist)]->text());
     Modal::show(&window, this);
 }
 
@@ -406,7 +403,7 @@ bool frmAddEdit::txt_KeyDown(int i, QKeyEvent *event)
         return true;
     }
     if (EditorRules::completes(i) && (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace))
-        g.iDeleteKey = true;
+        m_editor.iDeleteKey = true;
     QLineEdit *box = txt[i];
     if (i == boxOf(TrackRecord::Artist) && event->key() == Qt::Key_Right && event->modifiers() == Qt::NoModifier &&
         box->hasSelectedText()) {
@@ -422,7 +419,7 @@ void frmAddEdit::txt_KeyPress(int i, int character)
 {
     AutoDisable = false;
     if (EditorRules::completes(i) && character != 8)
-        g.iDeleteKey = false;
+        m_editor.iDeleteKey = false;
 }
 
 bool frmAddEdit::eventFilter(QObject *watched, QEvent *event)

@@ -12,7 +12,10 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class modGlobalData;
+class Catalogue;
+class ProgramPaths;
+struct EditorState;
+struct ProgramOptions;
 
 // The dialog in which one track is typed in or changed. It is made once and only hidden between uses,
 // so its fields keep their contents. In add mode "Ok" appends a new track; in edit mode it overwrites the
@@ -25,7 +28,8 @@ public:
     static constexpr int kFirstBox = 2;
     static constexpr int kLastBox = 12;
 
-    frmAddEdit(modGlobalData &g, QWidget *owner);
+    frmAddEdit(Catalogue &catalogue, EditorState &editor, ProgramPaths &paths, const ProgramOptions &options,
+               QWidget *owner);
 
     // The media type (track field 0).
     QComboBox *txt1 = nullptr;
@@ -101,7 +105,6 @@ private:
     bool txt_KeyDown(int i, QKeyEvent *event);
     void txt_KeyPress(int i, int character);
     int boxIndex(QObject *object) const;
-    void addCompletionValues();
     // Asks before storing values the code page cannot hold; false when the user declines. On yes, the
     // boxes are set to what will be stored.
     bool confirmStorableText();
@@ -113,7 +116,10 @@ private:
     // Asks before writing tag texts the code page cannot hold; false when the user declines.
     bool confirmTagText();
 
-    modGlobalData &g;
+    Catalogue &m_catalogue;
+    EditorState &m_editor;
+    ProgramPaths &m_paths;
+    const ProgramOptions &m_options;
     int m_recordIndex = 0; // the track shown by showRecord(), which an edit stores into
     bool iSelfChange = false;
     QVector<QString> m_longValues; // by box: the whole value when it is longer than the box shows

@@ -4,7 +4,10 @@
 #include "core/edit/EditorRules.h"
 #include "core/media/MpegStreamInfo.h"
 #include "core/media/modMP3Tags.h"
-#include "core/modGlobalData.h"
+#include "core/catalogue/Catalogue.h"
+#include "core/edit/EditorState.h"
+#include "core/settings/ProgramPaths.h"
+#include "core/settings/ProgramOptions.h"
 #include "core/text/Cp1251.h"
 #include "frmAddEdit.h"
 #include "ui/platform/MsgBox.h"
@@ -38,7 +41,7 @@ QString nativePath(const QString &path)
 
 QString frmAddEdit::chooseMp3File()
 {
-    return moddialog::ShowOpen(this, g.sMp3Folder, QString(),
+    return moddialog::ShowOpen(this, m_paths.sMp3Folder, QString(),
                                QStringLiteral("MP3 File") + QChar(0) + QStringLiteral("*.mp3") + QChar(0));
 }
 
@@ -48,9 +51,9 @@ void frmAddEdit::Command4_Click()
     if (path.isEmpty())
         return;
     // From now on the dialogs open where the last one left off.
-    g.sMp3Folder.clear();
+    m_paths.sMp3Folder.clear();
 
-    const bool tagged = modMP3Tags::ReadTag(path, g.tagBuffer);
+    const bool tagged = modMP3Tags::ReadTag(path, m_editor.tagBuffer);
     const MpegStreamInfo info = MpegStreamInfo::read(path);
     if (!info.error.isEmpty()) {
         // Neither the tag nor the stream could be read: the boxes are left as they are.
@@ -74,7 +77,7 @@ void frmAddEdit::Command4_Click()
     };
     if (tagged) {
         for (const TagBox &box : kTagBoxes)
-            fill(box.field, modMP3Tags::fieldText(g.tagBuffer.*box.tagField));
+            fill(box.field, modMP3Tags::fieldText(m_editor.tagBuffer.*box.tagField));
     }
     // A file with no play time (no frame, no bit rate, an empty VBR stream) keeps the duration typed.
     if (info.seconds >= 0)
@@ -91,9 +94,9 @@ void frmAddEdit::Command5_Click()
         return;
 
     for (const TagBox &box : kTagBoxes)
-        g.tagBuffer.*box.tagField = modMP3Tags::fixedField(fieldText(boxOf(box.field)), modMP3Tags::kTextWidth);
+        m_editor.tagBuffer.*box.tagField = modMP3Tags::fixedField(fieldText(boxOf(box.field)), modMP3Tags::kTextWidth);
     const modMP3Tags::WriteResult result =
-        modMP3Tags::WriteTag(path, g.tagBuffer, fieldText(boxOf(TrackRecord::Style)));
+        modMP3Tags::WriteTag(path, m_editor.tagBuffer, fieldText(boxOf(TrackRecord::Style)));
     if (!result.ok()) {
         // The file is said to be unchanged only when it is; when its old bytes could not be put back, the
         // reason says that it may have changed.

@@ -1,7 +1,7 @@
 #include "frmCDDB.h"
 
 #include "CddbControl.h"
-#include "core/modGlobalData.h"
+#include "core/settings/ProgramOptions.h"
 #include "ui/platform/VisualStyle.h"
 
 #include <QComboBox>
@@ -20,7 +20,7 @@ const QString kLineEnd = QStringLiteral("\r\n");
 
 const QString frmCDDB::kFailureText = QStringLiteral("Не удается получить данные о диске в CDDB");
 
-frmCDDB::frmCDDB(modGlobalData &g, CddbControl *cddb, QWidget *owner) : QDialog(owner), CDDB1(cddb)
+frmCDDB::frmCDDB(const ProgramOptions &options, CddbControl *cddb, QWidget *owner) : QDialog(owner), CDDB1(cddb)
 {
     setObjectName(QStringLiteral("frmCDDB"));
     setWindowTitle(QStringLiteral("CDDB"));
@@ -75,7 +75,7 @@ frmCDDB::frmCDDB(modGlobalData &g, CddbControl *cddb, QWidget *owner) : QDialog(
         connect(CDDB1, &CddbControl::finished, this, &frmCDDB::lookupFinished);
     }
     listDrives();
-    VisualStyle::apply(this, g.iDisableXP != 0);
+    VisualStyle::apply(this, options.classicStyle());
 }
 
 void frmCDDB::listDrives()

@@ -10,7 +10,7 @@ class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
-class modGlobalData;
+struct ProgramOptions;
 
 // The CDDB lookup dialog: the user picks a CD drive and starts the lookup; the log shows what the server
 // says. A lookup that succeeds hands the album title, label and number of tracks on and closes the
@@ -22,7 +22,7 @@ class frmCDDB : public QDialog
 public:
     static const QString kFailureText; // "Не удается получить данные о диске в CDDB"
 
-    frmCDDB(modGlobalData &g, CddbControl *cddb, QWidget *owner);
+    frmCDDB(const ProgramOptions &options, CddbControl *cddb, QWidget *owner);
 
     QLabel *Label1 = nullptr;        // "CD-ROM:"
     QComboBox *txt1 = nullptr;       // the CD drives

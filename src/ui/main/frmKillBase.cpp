@@ -1,6 +1,6 @@
 #include "frmKillBase.h"
 
-#include "core/modGlobalData.h"
+#include "core/settings/ProgramOptions.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -9,7 +9,7 @@
 
 const QString frmKillBase::kDeleted = QStringLiteral("[ Удалено ]");
 
-frmKillBase::frmKillBase(modGlobalData &globals, QWidget *parent) : QDialog(parent), g(globals)
+frmKillBase::frmKillBase(const ProgramOptions &options, QWidget *parent) : QDialog(parent), m_options(options)
 {
     setObjectName(QStringLiteral("frmKillBase"));
     setWindowTitle(QStringLiteral("Выбирите базу для удаления"));
@@ -39,8 +39,8 @@ void frmKillBase::showEvent(QShowEvent *event)
 {
     // Opens on the open base. A base created since the start has no line here; the list then stays as it
     // was.
-    if (g.iSelectedBase >= 0 && g.iSelectedBase < Combo1->count())
-        Combo1->setCurrentIndex(g.iSelectedBase);
+    if (m_options.iSelectedBase >= 0 && m_options.iSelectedBase < Combo1->count())
+        Combo1->setCurrentIndex(m_options.iSelectedBase);
     QDialog::showEvent(event);
 }
 
@@ -48,8 +48,8 @@ void frmKillBase::setBases(const QStringList &names)
 {
     Combo1->clear();
     Combo1->addItems(names);
-    if (g.iSelectedBase >= 0 && g.iSelectedBase < Combo1->count())
-        Combo1->setCurrentIndex(g.iSelectedBase);
+    if (m_options.iSelectedBase >= 0 && m_options.iSelectedBase < Combo1->count())
+        Combo1->setCurrentIndex(m_options.iSelectedBase);
 }
 
 void frmKillBase::markDeleted(int line)

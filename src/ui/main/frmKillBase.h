@@ -4,7 +4,7 @@
 
 class QComboBox;
 class QPushButton;
-class modGlobalData;
+struct ProgramOptions;
 
 // The dialog in which the user picks a base to delete. Its list holds the bases found at start-up, in
 // the order of the bases menu; a base deleted since then reads "[ Удалено ]".
@@ -15,7 +15,7 @@ class frmKillBase : public QDialog
 public:
     static const QString kDeleted;
 
-    frmKillBase(modGlobalData &g, QWidget *parent);
+    frmKillBase(const ProgramOptions &options, QWidget *parent);
 
     QComboBox *Combo1 = nullptr;     // the base names, as in the bases menu
     QPushButton *Command1 = nullptr; // "Удалить"
@@ -37,5 +37,5 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    modGlobalData &g;
+    const ProgramOptions &m_options;
 };

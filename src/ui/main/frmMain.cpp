@@ -1,7 +1,17 @@
 #include "frmMain.h"
 
-#include "core/search/SearchIndex.h"
-#include "core/settings/modManageSettings.h"
+#include "BaseSession.h"
+#include "MainWindowUi.h"
+#include "BasesCommands.h"
+#include "CatalogueList.h"
+#include "TextExportCommand.h"
+#include "TrackCommands.h"
+#include "TrackSearch.h"
+#include "TracklistPanel.h"
+#include "WindowGeometry.h"
+#include "core/modGlobalData.h"
+#include "core/settings/SettingsFile.h"
+#include "ui/backup/BackupCommands.h"
 #include "ui/controls/CTooltip.h"
 #include "ui/controls/SkinButton.h"
 #include "ui/controls/SplitterBar.h"
@@ -12,163 +22,188 @@
 #include "ui/platform/ListView.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
-#include "ui/platform/Twips.h"
+#include "ui/print/PrintCommand.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QPainter>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
-#include <QStyle>
-#include <QThreadPool>
 
 frmMain::frmMain(modGlobalData &globals, SettingsFile &settings, QWidget *parent)
-    : QMainWindow(parent), g(globals), m_settings(settings), m_searchFields(SearchIndex::kAllFields)
+    : QMainWindow(parent), ui(std::make_unique<MainWindowUi>()), g(globals), m_settings(settings)
 {
     setObjectName(QStringLiteral("frmMain"));
-    buildControls();
-    buildMenus();
-    buildContextMenu();
-    LVXS = std::make_unique<uSc_ListView_Xtended_Sort>();
+    ui->setupUi(this);
+    createFeatures();
     connectTrackList();
-    connectTrackCommands();
-    connectSearch();
-    connectTracklist();
-    connectSort();
-    connectExport();
-    connectBases();
-    connectHelp();
-    setMinimumSize(Twips::toPixelsX(MainLayout::kMinFormSize - MainLayout::kFrameWidth),
-                   Twips::toPixelsY(MainLayout::kMinFormSize - MainLayout::kNonClientHeight));
-    setFormSize(13500, 9600);
+    connectMenus();
 }
 
-frmMain::~frmMain()
+frmMain::~frmMain() = default;
+
+void frmMain::createFeatures()
 {
-    stopSearch();
+    Features &f = m_features;
+    f.list = new CatalogueList(g.catalogue, ui->lv, this);
+    f.tracklist = new TracklistPanel({ui->lv, ui->lv2, ui->Command1, ui->Command2, ui->Command3, ui->cmdUp, ui->cmdDown}, this);
+    f.session = new BaseSession(g.catalogue, g.paths, f.tracklist, this);
+    f.search = new TrackSearch(g.catalogue, f.list, ui->Text1, ui->cmdOptions, this);
+    f.bases = new BasesCommands(f.session, g.paths, g.options, ui->mnuDataBase, this);
+    f.geometry = new WindowGeometry(this, {ui->Frame1, ui->lv, ui->lr, ui->Fr, ui->lv2, ui->Stb, ui->mnuOtbor}, m_settings, g.options);
+    f.tracks = new TrackCommands(g.catalogue, g.editor, f.session, ui->lv, this);
+    f.textExport = new TextExportCommand(g.paths, f.session, this);
+    f.print = new PrintCommand(g.paths, g.editor, g.options, ui->lv, this);
+    // The dated backups on removable media, behind their own menu.
+    f.backups = new BackupCommands(g.paths, this);
+
+    connect(f.list, &CatalogueList::statusChanged, this, &frmMain::setStatusText);
+    connect(f.search, &TrackSearch::statusChanged, this, &frmMain::setStatusText);
+    connect(f.list, &CatalogueList::rowChosen, this, &frmMain::FillTexts);
+    connect(f.tracks, &TrackCommands::rowWanted, this, &frmMain::FillTexts);
+    connect(f.tracks, &TrackCommands::allTracksWanted, f.search, &TrackSearch::cmdFind_Click);
+    connect(f.bases, &BasesCommands::closeWanted, this, &QWidget::close);
+    connect(f.backups, &BackupCommands::reloadWanted, f.session, &BaseSession::reloadRestoredBase);
+
+    for (const ColumnInfo &column : Catalogue::arColumns())
+        ui->lv->addColumn(column.caption, column.width);
+    LVXS = std::make_unique<uSc_ListView_Xtended_Sort>();
+    LVXS->SetUp(ui->lv);
 }
 
-SkinButton *frmMain::makeButton(QWidget *parent, const char *name, const QString &command, const char *picture,
-                                int size)
+void frmMain::connectTrackList()
 {
-    return SkinButton::create(parent, QLatin1String(name), QStringLiteral(":/buttons/%1.svg").arg(QLatin1String(picture)),
-                              command, size);
-}
-
-void frmMain::buildControls()
-{
-    auto *central = new QWidget(this);
-    central->setObjectName(QStringLiteral("central"));
-    setCentralWidget(central);
-
-    // The button strip with the search box.
-    Frame1 = new QFrame(central);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Command5 = makeButton(Frame1, "Command5", QStringLiteral("Новый трек"), "newtrack");
-    Command4 = makeButton(Frame1, "Command4", QStringLiteral("Копировать в новый"), "copytonew");
-    Command6 = makeButton(Frame1, "Command6", QStringLiteral("Изменить трек"), "edit");
-    Command8 = makeButton(Frame1, "Command8", QStringLiteral("Удалить трек"), "delete");
-    Command7 = makeButton(Frame1, "Command7", QStringLiteral("Новый CD альбом"), "newalbum");
-    Command9 = makeButton(Frame1, "Command9", QStringLiteral("Сортировать"), "sort");
-    Text1 = new QLineEdit(Frame1);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setAccessibleName(QStringLiteral("Поиск"));
-    Text1->setPlaceholderText(QStringLiteral("Поиск"));
-    Text1->setClearButtonEnabled(false);
-    cmdFind = makeButton(Frame1, "cmdFind", QStringLiteral("Показать все треки"), "find");
-    cmdOptions =
-        makeButton(Frame1, "cmdOptions", QStringLiteral("Параметры поиска"), "options");
-    cmdExit = makeButton(Frame1, "cmdExit", QStringLiteral("Выход"), "exit");
-
-    auto *strip = new QHBoxLayout(Frame1);
-    strip->setContentsMargins(4, 2, 4, 2);
-    strip->setSpacing(2);
-    for (SkinButton *b : {Command5, Command4, Command6, Command8, Command7, Command9})
-        strip->addWidget(b);
-    strip->addSpacing(16);
-    strip->addWidget(Text1, 1);
-    strip->addWidget(cmdFind);
-    strip->addWidget(cmdOptions);
-    strip->addSpacing(16);
-    strip->addWidget(cmdExit);
-
-    lv = new ListView(central);
-    lv->setObjectName(QStringLiteral("lv"));
-    lv->setAccessibleName(QStringLiteral("Треки базы"));
-
-    lr = new SplitterBar(central);
-    lr->setObjectName(QStringLiteral("lr"));
-    lr->setAccessibleName(QStringLiteral("Граница панели Tracklist"));
-
-    // The Tracklist panel: caption strip with its buttons, then the list.
-    Fr = new QFrame(central);
-    Fr->setObjectName(QStringLiteral("Fr"));
-    FrCaption = new QLabel(QStringLiteral("Track list:"), Fr);
-    FrCaption->setObjectName(QStringLiteral("FrCaption"));
-    Command1 = makeButton(Fr, "Command1", QStringLiteral("Добавить в Track list"), "tracklistadd", 16);
-    Command2 = makeButton(Fr, "Command2", QStringLiteral("Удалить трек из Track list"), "tracklistremove", 16);
-    Command3 =
-        makeButton(Fr, "Command3", QStringLiteral("Удалить все треки из Track list"), "tracklistclear", 16);
-    cmdUp = makeButton(Fr, "cmdUp", QStringLiteral("Переместить вверх"), "up", 16);
-    cmdDown = makeButton(Fr, "cmdDown", QStringLiteral("Переместить вниз"), "down", 16);
-    auto *panelStrip = new QHBoxLayout(Fr);
-    panelStrip->setContentsMargins(4, 0, 4, 0);
-    panelStrip->setSpacing(2);
-    panelStrip->addWidget(FrCaption);
-    panelStrip->addSpacing(12);
-    for (SkinButton *b : {Command1, Command2, Command3, cmdUp, cmdDown})
-        panelStrip->addWidget(b);
-    panelStrip->addStretch();
-
-    lv2 = new ListView(central);
-    lv2->setObjectName(QStringLiteral("lv2"));
-    lv2->setAccessibleName(QStringLiteral("Track list"));
-    modListViewEnh::EnhListView_Toggle_FlatColumnHeaders(this, lv2, false);
-    lv2->setVisible(false);
-    Fr->setVisible(false);
-    lr->setVisible(false);
-
-    Stb = statusBar();
-    Stb->setObjectName(QStringLiteral("Stb"));
-    Stb->setSizeGripEnabled(true);
-    auto *statusLabel = new QLabel(Stb);
-    statusLabel->setObjectName(QStringLiteral("StbText"));
-    Stb->addWidget(statusLabel, 1);
-
-    // Strip heights are fixed; everything below them is placed by the layout rules.
-    m_geometry.frame1.top = 0;
-    m_geometry.frame1.height = Twips::fromPixelsY(Frame1->sizeHint().height());
-    m_geometry.fr.height = Twips::fromPixelsY(std::max(Fr->sizeHint().height(), 24));
-    m_geometry.lv.top = m_geometry.frame1.top + m_geometry.frame1.height;
-    m_geometry.lv2.visible = false;
-    m_geometry.fr.visible = false;
-    m_geometry.lr.visible = false;
-
-    connect(cmdExit, &SkinButton::clicked, this, &QWidget::close);
-    connect(lr, &SplitterBar::mouseDown, this, [this](Qt::MouseButton button, double y) {
-        if (button == Qt::LeftButton)
-            onSplitterDown(y);
+    connect(ui->lv, &ListView::itemClick, this, [this](int row) {
+        UpdateMenus();
+        FillTexts(row);
     });
-    connect(lr, &SplitterBar::mouseMove, this, [this](Qt::MouseButtons, double y) { onSplitterMove(y); });
-    connect(lr, &SplitterBar::mouseUp, this, [this](Qt::MouseButton, double) { onSplitterUp(); });
+    connect(ui->lv, &ListView::dblClick, this, [this] {
+        if (ui->lv->selectedRow() >= 0)
+            EditCurent();
+    });
+    connect(ui->lv, &ListView::keyDown, this, [this](int key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Delete)
+            m_features.tracks->mnuDelRecord_Click();
+    });
+    connect(ui->lv, &ListView::keyPress, this, [this](int character) {
+        if (character == 13)
+            EditCurent();
+        else if (character == 27 && ui->lv->selectedRow() >= 0)
+            ui->lv->setSelectedRow(-1);
+    });
+    connect(ui->lv, &ListView::mouseDown, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint &pos) {
+        if (button != Qt::LeftButton || ui->lv->rowAt(pos) >= 0)
+            return;
+        // A click below the last row selects the last row.
+        ui->lv->setSelectedRow(ui->lv->count() > 0 ? ui->lv->count() - 1 : -1);
+        UpdateMenus();
+    });
+    connect(ui->lv, &ListView::mouseMove, this, [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, const QPoint &pos) {
+        if (!(buttons & Qt::LeftButton))
+            return;
+        const int row = ui->lv->rowAt(pos);
+        if (row < 0)
+            return;
+        if (row != ui->lv->selectedRow())
+            ui->lv->setSelectedRow(row);
+        UpdateMenus();
+    });
+    connect(ui->lv, &ListView::mouseUp, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint &pos) {
+        if (button != Qt::RightButton || g.editor.iEditorOpen)
+            return;
+        UpdateMenus();
+        ui->mnuC1->setDefaultAction(ui->mnuEditRecord);
+        ui->mnuC1->popup(ui->lv->viewport()->mapToGlobal(pos));
+    });
+    connect(ui->lv, &ListView::columnClick, this, [this](int column) {
+        const int type = qRound(ui->lv->columnTag(column).toDouble());
+        LVXS->Sort(true, column + 1, type);
+    });
+}
+
+void frmMain::connectMenus()
+{
+    const auto wire = [this](std::initializer_list<QObject *> senders, auto *receiver, auto command) {
+        for (QObject *sender : senders) {
+            if (auto *item = qobject_cast<QAction *>(sender))
+                connect(item, &QAction::triggered, receiver, [receiver, command] { (receiver->*command)(); });
+            else
+                connect(static_cast<SkinButton *>(sender), &SkinButton::clicked, receiver, command);
+        }
+    };
+    const Features &f = m_features;
+    wire({ui->mnuNewRecord, ui->mnuNewRecord2, ui->Command5}, f.tracks, &TrackCommands::mnuNewRecord_Click);
+    wire({ui->mnuNewRecord3, ui->mnuNewRecord31, ui->Command4}, f.tracks, &TrackCommands::mnuNewRecord3_Click);
+    wire({ui->mnuEditRecord, ui->mnuEditRecord2, ui->Command6}, this, &frmMain::EditCurent);
+    wire({ui->mnuDelRecord, ui->mnuDelRecord2, ui->Command8}, f.tracks, &TrackCommands::mnuDelRecord_Click);
+    wire({ui->mnuKillAll}, f.tracks, &TrackCommands::mnuKillAll_Click);
+    wire({ui->mnuNewAlbum, ui->Command7}, f.tracks, &TrackCommands::mnuNewAlbum_Click);
+    wire({ui->mnuSort, ui->Command9}, f.tracks, &TrackCommands::mnuSort_Click);
+    wire({ui->mnuTrek}, f.tracks, &TrackCommands::CopyCurentTrek);
+    wire({ui->mnuCopyIsp}, f.tracks, &TrackCommands::CopyCurentArtist);
+    wire({ui->mnuCopyTitle}, f.tracks, &TrackCommands::CopyCurentTitle);
+    wire({ui->cmdFind}, f.search, &TrackSearch::cmdFind_Click);
+    wire({ui->mnuAddOtbor}, f.tracklist, &TracklistPanel::addToTracklist);
+    wire({ui->mnuPrint}, f.print, &PrintCommand::print);
+    wire({ui->mnuPreview}, f.print, &PrintCommand::preview);
+    wire({ui->mnuSavePdf}, f.print, &PrintCommand::savePdf);
+    wire({ui->mnuNewBase}, f.bases, &BasesCommands::mnuNewBase_Click);
+    wire({ui->mnuDelBase}, f.bases, &BasesCommands::mnuDelBase_Click);
+    wire({ui->mnExport}, f.bases, &BasesCommands::mnExport_Click);
+    wire({ui->mnuImport}, f.bases, &BasesCommands::mnuImport_Click);
+    wire({ui->mnuCreateBackup}, f.bases, &BasesCommands::mnuCreateBackup_Click);
+    wire({ui->mnuRestoreBackup}, f.bases, &BasesCommands::mnuRestoreBackup_Click);
+    wire({ui->mnuBackupSave}, f.backups, &BackupCommands::save);
+    wire({ui->mnuBackupLoad}, f.backups, &BackupCommands::restore);
+    // ui->mnuBaseImport stays without an action; ui->mnuKillBase opens the delete dialog, wired by its maker.
+    connect(ui->mnuExportFile, &QAction::triggered, this, [this] {
+        m_features.textExport->exportList(ui->lv, QStringLiteral("Экспорт текущего списка в текстовый файл"));
+    });
+    connect(ui->mnuExportFile2, &QAction::triggered, this, [this] {
+        m_features.textExport->exportList(ui->lv2, QStringLiteral("Экспорт списка отборных треков в текстовый файл"));
+    });
+    connect(ui->cmdExit, &SkinButton::clicked, this, &QWidget::close);
+    connect(ui->mnuHelp, &QAction::triggered, this, [] { frmAbout::openHelp(); });
+    connect(ui->mnuAbout, &QAction::triggered, this, [this] {
+        frmAbout box(windowTitle(), g.options.classicStyle(), this);
+        Modal::show(&box, this);
+    });
+    connect(ui->mnuExit, &QAction::triggered, this, &QWidget::close);
+    connect(ui->mnuOtbor, &QAction::triggered, this, [this] {
+        // The check mark follows the panel, not the click.
+        ui->mnuOtbor->setChecked(!ui->mnuOtbor->isChecked());
+        ChangePanel();
+    });
+    connect(ui->mnuOnTop, &QAction::triggered, this, [this] {
+        ui->mnuOnTop->setChecked(!ui->mnuOnTop->isChecked());
+        OnTopChange();
+    });
+    connect(ui->mnuDisableXP, &QAction::triggered, this, [this] {
+        ui->mnuDisableXP->setChecked(!ui->mnuDisableXP->isChecked());
+        DXP();
+        MsgBox::show(this, QStringLiteral("Чтобы изменения вступили в силу необходимо перезапустить программу!"),
+                     MsgBox::OkOnly, MsgBox::Information, MsgBox::FirstButton, QString());
+    });
+    connect(ui->mnuSaveH, &QAction::triggered, this, [this] { SaveCurentH(); });
 }
 
 QString frmMain::statusText() const
 {
-    const auto *label = Stb->findChild<QLabel *>(QStringLiteral("StbText"));
-    return label ? label->text() : QString();
+    return ui->StbText->text();
 }
 
 void frmMain::setStatusText(const QString &text)
 {
-    if (auto *label = Stb->findChild<QLabel *>(QStringLiteral("StbText")))
-        label->setText(text);
+    ui->StbText->setText(text);
+}
+
+void frmMain::focusTrackList()
+{
+    ui->lv->setFocus();
 }
 
 void frmMain::Form_Load()
@@ -179,7 +214,7 @@ void frmMain::Form_Load()
     TT->setStyle(CTooltip::BalloonStyle);
     TT->setIcon(CTooltip::InformationIcon);
     m_headerWatch = new mSubclass(this);
-    m_headerWatch->install(lv, TT);
+    m_headerWatch->install(ui->lv, TT);
 }
 
 bool frmMain::event(QEvent *event)
@@ -192,7 +227,7 @@ bool frmMain::event(QEvent *event)
 void frmMain::Form_Activate()
 {
     // Coming back to the main window closes the search options.
-    cmdOptions->setEnabled(true);
+    m_features.search->searchOptionsClosed();
     Q_EMIT windowActivated();
 }
 
@@ -208,60 +243,110 @@ void frmMain::closeEvent(QCloseEvent *event)
 bool frmMain::Form_Unload()
 {
     // A completion still running must stop, and so must a search.
-    g.iAcSetting = true;
-    stopSearch();
-
-    // After a restore from the safety copy the base file on disk is the restored one and must stay so; the
-    // Tracklist is a file of its own and keeps its rows.
-    if (!m_saveOnClose)
-        SaveTracklist();
-    else if (!saveOrLetGo(QStringLiteral("Всё равно закрыть программу?"))) {
-        g.iAcSetting = false;
+    g.editor.iAcSetting = true;
+    m_features.search->stop();
+    if (!m_features.session->saveForClose()) {
+        g.editor.iAcSetting = false;
         return false;
     }
     // The window closes: its header is no longer watched.
     if (m_headerWatch)
         m_headerWatch->remove();
-    StoreSettings();
+    if (QString error; !m_features.geometry->StoreSettings(&error) && !error.isEmpty())
+        m_features.session->reportWriteFailure(m_settings.path(), error);
     m_closing = true;
     if (m_unloadHandler)
         m_unloadHandler();
     return true;
 }
 
-bool frmMain::saveOrLetGo(const QString &question)
+void frmMain::resizeEvent(QResizeEvent *event)
 {
-    // When the save fails, the tracks in memory are the only copy of the changes: they are let go only
-    // when the user says so, knowing which files were not written.
-    m_failedWrites.clear();
-    if (SaveCurentH())
-        return true;
-    QStringList names;
-    for (const QString &path : std::as_const(m_failedWrites))
-        names.append(QStringLiteral("«") + QDir::toNativeSeparators(path) + QStringLiteral("»"));
-    const QString what = names.size() == 1
-                             ? QStringLiteral("не удалось записать файл ") + names.first()
-                             : QStringLiteral("не удалось записать файлы ") + names.join(QStringLiteral(", "));
-    return MsgBox::confirm(this,
-                           QStringLiteral("Изменения не сохранены: ") + what + QStringLiteral(".\r\n") + question);
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
 }
 
-void frmMain::reportWriteFailure(const QString &path, const QString &reason)
+void frmMain::changeEvent(QEvent *event)
 {
-    m_failedWrites.append(path);
-    // A failed write never touches the file it was to replace: whatever is there now was there before.
-    QString text = QStringLiteral("Не удалось записать файл \"%1\".\r\n%2")
-                       .arg(QDir::toNativeSeparators(path), MsgBox::asSentence(reason));
-    if (QFileInfo::exists(path))
-        text += QStringLiteral("\r\nПрежнее содержимое файла осталось без изменений.");
-    MsgBox::show(this, text, MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QStringLiteral("Ошибка записи"));
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
 }
 
-void frmMain::connectHelp()
+void frmMain::Form_Resize()
 {
-    connect(mnuHelp, &QAction::triggered, this, [] { frmAbout::openHelp(); });
-    connect(mnuAbout, &QAction::triggered, this, [this] {
-        frmAbout box(windowTitle(), g.iDisableXP != 0, this);
-        Modal::show(&box, this);
-    });
+    // Resizes come before the features exist, while the window is being built.
+    if (m_features.geometry)
+        m_features.geometry->Form_Resize();
+}
+
+void frmMain::resizey()
+{
+    m_features.geometry->resizey();
+}
+
+void frmMain::ChangePanel()
+{
+    m_features.geometry->ChangePanel();
+}
+
+void frmMain::OnTopChange()
+{
+    const bool wasVisible = isVisible();
+    const bool onTop = !ui->mnuOnTop->isChecked();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    ui->mnuOnTop->setChecked(onTop);
+    // Changing the flag hides the window; show it again where it was, without taking the focus.
+    if (wasVisible) {
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
+        show();
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
+    }
+}
+
+void frmMain::DXP()
+{
+    const bool classic = !ui->mnuDisableXP->isChecked();
+    ui->mnuDisableXP->setChecked(classic);
+    g.options.iDisableXP = classic ? 1 : 0;
+}
+
+void frmMain::UpdateMenus()
+{
+    const bool selected = ui->lv->selectedRow() >= 0;
+    for (QAction *item : {ui->mnuEditRecord, ui->mnuEditRecord2, ui->mnuDelRecord, ui->mnuDelRecord2, ui->mnuCopyI->menuAction(),
+                          ui->mnuNewRecord3, ui->mnuNewRecord31})
+        item->setEnabled(selected);
+}
+
+void frmMain::FillTexts(int row)
+{
+    if (row < 0 || row >= ui->lv->count())
+        return;
+    Q_EMIT recordChosen(ui->lv->itemTag(row), ui->lv->itemTexts(row));
+}
+
+void frmMain::EditCurent()
+{
+    m_features.tracks->EditCurent();
+}
+
+void frmMain::MainFind()
+{
+    m_features.search->MainFind();
+}
+
+void frmMain::LoadCurentH()
+{
+    m_features.session->LoadBase();
+}
+
+bool frmMain::SaveCurentH()
+{
+    return m_features.session->SaveBase();
+}
+
+bool frmMain::KillCurrentDB()
+{
+    return m_features.bases->KillCurrentDB();
 }

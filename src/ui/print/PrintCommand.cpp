@@ -4,7 +4,9 @@
 #include "PainterSurface.h"
 #include "PrintServerReply.h"
 #include "ReportPage.h"
-#include "core/modGlobalData.h"
+#include "core/edit/EditorState.h"
+#include "core/settings/ProgramPaths.h"
+#include "core/settings/ProgramOptions.h"
 #include "core/print/ListViewPrinter.h"
 #include "frmPrinter.h"
 #include "ui/platform/ListView.h"
@@ -43,15 +45,16 @@ QFont reportFont(const QWidget *list)
 
 } // namespace
 
-PrintCommand::PrintCommand(modGlobalData &globals, ListView *list, QWidget *owner)
-    : QObject(owner), g(globals), m_list(list), m_owner(owner)
+PrintCommand::PrintCommand(const ProgramPaths &paths, const EditorState &editor, const ProgramOptions &options,
+                           ListView *list, QWidget *owner)
+    : QObject(owner), m_paths(paths), m_editor(editor), m_options(options), m_list(list), m_owner(owner)
 {}
 
 PrintCommand::~PrintCommand() = default;
 
 bool PrintCommand::canStart()
 {
-    if (g.iEditorOpen || !m_list)
+    if (m_editor.iEditorOpen || !m_list)
         return false;
     if (m_list->count() == 0) {
         MsgBox::notice(m_owner, QStringLiteral("Нет треков для печати."), MsgBox::Information);
@@ -76,7 +79,7 @@ void PrintCommand::print()
 
     // The dialog lives outside the owner's children: it is put over the owner only while it is shown.
     if (!m_dialog)
-        m_dialog.reset(new frmPrinter(g));
+        m_dialog.reset(new frmPrinter(m_options));
     m_dialog->clearCancel();
     Modal::show(m_dialog.get(), m_owner);
     if (m_dialog->cancelled())
@@ -117,7 +120,7 @@ PrintCommand::Outcome PrintCommand::printOn(const QString &printerName)
         progress->setMinimumDuration(0);
         progress->setAutoClose(false);
         progress->setAutoReset(false);
-        VisualStyle::apply(progress.get(), g.iDisableXP != 0);
+        VisualStyle::apply(progress.get(), m_options.classicStyle());
         progress->show();
         progress->setValue(0);
     }
@@ -217,7 +220,7 @@ void PrintCommand::savePdf()
 {
     if (!canStart())
         return;
-    const QString path = moddialog::ShowSave(m_owner, g.sAppPath, QStringLiteral("Сохранить отчёт в PDF"),
+    const QString path = moddialog::ShowSave(m_owner, m_paths.sAppPath, QStringLiteral("Сохранить отчёт в PDF"),
                                              QStringLiteral("*.pdf"), QStringLiteral("pdf"), QString());
     if (path.isEmpty())
         return;

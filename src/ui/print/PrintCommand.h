@@ -12,7 +12,9 @@ class QPagedPaintDevice;
 class QProgressDialog;
 class QWidget;
 class frmPrinter;
-class modGlobalData;
+class ProgramPaths;
+struct EditorState;
+struct ProgramOptions;
 
 // The printing commands of the main window on its track list: print the list as a paged report on a
 // printer the user picks, show a preview of that report, or save it as a PDF file. The main window
@@ -25,7 +27,8 @@ public:
     // Jobs of this many pages or more show their progress in a window with a button that stops them.
     static constexpr int kProgressPages = 5;
 
-    PrintCommand(modGlobalData &g, ListView *list, QWidget *owner);
+    PrintCommand(const ProgramPaths &paths, const EditorState &editor, const ProgramOptions &options, ListView *list,
+                 QWidget *owner);
     ~PrintCommand() override;
 
 public Q_SLOTS:
@@ -53,7 +56,9 @@ private:
     bool writePdf(const QString &path);
     void fail();
 
-    modGlobalData &g;
+    const ProgramPaths &m_paths;
+    const EditorState &m_editor;
+    const ProgramOptions &m_options;
     ListView *m_list;
     QWidget *m_owner;
     std::unique_ptr<frmPrinter> m_dialog;

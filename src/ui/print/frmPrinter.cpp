@@ -1,6 +1,6 @@
 #include "frmPrinter.h"
 
-#include "core/modGlobalData.h"
+#include "core/settings/ProgramOptions.h"
 #include "ui/platform/Twips.h"
 #include "ui/platform/VisualStyle.h"
 
@@ -9,7 +9,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 
-frmPrinter::frmPrinter(modGlobalData &g, QWidget *parent) : QDialog(parent)
+frmPrinter::frmPrinter(const ProgramOptions &options, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPrinter"));
     setWindowTitle(QStringLiteral("Выбор принтера для печати"));
@@ -49,7 +49,7 @@ frmPrinter::frmPrinter(modGlobalData &g, QWidget *parent) : QDialog(parent)
     connect(Command2, &QPushButton::clicked, this, &frmPrinter::Command2_Click);
 
     fillPrinters();
-    VisualStyle::apply(this, g.iDisableXP != 0);
+    VisualStyle::apply(this, options.classicStyle());
 }
 
 void frmPrinter::fillPrinters()

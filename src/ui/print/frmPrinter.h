@@ -5,7 +5,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
-class modGlobalData;
+struct ProgramOptions;
 
 // The dialog in which the user picks the printer for a print job. It lists the installed printers in
 // the platform's order with the first one selected (not the system's default). "OK" makes the selected
@@ -16,7 +16,7 @@ class frmPrinter : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmPrinter(modGlobalData &g, QWidget *parent = nullptr);
+    explicit frmPrinter(const ProgramOptions &options, QWidget *parent = nullptr);
 
     // The cancel flag: cleared by the print command before the dialog opens, set by "Отмена".
     bool cancelled() const { return m_cancel; }

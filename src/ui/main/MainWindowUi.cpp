@@ -1,15 +1,21 @@
-// The main window's menu bar, its context menu and the bases menu.
-#include "frmMain.h"
-#include "ui/platform/MsgBox.h"
+#include "MainWindowUi.h"
+
+#include "ui/controls/SkinButton.h"
+#include "ui/controls/SplitterBar.h"
+#include "ui/controls/modListViewEnh.h"
+#include "ui/platform/ListView.h"
 
 #include <QAction>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 
 namespace {
-
-// The base a program without base files opens; its file is made by the first save.
-const QString kDefaultBase = QStringLiteral("База 1");
 
 QAction *addItem(QMenu *menu, const char *name, const QString &text, const QKeySequence &key = {})
 {
@@ -35,13 +41,108 @@ QMenu *addSubMenu(QMenu *parent, const char *name, const QString &text)
     return menu;
 }
 
+// A picture button of the strip: `picture` names its drawing in the resources, `size` its glyph.
+SkinButton *makeButton(QWidget *parent, const char *name, const QString &command, const char *picture, int size = 24)
+{
+    return SkinButton::create(parent, QLatin1String(name), QStringLiteral(":/buttons/%1.svg").arg(QLatin1String(picture)),
+                              command, size);
+}
+
 } // namespace
 
-void frmMain::buildMenus()
+void MainWindowUi::setupUi(QMainWindow *window)
 {
-    QMenuBar *bar = menuBar();
+    buildControls(window);
+    buildMenus(window);
+    buildContextMenu(window);
+}
 
-    mnuFile = addMenu(this, bar, "mnuFile", QStringLiteral("Файл"));
+void MainWindowUi::buildControls(QMainWindow *window)
+{
+    auto *central = new QWidget(window);
+    central->setObjectName(QStringLiteral("central"));
+    window->setCentralWidget(central);
+
+    // The button strip with the search box.
+    Frame1 = new QFrame(central);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Command5 = makeButton(Frame1, "Command5", QStringLiteral("Новый трек"), "newtrack");
+    Command4 = makeButton(Frame1, "Command4", QStringLiteral("Копировать в новый"), "copytonew");
+    Command6 = makeButton(Frame1, "Command6", QStringLiteral("Изменить трек"), "edit");
+    Command8 = makeButton(Frame1, "Command8", QStringLiteral("Удалить трек"), "delete");
+    Command7 = makeButton(Frame1, "Command7", QStringLiteral("Новый CD альбом"), "newalbum");
+    Command9 = makeButton(Frame1, "Command9", QStringLiteral("Сортировать"), "sort");
+    Text1 = new QLineEdit(Frame1);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setAccessibleName(QStringLiteral("Поиск"));
+    Text1->setPlaceholderText(QStringLiteral("Поиск"));
+    Text1->setClearButtonEnabled(false);
+    cmdFind = makeButton(Frame1, "cmdFind", QStringLiteral("Показать все треки"), "find");
+    cmdOptions = makeButton(Frame1, "cmdOptions", QStringLiteral("Параметры поиска"), "options");
+    cmdExit = makeButton(Frame1, "cmdExit", QStringLiteral("Выход"), "exit");
+
+    auto *strip = new QHBoxLayout(Frame1);
+    strip->setContentsMargins(4, 2, 4, 2);
+    strip->setSpacing(2);
+    for (SkinButton *b : {Command5, Command4, Command6, Command8, Command7, Command9})
+        strip->addWidget(b);
+    strip->addSpacing(16);
+    strip->addWidget(Text1, 1);
+    strip->addWidget(cmdFind);
+    strip->addWidget(cmdOptions);
+    strip->addSpacing(16);
+    strip->addWidget(cmdExit);
+
+    lv = new ListView(central);
+    lv->setObjectName(QStringLiteral("lv"));
+    lv->setAccessibleName(QStringLiteral("Треки базы"));
+
+    lr = new SplitterBar(central);
+    lr->setObjectName(QStringLiteral("lr"));
+    lr->setAccessibleName(QStringLiteral("Граница панели Tracklist"));
+
+    // The Tracklist panel: caption strip with its buttons, then the list.
+    Fr = new QFrame(central);
+    Fr->setObjectName(QStringLiteral("Fr"));
+    FrCaption = new QLabel(QStringLiteral("Track list:"), Fr);
+    FrCaption->setObjectName(QStringLiteral("FrCaption"));
+    Command1 = makeButton(Fr, "Command1", QStringLiteral("Добавить в Track list"), "tracklistadd", 16);
+    Command2 = makeButton(Fr, "Command2", QStringLiteral("Удалить трек из Track list"), "tracklistremove", 16);
+    Command3 =
+        makeButton(Fr, "Command3", QStringLiteral("Удалить все треки из Track list"), "tracklistclear", 16);
+    cmdUp = makeButton(Fr, "cmdUp", QStringLiteral("Переместить вверх"), "up", 16);
+    cmdDown = makeButton(Fr, "cmdDown", QStringLiteral("Переместить вниз"), "down", 16);
+    auto *panelStrip = new QHBoxLayout(Fr);
+    panelStrip->setContentsMargins(4, 0, 4, 0);
+    panelStrip->setSpacing(2);
+    panelStrip->addWidget(FrCaption);
+    panelStrip->addSpacing(12);
+    for (SkinButton *b : {Command1, Command2, Command3, cmdUp, cmdDown})
+        panelStrip->addWidget(b);
+    panelStrip->addStretch();
+
+    lv2 = new ListView(central);
+    lv2->setObjectName(QStringLiteral("lv2"));
+    lv2->setAccessibleName(QStringLiteral("Track list"));
+    modListViewEnh::EnhListView_Toggle_FlatColumnHeaders(window, lv2, false);
+    lv2->setVisible(false);
+    Fr->setVisible(false);
+    lr->setVisible(false);
+
+    Stb = window->statusBar();
+    Stb->setObjectName(QStringLiteral("Stb"));
+    Stb->setSizeGripEnabled(true);
+    StbText = new QLabel(Stb);
+    StbText->setObjectName(QStringLiteral("StbText"));
+    Stb->addWidget(StbText, 1);
+
+}
+
+void MainWindowUi::buildMenus(QMainWindow *window)
+{
+    QMenuBar *bar = window->menuBar();
+
+    mnuFile = addMenu(window, bar, "mnuFile", QStringLiteral("Файл"));
     mnuImport = addItem(mnuFile, "mnuImport", QStringLiteral("Импорт базы..."));
     mnExport = addItem(mnuFile, "mnExport", QStringLiteral("Экспорт базы..."));
     mnExport2 = addSubMenu(mnuFile, "mnExport2", QStringLiteral("Экспорт в текстовый файл"));
@@ -54,7 +155,7 @@ void frmMain::buildMenus()
     mnuFile->addSeparator();
     mnuExit = addItem(mnuFile, "mnuExit", QStringLiteral("Выход"));
 
-    mnuView = addMenu(this, bar, "mnuView", QStringLiteral("Вид"));
+    mnuView = addMenu(window, bar, "mnuView", QStringLiteral("Вид"));
     mnuOtbor = addItem(mnuView, "mnuOtbor", QStringLiteral("Панель Tracklist"));
     mnuOtbor->setCheckable(true);
     mnuViewSeparator = mnuView->addSeparator();
@@ -67,7 +168,7 @@ void frmMain::buildMenus()
     mnuOnTop->setCheckable(true);
     mnuOnTop->setVisible(false);
 
-    mnuHi = addMenu(this, bar, "mnuHi", QStringLiteral("Треки"));
+    mnuHi = addMenu(window, bar, "mnuHi", QStringLiteral("Треки"));
     mnuNewRecord2 = addItem(mnuHi, "mnuNewRecord2", QStringLiteral("Новый трек"), Qt::Key_F1);
     mnuNewRecord3 = addItem(mnuHi, "mnuNewRecord3", QStringLiteral("Копировать в новый"), Qt::Key_F2);
     mnuEditRecord2 = addItem(mnuHi, "mnuEditRecord2", QStringLiteral("Изменить трек"), Qt::Key_F3);
@@ -86,51 +187,30 @@ void frmMain::buildMenus()
     mnuSavePdf = addItem(mnuHi, "mnuSavePdf", QStringLiteral("Сохранить в PDF..."));
     mnuAddOtbor = addItem(mnuHi, "mnuAddOtbor", QStringLiteral("Добавить в Track list"), Qt::Key_F7);
 
-    mnuDataBase = addMenu(this, bar, "mnuDataBase", QStringLiteral("База"));
+    mnuDataBase = addMenu(window, bar, "mnuDataBase", QStringLiteral("База"));
     mnuNewBase = addItem(mnuDataBase, "mnuNewBase", QStringLiteral("Создать новую базу..."));
     mnuBaseImport = addItem(mnuDataBase, "mnuBaseImport", QStringLiteral("Импортировать базу..."));
     mnuBaseImport->setVisible(false);
     mnuDelBase = addItem(mnuDataBase, "mnuDelBase", QStringLiteral("Удалить текущую базу"));
     mnuKillBase = addItem(mnuDataBase, "mnuKillBase", QStringLiteral("Удалить базу..."));
     mnuDataBase->addSeparator();
-    // Item 0 of the bases exists from the start, hidden until start-up names it after the first base.
-    m_bases.reset({}, kDefaultBase);
-    addBaseAction()->setVisible(false);
-    showBases();
+    // The items of the bases follow, made by the bases commands.
 
-    mnuBackupMenu = addMenu(this, bar, "mnuBackupMenu", QStringLiteral("Резервная копия"));
+    mnuBackupMenu = addMenu(window, bar, "mnuBackupMenu", QStringLiteral("Резервная копия"));
     mnuBackupMenu->menuAction()->setVisible(false);
     mnuBackupSave = addItem(mnuBackupMenu, "mnuBackupSave", QStringLiteral("Создать резервную копию"));
     mnuBackupLoad = addItem(mnuBackupMenu, "mnuBackupLoad", QStringLiteral("Восстановить из резервной копии"));
 
-    mnuSPR = addMenu(this, bar, "mnuSPR", QStringLiteral("Справка"));
+    mnuSPR = addMenu(window, bar, "mnuSPR", QStringLiteral("Справка"));
     mnuHelp = addItem(mnuSPR, "mnuHelp", QStringLiteral("Помощь(сайт)"));
     mnuSPR->addSeparator();
     mnuAbout = addItem(mnuSPR, "mnuAbout", QStringLiteral("О программе"));
-
-    connect(mnuExit, &QAction::triggered, this, &QWidget::close);
-    connect(mnuOtbor, &QAction::triggered, this, [this] {
-        // The check mark follows the panel, not the click.
-        mnuOtbor->setChecked(!mnuOtbor->isChecked());
-        ChangePanel();
-    });
-    connect(mnuOnTop, &QAction::triggered, this, [this] {
-        mnuOnTop->setChecked(!mnuOnTop->isChecked());
-        OnTopChange();
-    });
-    connect(mnuDisableXP, &QAction::triggered, this, [this] {
-        mnuDisableXP->setChecked(!mnuDisableXP->isChecked());
-        DXP();
-        MsgBox::show(this, QStringLiteral("Чтобы изменения вступили в силу необходимо перезапустить программу!"),
-                     MsgBox::OkOnly, MsgBox::Information, MsgBox::FirstButton, QString());
-    });
-    connect(mnuSaveH, &QAction::triggered, this, [this] { SaveCurentH(); });
 }
 
-void frmMain::buildContextMenu()
+void MainWindowUi::buildContextMenu(QMainWindow *window)
 {
     // Shown as a pop-up over the track list, never in the menu bar.
-    mnuC1 = new QMenu(this);
+    mnuC1 = new QMenu(window);
     mnuC1->setObjectName(QStringLiteral("mnuC1"));
     mnuNewRecord = addItem(mnuC1, "mnuNewRecord", QStringLiteral("Новый трек"));
     mnuNewRecord31 = addItem(mnuC1, "mnuNewRecord31", QStringLiteral("Копировать в новый"));
@@ -141,47 +221,4 @@ void frmMain::buildContextMenu()
     mnuTrek = addItem(mnuCopyI, "mnuTrek", QStringLiteral("Исполнитель - Название"));
     mnuCopyIsp = addItem(mnuCopyI, "mnuCopyIsp", QStringLiteral("Исполнитель"));
     mnuCopyTitle = addItem(mnuCopyI, "mnuCopyTitle", QStringLiteral("Название"));
-}
-
-QAction *frmMain::addBaseAction()
-{
-    const int index = int(mnuSelectBase.size());
-    QAction *item = mnuDataBase->addAction(m_bases.name(index));
-    item->setObjectName(QStringLiteral("mnuSelectBase%1").arg(index));
-    item->setCheckable(true);
-    connect(item, &QAction::triggered, this, [this, index] { mnuSelectBase_Click(index); });
-    mnuSelectBase.append(item);
-    return item;
-}
-
-void frmMain::showBases()
-{
-    // The menu items show the list of bases: names, the open one checked, deleted ones greyed.
-    for (int i = 0; i < mnuSelectBase.size(); ++i) {
-        mnuSelectBase[i]->setText(m_bases.name(i));
-        mnuSelectBase[i]->setEnabled(!m_bases.isGone(i));
-        mnuSelectBase[i]->setChecked(i == m_bases.checked());
-    }
-}
-
-void frmMain::setBases(const QStringList &names)
-{
-    m_bases.reset(names, kDefaultBase);
-    while (mnuSelectBase.size() < m_bases.count())
-        addBaseAction();
-    // Without base files the default base stays hidden: its file is made by the first save.
-    for (QAction *item : std::as_const(mnuSelectBase))
-        item->setVisible(!names.isEmpty());
-    showBases();
-}
-
-int frmMain::checkedBaseIndex() const
-{
-    return m_bases.checked();
-}
-
-void frmMain::checkBaseItem(int index)
-{
-    m_bases.check(index);
-    showBases();
 }

@@ -1,0 +1,99 @@
+#include "CatalogueList.h"
+
+#include "core/catalogue/Catalogue.h"
+
+#include <numeric>
+
+namespace {
+
+QString loadedText(int count)
+{
+    return QStringLiteral("Загружено ") + QString::number(count) + QStringLiteral(" треков");
+}
+
+} // namespace
+
+CatalogueList::CatalogueList(const Catalogue &catalogue, ListView *lv, QObject *parent)
+    : QObject(parent), m_catalogue(catalogue), m_lv(lv)
+{
+    connect(&catalogue, &Catalogue::trackAdded, this, &CatalogueList::trackAdded);
+    connect(&catalogue, &Catalogue::trackChanged, this, &CatalogueList::trackChanged);
+    connect(&catalogue, &Catalogue::trackRemoved, this, &CatalogueList::trackRemoved);
+    connect(&catalogue, &Catalogue::tableReplaced, this, &CatalogueList::showAll);
+}
+
+ListView::TextSource CatalogueList::recordSource() const
+{
+    return [this](int tag) -> const FieldList & {
+        static const TrackRecord none;
+        return tag >= 1 && tag <= m_catalogue.count() ? m_catalogue.at(tag) : none;
+    };
+}
+
+void CatalogueList::showAll()
+{
+    const int count = m_catalogue.count();
+    if (count > 0) {
+        std::vector<int> tags(static_cast<size_t>(count));
+        std::iota(tags.begin(), tags.end(), 1);
+        showRows(std::move(tags));
+        m_lv->ensureVisible(m_lv->count() - 1);
+    } else {
+        m_lv->clear();
+    }
+    Q_EMIT statusChanged(loadedText(count));
+}
+
+void CatalogueList::showRows(std::vector<int> tags)
+{
+    m_lv->setSourceRows(recordSource(), std::move(tags));
+    if (m_lv->count() == 0)
+        return;
+    const int last = m_lv->count() - 1;
+    m_lv->setSelectedRow(last);
+    Q_EMIT rowChosen(last);
+}
+
+void CatalogueList::clearRows()
+{
+    m_lv->clear();
+}
+
+void CatalogueList::trackAdded(int index)
+{
+    if (m_lv->selectedRow() >= 0)
+        m_lv->setSelectedRow(-1);
+    const int row = m_lv->appendItem(m_catalogue.at(index), index);
+    m_lv->setSelectedRow(row);
+    m_lv->ensureVisible(row);
+    Q_EMIT statusChanged(loadedText(index));
+}
+
+void CatalogueList::trackChanged(int index)
+{
+    const int row = rowOf(index);
+    if (row >= 0)
+        m_lv->setItemTexts(row, m_catalogue.at(index));
+}
+
+void CatalogueList::trackRemoved(int index)
+{
+    // The rows still carry the indexes from before the removal: the removed track's row is the one
+    // with its index, and the rows after it point one place too far until they are shifted.
+    const int row = rowOf(index);
+    if (row >= 0)
+        m_lv->removeItem(row);
+    m_lv->shiftTagsDown(index);
+}
+
+int CatalogueList::rowOf(int index) const
+{
+    const int selected = m_lv->selectedRow();
+    if (selected >= 0 && m_lv->itemTag(selected) == index)
+        return selected;
+    for (int row = 0; row < m_lv->count(); ++row) {
+        if (m_lv->itemTag(row) == index)
+            return row;
+    }
+    return -1;
+}
