@@ -10,6 +10,10 @@
 #include "core/text/Cp1251.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 #include "ui/edit/frmAddEdit.h"
+#include "ui/main/BaseSession.h"
+#include "ui/main/BasesCommands.h"
+#include "ui/main/TrackCommands.h"
+#include "ui/main/TrackSearch.h"
 #include "ui/main/frmMain.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
@@ -127,7 +131,7 @@ void benchStartup(const QString &dir, int tracks, int runs)
             program.Main();
             QCoreApplication::processEvents();
         }));
-        program.main->setSaveOnClose(false);
+        program.main->features().session->setSaveOnClose(false);
         program.main->close();
     }
     MsgBox::setAnswerer(previous);
@@ -169,11 +173,11 @@ void benchTrackCommands(const QString &dir, int tracks, int runs)
     for (int r = 0; r < runs; ++r) {
         removeBase.push_back(timeMs([&] {
             std::vector<TrackRecord> copy;
-            copy.reserve(size_t(program.g.arTracks.count()));
-            for (int i = 1; i <= program.g.arTracks.count(); ++i)
-                copy.push_back(program.g.arTracks.at(i));
+            copy.reserve(size_t(program.g.catalogue.arTracks().count()));
+            for (int i = 1; i <= program.g.catalogue.arTracks().count(); ++i)
+                copy.push_back(program.g.catalogue.arTracks().at(i));
         }));
-        remove.push_back(timeMs([&] { w->deleteTrackOfRow(lv->count() / 2); }));
+        remove.push_back(timeMs([&] { w->features().tracks->deleteTrackOfRow(lv->count() / 2); }));
     }
     report("Delete one track (no save)", tracks, median(remove), median(removeBase), "copy of the table");
 
@@ -181,7 +185,7 @@ void benchTrackCommands(const QString &dir, int tracks, int runs)
     for (int r = 0; r < runs; ++r) {
         save.push_back(timeMs([&] { w->SaveCurentH(); }));
         lv->setSelectedRow(lv->count() / 2);
-        removeSaved.push_back(timeMs([&] { w->mnuDelRecord_Click(); }));
+        removeSaved.push_back(timeMs([&] { w->features().tracks->mnuDelRecord_Click(); }));
     }
     report("Delete one track, saved", tracks, median(removeSaved), median(save), "SaveCurentH alone");
 
@@ -189,7 +193,7 @@ void benchTrackCommands(const QString &dir, int tracks, int runs)
     std::vector<double> add;
     frmAddEdit *editor = program.addEdit;
     for (int r = 0; r < runs; ++r) {
-        program.g.iAddMode = true;
+        program.g.editor.iAddMode = true;
         editor->AutoDisable = true;
         editor->txt[2]->setText(QStringLiteral("99999"));
         editor->txt[3]->setText(QString::number(r + 1));
@@ -198,7 +202,7 @@ void benchTrackCommands(const QString &dir, int tracks, int runs)
     }
     report("Add one track in the editor", tracks, median(add), median(save), "SaveCurentH alone");
 
-    w->setSaveOnClose(false);
+    w->features().session->setSaveOnClose(false);
     w->close();
     MsgBox::setAnswerer(previous);
 }
@@ -217,7 +221,7 @@ void benchTyping(const QString &dir, int tracks, int runs)
     auto *searchBox = w->findChild<QLineEdit *>(QStringLiteral("Text1"));
 
     const auto waitShown = [w] {
-        while (w->isSearching())
+        while (w->features().search->isSearching())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     };
     // A long text with few matches, and a one-letter text that matches most tracks.
@@ -234,8 +238,8 @@ void benchTyping(const QString &dir, int tracks, int runs)
             shown.push_back(double(timer.nsecsElapsed()) / 1e6);
             baseline.push_back(timeMs([&] {
                 int found = 0;
-                for (int i = 1; i <= program.g.arTracks.count(); ++i) {
-                    const TrackRecord &rec = program.g.arTracks.at(i);
+                for (int i = 1; i <= program.g.catalogue.arTracks().count(); ++i) {
+                    const TrackRecord &rec = program.g.catalogue.arTracks().at(i);
                     for (int field = 0; field < 12; ++field) {
                         if (rec.at(field).contains(text, Qt::CaseInsensitive)) {
                             ++found;
@@ -251,7 +255,7 @@ void benchTyping(const QString &dir, int tracks, int runs)
         const QByteArray label2 = "Keystroke to rows \"" + text.toUtf8() + "\"";
         report(label2.constData(), tracks, median(shown), median(baseline), "case-folded scan");
     }
-    w->setSaveOnClose(false);
+    w->features().session->setSaveOnClose(false);
     w->close();
     MsgBox::setAnswerer(previous);
 }

@@ -2,6 +2,10 @@
 #include "app/Program.h"
 #include "core/catalogue/BaseFiles.h"
 #include "core/system/FileCopy.h"
+#include "ui/main/BaseSession.h"
+#include "ui/main/BasesCommands.h"
+#include "ui/main/TrackCommands.h"
+#include "ui/main/TrackSearch.h"
 #include "ui/main/frmMain.h"
 #include "ui/platform/MsgBox.h"
 
@@ -34,9 +38,9 @@ void benchSwitching(const QString &dir, int tracks, int runs)
 
     std::vector<double> switching, baseline;
     for (int r = 0; r < runs; ++r) {
-        switching.push_back(timeMs([&] { w->mnuSelectBase_Click(r % 2 == 0 ? 1 : 0); }));
+        switching.push_back(timeMs([&] { w->features().bases->mnuSelectBase_Click(r % 2 == 0 ? 1 : 0); }));
         baseline.push_back(timeMs([&] {
-            BaseFiles::writeBase(r % 2 == 0 ? first : second, program.g.arTracks);
+            program.g.catalogue.writeBase(r % 2 == 0 ? first : second, nullptr);
             TrackTable table;
             BaseFiles::readBase(r % 2 == 0 ? second : first, table);
         }));
@@ -45,7 +49,7 @@ void benchSwitching(const QString &dir, int tracks, int runs)
 
     // The safety copy of the open base, beside a plain copy of the same file.
     std::vector<double> copy, plain;
-    const QString base = program.g.baseFilePath();
+    const QString base = program.g.paths.baseFilePath();
     const QString target = folder.path() + QStringLiteral("/plain.dat");
     for (int r = 0; r < runs; ++r) {
         copy.push_back(timeMs([&] { FileCopy::copy(base, base + QLatin1Char('$')); }));
@@ -54,7 +58,7 @@ void benchSwitching(const QString &dir, int tracks, int runs)
     }
     report("Safety copy of the base", tracks, median(copy), median(plain), "QFile::copy (no sync)");
 
-    w->setSaveOnClose(false);
+    w->features().session->setSaveOnClose(false);
     w->close();
     MsgBox::setAnswerer(previous);
 }

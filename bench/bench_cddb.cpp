@@ -114,7 +114,7 @@ void benchCddb(int runs)
     const QByteArray answer = paddedEntry(disc, &lines);
     Server server(answer);
     modGlobalData g;
-    g.iDisableXP = 1;
+    g.options.iDisableXP = 1;
     CddbControl control;
     control.setSettings({QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("dj@example.org"), 30000});
     control.setTocReader([disc](const QString &, QList<int> &offsets, int &leadout, QString *) {
@@ -122,7 +122,7 @@ void benchCddb(int runs)
         leadout = disc.leadout;
         return true;
     });
-    frmCDDB dialog(g, &control, nullptr);
+    frmCDDB dialog(g.options, &control, nullptr);
     dialog.txt1->addItem(QStringLiteral("/dev/bench"));
     dialog.txt1->setCurrentIndex(0);
     dialog.show();

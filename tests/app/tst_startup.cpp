@@ -55,7 +55,7 @@ void tst_startup::firstStartWithNothingStored()
         QVERIFY(w->isVisible());
         QVERIFY(!program.splash->isVisible());
         QCOMPARE(w->windowTitle(), QStringLiteral("Cratebook 0.8.8 Beta"));
-        QCOMPARE(program.g.sBaseFile, QStringLiteral("База 1.dat"));
+        QCOMPARE(program.g.paths.sBaseFile, QStringLiteral("База 1.dat"));
         QCOMPARE(baseItems(w).size(), 1);
         QVERIFY(!baseItems(w)[0]->isVisible());
         QCOMPARE(w->statusText(), QStringLiteral("Загружено 0 треков"));
@@ -74,7 +74,7 @@ void tst_startup::firstStartWithNothingStored()
         QVERIFY(program.popup->Ch[1]->isChecked() && !program.popup->Ch[1]->isEnabled());
         QCOMPARE(program.addEdit->txt1->count(), 2);
         QCOMPARE(program.addEdit->txt1->currentText(), QStringLiteral("CD"));
-        QVERIFY(program.g.iBaseLoaded);
+        QVERIFY(program.main->features().session->iBaseLoaded);
         // Loading creates no base file.
         QVERIFY(!QFile::exists(folder.data(QStringLiteral("База 1.dat"))));
         QVERIFY(w->close());
@@ -105,8 +105,8 @@ void tst_startup::opensStoredBaseAndListsBases()
     QCOMPARE(baseItems(w)[0]->text(), QStringLiteral("Jazz"));
     QCOMPARE(baseItems(w)[1]->text(), QStringLiteral("Rock"));
     QVERIFY(baseItems(w)[0]->isVisible() && baseItems(w)[1]->isVisible());
-    QCOMPARE(w->checkedBaseIndex(), 1);
-    QCOMPARE(program.g.sBaseFile, QStringLiteral("Rock.dat"));
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 1);
+    QCOMPARE(program.g.paths.sBaseFile, QStringLiteral("Rock.dat"));
     QCOMPARE(program.killBase->Combo1->count(), 2);
     QCOMPARE(program.killBase->Combo1->currentIndex(), 1);
     QCOMPARE(lv(w)->count(), 3);
@@ -132,9 +132,9 @@ void tst_startup::selectedBaseOutOfRange()
     writeBytes(folder.file(QStringLiteral("settings.ini")), "[Settings]\r\nSelectedBase=" + value + "\r\n");
     Program program(folder.path());
     QVERIFY(program.Main());
-    QCOMPARE(program.g.iSelectedBase, 0);
-    QCOMPARE(program.main->checkedBaseIndex(), 0);
-    QCOMPARE(program.g.sBaseFile, QStringLiteral("A.dat"));
+    QCOMPARE(program.g.options.iSelectedBase, 0);
+    QCOMPARE(program.main->features().bases->checkedBaseIndex(), 0);
+    QCOMPARE(program.g.paths.sBaseFile, QStringLiteral("A.dat"));
     program.main->close();
     QVERIFY(readBytes(folder.file(QStringLiteral("settings.ini"))).contains("SelectedBase= 0\r\n"));
 }
@@ -148,7 +148,7 @@ void tst_startup::disableXpSetting()
         Program program(folder.path());
         QVERIFY(program.Main());
         QVERIFY(action(program.main, "mnuDisableXP")->isChecked());
-        QCOMPARE(program.g.iDisableXP, 1);
+        QCOMPARE(program.g.options.iDisableXP, 1);
         program.main->close();
     }
     QVERIFY(readBytes(folder.file(QStringLiteral("settings.ini"))).contains("DisableXP= 1\r\n"));
@@ -207,7 +207,7 @@ void tst_startup::noSaveAfterRestore()
     Program program(folder.path());
     QVERIFY(program.Main());
     writeBytes(folder.data(QStringLiteral("Main.dat")), baseLines(5));
-    program.main->setSaveOnClose(false);
+    program.main->features().session->setSaveOnClose(false);
     program.main->close();
     QCOMPARE(readBytes(folder.data(QStringLiteral("Main.dat"))), baseLines(5));
     QVERIFY(QFile::exists(folder.file(QStringLiteral("settings.ini"))));
@@ -282,7 +282,7 @@ void tst_startup::appliesStoredWindowSettings()
         QCOMPARE(lv(w)->columnWidth(4), 200);
         QVERIFY(action(w, "mnuOtbor")->isChecked());
         QVERIFY(lv2(w)->isVisible());
-        QCOMPARE(w->sngPanelH(), 1500.0);
+        QCOMPARE(w->features().geometry->sngPanelH(), 1500.0);
         w->close();
     }
     const QByteArray stored = readBytes(folder.file(QStringLiteral("settings.ini")));
@@ -295,7 +295,7 @@ void tst_startup::appliesStoredWindowSettings()
         Program program(folder.path());
         QVERIFY(program.Main());
         QVERIFY(!lv2(program.main)->isVisible());
-        QCOMPARE(program.main->sngPanelH(), program.main->formHeight() * 0.3);
+        QCOMPARE(program.main->features().geometry->sngPanelH(), program.main->features().geometry->formHeight() * 0.3);
         program.main->close();
     }
 
@@ -304,7 +304,7 @@ void tst_startup::appliesStoredWindowSettings()
     Program program(folder.path());
     QVERIFY(program.Main());
     QVERIFY(lv2(program.main)->isVisible());
-    QCOMPARE(program.main->sngPanelH(), program.main->formHeight() * 0.3);
+    QCOMPARE(program.main->features().geometry->sngPanelH(), program.main->features().geometry->formHeight() * 0.3);
     QVERIFY(lv2(program.main)->height() > 0);
     program.main->showMinimized();
     program.main->close();
@@ -320,7 +320,7 @@ void tst_startup::failedSaveAsksBeforeClosing()
     writeBytes(folder.data(QStringLiteral("База 1.dat/keep")), "x");
     Program program(folder.path());
     QVERIFY(program.Main());
-    QCOMPARE(program.g.sBaseFile, QStringLiteral("База 1.dat"));
+    QCOMPARE(program.g.paths.sBaseFile, QStringLiteral("База 1.dat"));
     QCOMPARE(lv(program.main)->count(), 0);
 
     // Refusing to close without saving keeps the window open.
@@ -377,7 +377,7 @@ void tst_startup::manyBases()
     QCOMPARE(baseItems(program.main).size(), 1005);
     QCOMPARE(baseItems(program.main)[1004]->text(), QStringLiteral("base1004"));
     QCOMPARE(program.killBase->Combo1->count(), 1005);
-    program.main->setSaveOnClose(false);
+    program.main->features().session->setSaveOnClose(false);
     program.main->close();
 }
 
@@ -411,7 +411,7 @@ void tst_startup::lossesAreToldAtLoad()
                  QDir::toNativeSeparators(folder.data(QStringLiteral("otbor.lst")))));
     QCOMPARE(readBytes(folder.data(QStringLiteral("Rock.dat"))), base);
     QCOMPARE(readBytes(folder.data(QStringLiteral("otbor.lst"))), tracklist);
-    program.main->setSaveOnClose(false);
+    program.main->features().session->setSaveOnClose(false);
     program.main->close();
 }
 

@@ -3,8 +3,17 @@
 // The main window's controls, found by their object names the way a test of a finished program would:
 // the window keeps them private.
 
+#include "core/catalogue/Catalogue.h"
 #include "ui/controls/SkinButton.h"
 #include "ui/controls/SplitterBar.h"
+#include "ui/main/BaseSession.h"
+#include "ui/main/BasesCommands.h"
+#include "ui/main/CatalogueList.h"
+#include "ui/main/TextExportCommand.h"
+#include "ui/main/TrackCommands.h"
+#include "ui/main/TrackSearch.h"
+#include "ui/main/TracklistPanel.h"
+#include "ui/main/WindowGeometry.h"
 #include "ui/main/frmMain.h"
 #include "ui/platform/ListView.h"
 
@@ -68,6 +77,14 @@ inline QList<QAction *> baseItems(const frmMain *w)
             items.append(item);
     }
     return items;
+}
+
+// Changes one field of track `index` through the catalogue, as the editor would, without saving.
+inline void changeField(Catalogue &catalogue, int index, int field, const QString &value)
+{
+    TrackRecord record = catalogue.at(index);
+    record.set(field, value);
+    catalogue.changeTrack(index, record);
 }
 
 } // namespace MainParts

@@ -159,7 +159,8 @@ void frmMain::connectMenus()
     wire({ui->mnuRestoreBackup}, f.bases, &BasesCommands::mnuRestoreBackup_Click);
     wire({ui->mnuBackupSave}, f.backups, &BackupCommands::save);
     wire({ui->mnuBackupLoad}, f.backups, &BackupCommands::restore);
-    // ui->mnuBaseImport stays without an action; ui->mnuKillBase opens the delete dialog, wired by its maker.
+    // mnuBaseImport stays without an action.
+    connect(ui->mnuKillBase, &QAction::triggered, this, &frmMain::deleteDialogWanted);
     connect(ui->mnuExportFile, &QAction::triggered, this, [this] {
         m_features.textExport->exportList(ui->lv, QStringLiteral("Экспорт текущего списка в текстовый файл"));
     });

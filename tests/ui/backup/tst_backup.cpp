@@ -228,7 +228,7 @@ void tst_backup::restoreListsMarksAndReloadsAtClose()
     const QString trash = trashOf(session);
     // A row picked since the last save.
     lv(w)->setSelectedRow(4);
-    w->addToTracklist();
+    w->features().tracklist->addToTracklist();
     QCOMPARE(lv2(w)->count(), 2);
 
     const QString odd = m + QStringLiteral("/1-/d-.dat");
@@ -316,7 +316,7 @@ void tst_backup::closingAfterAFailedSaveAsksFirst()
     // A deleted track that never reached the file.
     lv(w)->setSelectedRow(0);
     FaultShim::arm(session.folder.data(QString()), 1, FaultShim::Mode::FromThenOn);
-    w->mnuDelRecord_Click();
+    w->features().tracks->mnuDelRecord_Click();
     FaultShim::disarm();
     QCOMPARE(lv(w)->count(), 4);
     QCOMPARE(readBytes(session.folder.data(QStringLiteral("Rock.dat"))), baseLines(5));

@@ -101,7 +101,7 @@ void tst_albumentry::threeTracksWithoutCddb()
     });
     thenTracks(3, [this](int track) {
         QVERIFY(ed()->isVisible());
-        QVERIFY(m_program->g.iAddMode);
+        QVERIFY(m_program->g.editor.iAddMode);
         QCOMPARE(ed()->txt1->currentText(), QStringLiteral("CD"));
         QCOMPARE(ed()->txt[boxOf(TrackRecord::MediaNumber)]->text(), QStringLiteral("7"));
         QCOMPARE(ed()->txt[boxOf(TrackRecord::TrackNumber)]->text(), QString::number(track));
@@ -131,7 +131,7 @@ void tst_albumentry::threeTracksWithoutCddb()
                                            TrackRecord::Date, TrackRecord::Label})
         QVERIFY(ed()->txt[boxOf(field)]->isEnabled());
     QVERIFY(ed()->txt1->isEnabled() && ed()->Command3->isEnabled() && ed()->Command6->isEnabled());
-    QVERIFY(!m_program->g.iEditorOpen);
+    QVERIFY(!m_program->g.editor.iEditorOpen);
     QCOMPARE(action(w, "mnuNewAlbum")->shortcut(), QKeySequence(Qt::Key_F4));
 }
 
@@ -204,7 +204,7 @@ void tst_albumentry::nothingToEnter()
     });
     action(w, "mnuNewAlbum")->trigger();
     QCOMPARE(m_session->driver.shown, 1);
-    QVERIFY(!m_program->g.iAddMode);
+    QVERIFY(!m_program->g.editor.iAddMode);
 }
 
 void tst_albumentry::newAlbumEmptiesTheDialog()
@@ -229,10 +229,10 @@ void tst_albumentry::newAlbumEmptiesTheDialog()
     QCOMPARE(m_session->driver.shown, 2);
 
     // Nothing opens while the editor is open.
-    m_program->g.iEditorOpen = true;
+    m_program->g.editor.iEditorOpen = true;
     action(w, "mnuNewAlbum")->trigger();
     QCOMPARE(m_session->driver.shown, 2);
-    m_program->g.iEditorOpen = false;
+    m_program->g.editor.iEditorOpen = false;
 }
 
 namespace {

@@ -79,8 +79,8 @@ void tst_editor::addToEmptyCatalogue()
 {
     start(QByteArray());
     m_driver->then([this](QDialog *) {
-        QVERIFY(m_program->g.iEditorOpen);
-        QVERIFY(m_program->g.iAddMode);
+        QVERIFY(m_program->g.editor.iEditorOpen);
+        QVERIFY(m_program->g.editor.iAddMode);
         QVERIFY(ed()->Check1->isEnabled());
         ed()->txt1->setCurrentIndex(1);
         ed()->txt[2]->setText(QStringLiteral("7"));
@@ -91,9 +91,9 @@ void tst_editor::addToEmptyCatalogue()
     action(w, "mnuNewRecord2")->trigger();
     QCOMPARE(m_driver->shown, 1);
     QVERIFY(!ed()->isVisible());
-    QVERIFY(!m_program->g.iEditorOpen);
-    QVERIFY(!m_program->g.iAddMode);
-    QCOMPARE(m_program->g.arTracks.count(), 1);
+    QVERIFY(!m_program->g.editor.iEditorOpen);
+    QVERIFY(!m_program->g.editor.iAddMode);
+    QCOMPARE(m_program->g.catalogue.arTracks().count(), 1);
     QCOMPARE(lv(w)->count(), 1);
     QCOMPARE(lv(w)->itemTag(0), 1);
     QCOMPARE(lv(w)->selectedRow(), 0);
@@ -113,7 +113,7 @@ void tst_editor::duplicateIsRefused()
         QVERIFY(ed()->isVisible());
         ed()->Command2_Click();
     });
-    w->mnuNewRecord_Click();
+    w->features().tracks->mnuNewRecord_Click();
     const auto messages = m_answers->messages();
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0].title, QStringLiteral("Уже есть!"));
@@ -121,7 +121,7 @@ void tst_editor::duplicateIsRefused()
     QCOMPARE(messages[0].buttons, MsgBox::OkOnly);
     QCOMPARE(messages[0].text, QStringLiteral("Такой трек уже существует!\r\nПоменяйте тип носителя или его номер а "
                                               "также номер трека."));
-    QCOMPARE(m_program->g.arTracks.count(), 1);
+    QCOMPARE(m_program->g.catalogue.arTracks().count(), 1);
     QCOMPARE(ed()->txt[3]->text(), QStringLiteral("1"));
 }
 
@@ -134,9 +134,9 @@ void tst_editor::sameNumbersOnOtherMediaType()
         ed()->txt[3]->setText(QStringLiteral("1"));
         ed()->Command1_Click();
     });
-    w->mnuNewRecord_Click();
+    w->features().tracks->mnuNewRecord_Click();
     QVERIFY(m_answers->messages().isEmpty());
-    QCOMPARE(m_program->g.arTracks.count(), 2);
+    QCOMPARE(m_program->g.catalogue.arTracks().count(), 2);
 }
 
 void tst_editor::emptyMediaNumberDoesNothing()
@@ -149,9 +149,9 @@ void tst_editor::emptyMediaNumberDoesNothing()
         QVERIFY(ed()->isVisible());
         ed()->Command2_Click();
     });
-    w->mnuNewRecord_Click();
+    w->features().tracks->mnuNewRecord_Click();
     QVERIFY(m_answers->messages().isEmpty());
-    QCOMPARE(m_program->g.arTracks.count(), 0);
+    QCOMPARE(m_program->g.catalogue.arTracks().count(), 0);
 }
 
 void tst_editor::plusCopyKeepsTheEditorOpen()
@@ -165,7 +165,7 @@ void tst_editor::plusCopyKeepsTheEditorOpen()
         // Stored and saved, still open in add mode, "+копия" cleared, the fields as they were.
         QVERIFY(ed()->isVisible());
         QVERIFY(!ed()->Check1->isChecked());
-        QVERIFY(m_program->g.iAddMode);
+        QVERIFY(m_program->g.editor.iAddMode);
         QCOMPARE(ed()->txt[3]->text(), QStringLiteral("1"));
         QCOMPARE(savedBase(), QStringLiteral("CD\t5\t1\t\t\t\t\t\t\t\t\t\t\t\r\n"));
         // The same again is a duplicate; the next track number is not.
@@ -174,8 +174,8 @@ void tst_editor::plusCopyKeepsTheEditorOpen()
         ed()->txt[3]->setText(QStringLiteral("2"));
         ed()->Command1_Click();
     });
-    w->mnuNewRecord_Click();
-    QCOMPARE(m_program->g.arTracks.count(), 2);
+    w->features().tracks->mnuNewRecord_Click();
+    QCOMPARE(m_program->g.catalogue.arTracks().count(), 2);
     QCOMPARE(lv(w)->itemTag(1), 2);
     QVERIFY(!ed()->isVisible());
 }
@@ -185,7 +185,7 @@ void tst_editor::editKeepsReservedFieldsAndAllowsDuplicates()
     start("CD\t1\t1\tA\tOld\t\t\t\t\t\t\t\tr12\tr13\r\nCD\t2\t1\tB\r\n");
     lv(w)->setSelectedRow(0);
     m_driver->then([this](QDialog *) {
-        QVERIFY(!m_program->g.iAddMode);
+        QVERIFY(!m_program->g.editor.iAddMode);
         QVERIFY(!ed()->Check1->isEnabled());
         QCOMPARE(ed()->txt[5]->text(), QStringLiteral("Old"));
         ed()->txt[5]->setText(QStringLiteral("New"));
@@ -195,7 +195,7 @@ void tst_editor::editKeepsReservedFieldsAndAllowsDuplicates()
     w->EditCurent();
     QVERIFY(m_answers->messages().isEmpty());
     QCOMPARE(lv(w)->itemText(0, 4), QStringLiteral("New"));
-    QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Reserved12), QStringLiteral("r12"));
+    QCOMPARE(m_program->g.catalogue.arTracks().field(1, TrackRecord::Reserved12), QStringLiteral("r12"));
     QCOMPARE(savedBase(),
              QStringLiteral("CD\t2\t1\tA\tNew\t\t\t\t\t\t\t\tr12\tr13\r\nCD\t2\t1\tB\t\t\t\t\t\t\t\t\t\t\r\n"));
 }
@@ -215,7 +215,7 @@ void tst_editor::newTrackKeepsTheDiscFields()
         QVERIFY(!ed()->AutoDisable);
         ed()->Command2_Click();
     });
-    w->mnuNewRecord_Click();
+    w->features().tracks->mnuNewRecord_Click();
     QCOMPARE(m_driver->shown, 2);
 }
 
@@ -233,7 +233,7 @@ void tst_editor::nextMediaNumberAndToday()
         QCOMPARE(ed()->txt[8]->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
         ed()->Command2_Click();
     });
-    w->mnuNewRecord_Click();
+    w->features().tracks->mnuNewRecord_Click();
 }
 
 void tst_editor::capitalisation()
@@ -265,7 +265,7 @@ void tst_editor::capitalisation()
         QVERIFY(ed()->AutoDisable);
         ed()->Command2_Click();
     });
-    w->mnuNewRecord_Click();
+    w->features().tracks->mnuNewRecord_Click();
 }
 
 void tst_editor::keyHandling()
@@ -297,15 +297,15 @@ void tst_editor::keyHandling()
         // (In an empty box no change follows that would use the mark up.)
         artist->clear();
         QTest::keyClick(artist, Qt::Key_Backspace);
-        QVERIFY(m_program->g.iDeleteKey);
+        QVERIFY(m_program->g.editor.iDeleteKey);
         QVERIFY(!ed()->AutoDisable);
         QTest::keyClick(artist, Qt::Key_X);
-        QVERIFY(!m_program->g.iDeleteKey);
+        QVERIFY(!m_program->g.editor.iDeleteKey);
         QTest::keyClick(ed()->txt[5], Qt::Key_Delete);
-        QVERIFY(!m_program->g.iDeleteKey);
+        QVERIFY(!m_program->g.editor.iDeleteKey);
         ed()->Command2_Click();
     });
-    w->mnuNewRecord_Click();
+    w->features().tracks->mnuNewRecord_Click();
 }
 
 void tst_editor::closingIsCancel()
@@ -315,15 +315,15 @@ void tst_editor::closingIsCancel()
         ed()->txt[4]->setText(QStringLiteral("Typed"));
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
-    w->mnuNewRecord_Click();
+    w->features().tracks->mnuNewRecord_Click();
     QVERIFY(!ed()->isVisible());
-    QVERIFY(!m_program->g.iEditorOpen);
-    QVERIFY(!m_program->g.iAddMode);
+    QVERIFY(!m_program->g.editor.iEditorOpen);
+    QVERIFY(!m_program->g.editor.iAddMode);
     QCOMPARE(ed()->txt[4]->text(), QStringLiteral("Typed"));
     m_driver->then([](QDialog *dialog) { dialog->close(); });
-    w->mnuNewRecord_Click();
-    QVERIFY(!m_program->g.iEditorOpen);
-    QCOMPARE(m_program->g.arTracks.count(), 0);
+    w->features().tracks->mnuNewRecord_Click();
+    QVERIFY(!m_program->g.editor.iEditorOpen);
+    QCOMPARE(m_program->g.catalogue.arTracks().count(), 0);
 }
 
 void tst_editor::unencodableTextIsConfirmed()
@@ -342,12 +342,12 @@ void tst_editor::unencodableTextIsConfirmed()
         m_answers->answer = MsgBox::Yes;
         ed()->Command1_Click();
     });
-    w->mnuNewRecord_Click();
+    w->features().tracks->mnuNewRecord_Click();
     const auto messages = m_answers->messages();
     QCOMPARE(messages.size(), 2);
     QVERIFY(messages[0].text.contains(QStringLiteral("«Café ☃ Кафе» → «Cafe ? Кафе»")));
     QCOMPARE(messages[0].defaultButton, MsgBox::SecondButton);
-    QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Artist), QStringLiteral("Cafe ? Кафе"));
+    QCOMPARE(m_program->g.catalogue.arTracks().field(1, TrackRecord::Artist), QStringLiteral("Cafe ? Кафе"));
     QCOMPARE(lv(w)->itemText(0, 3), QStringLiteral("Cafe ? Кафе"));
 }
 
@@ -375,7 +375,7 @@ void tst_editor::longFieldsAreKeptWhole()
     });
     w->EditCurent();
     QVERIFY(m_answers->messages().isEmpty());
-    QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Title), QString::fromLatin1(longTitle));
+    QCOMPARE(m_program->g.catalogue.arTracks().field(1, TrackRecord::Title), QString::fromLatin1(longTitle));
     QVERIFY(savedBase().contains(QString::fromLatin1("\t" + longTitle + "\tOther album\t")));
 
     // The long box changed: No keeps the editor open and the track as it was; Yes stores what is shown.
@@ -392,7 +392,7 @@ void tst_editor::longFieldsAreKeptWhole()
     });
     w->EditCurent();
     const QString shown = QString(ed()->txt[5]->maxLength() - 1, QLatin1Char('x')) + QStringLiteral("!");
-    QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Title), shown);
+    QCOMPARE(m_program->g.catalogue.arTracks().field(1, TrackRecord::Title), shown);
     QVERIFY(savedBase().contains(QStringLiteral("\t") + shown + QStringLiteral("\tOther album\t")));
 
     // A paste past what a box holds through the context menu is cut and told (the paste key and the

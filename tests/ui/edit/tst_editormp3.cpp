@@ -126,7 +126,7 @@ void tst_editormp3::readFillsTheBoxes()
     QVERIFY(messages().isEmpty());
 
     // After the first read the dialogs no longer start in the program's folder.
-    QCOMPARE(m_program->g.sMp3Folder, QString());
+    QCOMPARE(m_program->g.paths.sMp3Folder, QString());
     choose(QString());
     ed()->Command5_Click();
     QCOMPARE(m_asked.size(), 2);
@@ -211,7 +211,7 @@ void tst_editormp3::cancelChangesNothing()
     QCOMPARE(m_asked.size(), 2);
     QCOMPARE(box(TrackRecord::Artist)->text(), QStringLiteral("Kept"));
     // Only a read that happened moves the dialogs off the program's folder.
-    QCOMPARE(QDir::cleanPath(m_program->g.sMp3Folder), QDir::cleanPath(m_session->folder.path()));
+    QCOMPARE(QDir::cleanPath(m_program->g.paths.sMp3Folder), QDir::cleanPath(m_session->folder.path()));
     QCOMPARE(QDir::cleanPath(m_asked[1].initialFolder), QDir::cleanPath(m_session->folder.path()));
     QVERIFY(messages().isEmpty());
 }
@@ -253,7 +253,7 @@ void tst_editormp3::writeReplacesTheTag()
 
 void tst_editormp3::writeAppendsATag()
 {
-    m_program->g.tagBuffer.Year = QStringLiteral("1997"); // as another file's tag left it
+    m_program->g.editor.tagBuffer.Year = QStringLiteral("1997"); // as another file's tag left it
     const QByteArray sound = audio(3);
     writeBytes(file(QStringLiteral("bare.mp3")), sound);
     box(TrackRecord::Artist)->setText(QStringLiteral("Zemfira"));

@@ -121,22 +121,22 @@ void tst_bases::switchingSavesTheOpenBaseFirst()
 {
     start();
     modGlobalData &g = m_session->program->g;
-    g.arTracks.setField(1, 4, QStringLiteral("Changed"));
+    MainParts::changeField(g.catalogue, 1, 4, QStringLiteral("Changed"));
     baseItems(w)[2]->trigger();
 
-    QCOMPARE(g.sBaseFile, QStringLiteral("Gamma.dat"));
-    QCOMPARE(g.iSelectedBase, 2);
-    QCOMPARE(w->checkedBaseIndex(), 2);
+    QCOMPARE(g.paths.sBaseFile, QStringLiteral("Gamma.dat"));
+    QCOMPARE(g.options.iSelectedBase, 2);
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 2);
     QCOMPARE(lv(w)->count(), 3);
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 3 треков"));
     QVERIFY(readBytes(data(QStringLiteral("Beta.dat"))).contains("\tChanged\t"));
 
     // The item of the open base saves and loads it again; the last base opened is the one the next start opens.
     baseItems(w)[2]->trigger();
-    QCOMPARE(w->checkedBaseIndex(), 2);
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 2);
     QCOMPARE(lv(w)->count(), 3);
     restart();
-    QCOMPARE(m_session->program->g.sBaseFile, QStringLiteral("Gamma.dat"));
+    QCOMPARE(m_session->program->g.paths.sBaseFile, QStringLiteral("Gamma.dat"));
     QVERIFY(messageTexts().isEmpty());
 }
 
@@ -146,7 +146,7 @@ void tst_bases::unsavedBaseIsKeptOnRequest()
     // changes go, and "No" changes nothing.
     start();
     QFile::setPermissions(data(QStringLiteral("Beta.dat")), QFileDevice::ReadOwner);
-    m_session->program->g.arTracks.setField(1, 4, QStringLiteral("Unsaved"));
+    MainParts::changeField(m_session->program->g.catalogue, 1, 4, QStringLiteral("Unsaved"));
 
     m_session->answers.answer = MsgBox::No;
     baseItems(w)[2]->trigger();
@@ -155,8 +155,8 @@ void tst_bases::unsavedBaseIsKeptOnRequest()
                                            "Всё равно открыть другую базу?")
                                 .arg(QDir::toNativeSeparators(data(QStringLiteral("Beta.dat")))));
     QCOMPARE(question.defaultButton, MsgBox::SecondButton);
-    QCOMPARE(w->checkedBaseIndex(), 1);
-    QCOMPARE(m_session->program->g.arTracks.at(1).at(4), QStringLiteral("Unsaved"));
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 1);
+    QCOMPARE(m_session->program->g.catalogue.arTracks().at(1).at(4), QStringLiteral("Unsaved"));
 
     // Deleting answers Yes to "delete?" and No to "let the changes go?".
     int asked = 0;
@@ -168,12 +168,12 @@ void tst_bases::unsavedBaseIsKeptOnRequest()
     MsgBox::setAnswerer(previous);
     QCOMPARE(asked, 3); // delete?, the write failure, let the changes go?
     QVERIFY(QFile::exists(data(QStringLiteral("Beta.dat"))));
-    QCOMPARE(w->checkedBaseIndex(), 1);
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 1);
     QVERIFY(baseItems(w)[1]->isEnabled());
 
     m_session->answers.answer = MsgBox::Yes;
     baseItems(w)[2]->trigger();
-    QCOMPARE(w->checkedBaseIndex(), 2);
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 2);
     QCOMPARE(lv(w)->count(), 3);
 }
 
@@ -187,8 +187,8 @@ void tst_bases::createBase()
     QAction *item = baseItems(w)[3];
     QCOMPARE(item->text(), QStringLiteral("Новая база"));
     QVERIFY(item->isVisible() && item->isChecked());
-    QCOMPARE(w->checkedBaseIndex(), 3);
-    QCOMPARE(m_session->program->g.sBaseFile, QStringLiteral("Новая база.dat"));
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 3);
+    QCOMPARE(m_session->program->g.paths.sBaseFile, QStringLiteral("Новая база.dat"));
     QCOMPARE(lv(w)->count(), 0);
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 0 треков"));
     QCOMPARE(m_session->program->killBase->Combo1->count(), 3);
@@ -198,7 +198,7 @@ void tst_bases::createBase()
     restart();
     QVERIFY(QFile::exists(data(QStringLiteral("Новая база.dat"))));
     QCOMPARE(baseItems(w).size(), 4);
-    QCOMPARE(m_session->program->g.sBaseFile, QStringLiteral("Новая база.dat"));
+    QCOMPARE(m_session->program->g.paths.sBaseFile, QStringLiteral("Новая база.dat"));
 }
 
 void tst_bases::createBaseWithExistingName()
@@ -220,7 +220,7 @@ void tst_bases::createBaseWithoutName()
         m_inputAnswer = answer;
         action(w, "mnuNewBase")->trigger();
         QCOMPARE(baseItems(w).size(), 3);
-        QCOMPARE(w->checkedBaseIndex(), 1);
+        QCOMPARE(w->features().bases->checkedBaseIndex(), 1);
     }
     QVERIFY(messageTexts().isEmpty());
 }
@@ -259,7 +259,7 @@ void tst_bases::refusedNames()
     QCOMPARE(messages[0].title, QStringLiteral("Недопустимое имя базы"));
     QVERIFY(messages[0].text.startsWith(QStringLiteral("Нельзя создать базу")));
     QCOMPARE(baseItems(w).size(), 3);
-    QCOMPARE(m_session->program->g.sBaseFile, QStringLiteral("Beta.dat"));
+    QCOMPARE(m_session->program->g.paths.sBaseFile, QStringLiteral("Beta.dat"));
     QCOMPARE(QDir(m_session->folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
     QCOMPARE(QDir(m_session->folder.data(QString())).entryList(QDir::Files),
              QStringList({QStringLiteral("Alpha.dat"), QStringLiteral("Beta.dat"), QStringLiteral("Gamma.dat"),
@@ -275,7 +275,7 @@ void tst_bases::deleteOpenBase()
     m_session->answers.answer = MsgBox::No;
     action(w, "mnuDelBase")->trigger();
     QVERIFY(QFile::exists(data(QStringLiteral("Gamma.dat"))));
-    QCOMPARE(w->checkedBaseIndex(), 2);
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 2);
     const auto question = m_session->answers.messages().value(0);
     QCOMPARE(question.text, QStringLiteral("Вы действительно хотите удалить открытую базу?"));
     QCOMPARE(question.buttons, MsgBox::YesNo);
@@ -300,7 +300,7 @@ void tst_bases::deleteOpenBase()
     QVERIFY(QFile::remove(data(QStringLiteral("Gamma.dat"))));
     QCOMPARE(snapshot(trash + QStringLiteral("/files")),
              (QMap<QString, QByteArray>{{QStringLiteral("Gamma.dat$"), base(1)}}));
-    QCOMPARE(w->checkedBaseIndex(), 1);
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 1);
     QCOMPARE(lv(w)->count(), 2);
     QVERIFY(!baseItems(w)[2]->isEnabled() && !baseItems(w)[2]->isChecked());
     QComboBox *combo = m_session->program->killBase->Combo1;
@@ -310,7 +310,7 @@ void tst_bases::deleteOpenBase()
     // Gone at the next start.
     restart();
     QCOMPARE(baseItems(w).size(), 2);
-    QCOMPARE(m_session->program->g.sBaseFile, QStringLiteral("Beta.dat"));
+    QCOMPARE(m_session->program->g.paths.sBaseFile, QStringLiteral("Beta.dat"));
 }
 
 void tst_bases::deleteFirstBaseOpensTheNext()
@@ -318,8 +318,8 @@ void tst_bases::deleteFirstBaseOpensTheNext()
     start(0);
     action(w, "mnuDelBase")->trigger();
     QVERIFY(!QFile::exists(data(QStringLiteral("Alpha.dat"))));
-    QCOMPARE(w->checkedBaseIndex(), 1);
-    QCOMPARE(m_session->program->g.sBaseFile, QStringLiteral("Beta.dat"));
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 1);
+    QCOMPARE(m_session->program->g.paths.sBaseFile, QStringLiteral("Beta.dat"));
     QCOMPARE(lv(w)->count(), 2);
 }
 
@@ -328,9 +328,9 @@ void tst_bases::deletedBasesAreNeverReopened()
     // Deleting Beta opens Alpha; deleting Alpha must then open Gamma, not bring Beta back as an empty base.
     start();
     action(w, "mnuDelBase")->trigger();
-    QCOMPARE(w->checkedBaseIndex(), 0);
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 0);
     action(w, "mnuDelBase")->trigger();
-    QCOMPARE(w->checkedBaseIndex(), 2);
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 2);
     QCOMPARE(lv(w)->count(), 3);
     restart();
     QCOMPARE(QDir(m_session->folder.data(QString())).entryList({QStringLiteral("*.dat")}),
@@ -351,7 +351,7 @@ void tst_bases::onlyBaseIsNotDeleted()
     QVERIFY(messages[0].text.startsWith(QStringLiteral("Это единственная база")));
     QCOMPARE(messages[0].icon, MsgBox::Information);
     QVERIFY(QFile::exists(data(QStringLiteral("Solo.dat"))));
-    QCOMPARE(w->checkedBaseIndex(), 0);
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 0);
     QVERIFY(baseItems(w)[0]->isEnabled());
     QCOMPARE(lv(w)->count(), 2);
 }
@@ -360,7 +360,7 @@ void tst_bases::deleteThroughDialog()
 {
     start(2);
     modGlobalData &g = m_session->program->g;
-    g.arTracks.setField(3, 4, QStringLiteral("Unsaved"));
+    MainParts::changeField(g.catalogue, 3, 4, QStringLiteral("Unsaved"));
     frmKillBase *dialog = m_session->program->killBase;
 
     // A base of that name already in the Trash keeps its place; the new one goes beside it.
@@ -382,8 +382,8 @@ void tst_bases::deleteThroughDialog()
     QCOMPARE(readBytes(trash + QStringLiteral("files/Alpha.2.dat")), base(1));
     QVERIFY(readBytes(trash + QStringLiteral("info/Alpha.2.dat.trashinfo")).contains("/DATA/Alpha.dat\n"));
     QVERIFY(readBytes(data(QStringLiteral("Gamma.dat"))).contains("\tUnsaved\t"));
-    QCOMPARE(w->checkedBaseIndex(), 1); // the base after the deleted first one
-    QCOMPARE(g.sBaseFile, QStringLiteral("Beta.dat"));
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 1); // the base after the deleted first one
+    QCOMPARE(g.paths.sBaseFile, QStringLiteral("Beta.dat"));
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->Combo1->itemText(0), QStringLiteral("[ Удалено ]"));
 
@@ -392,7 +392,7 @@ void tst_bases::deleteThroughDialog()
     dialog->Combo1->setCurrentIndex(0);
     dialog->Command1_Click();
     QVERIFY(messageTexts().isEmpty());
-    QCOMPARE(w->checkedBaseIndex(), 1);
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 1);
 
     // "No" keeps everything; "Отмена" closes.
     m_session->answers.answer = MsgBox::No;
@@ -404,14 +404,14 @@ void tst_bases::deleteThroughDialog()
     });
     action(w, "mnuKillBase")->trigger();
     QVERIFY(QFile::exists(data(QStringLiteral("Gamma.dat"))));
-    QCOMPARE(w->checkedBaseIndex(), 1);
+    QCOMPARE(w->features().bases->checkedBaseIndex(), 1);
 }
 
 void tst_bases::exportWritesTheSavedFile()
 {
     start();
     const QByteArray saved = readBytes(data(QStringLiteral("Beta.dat")));
-    m_session->program->g.arTracks.setField(1, 4, QStringLiteral("Unsaved"));
+    MainParts::changeField(m_session->program->g.catalogue, 1, 4, QStringLiteral("Unsaved"));
     m_fileAnswer = m_session->folder.file(QStringLiteral("copy.dat"));
     action(w, "mnExport")->trigger();
 
@@ -541,7 +541,7 @@ void tst_bases::safetyCopyAndRestore()
     QCOMPARE(baseItems(w).size(), 3);
 
     // The base changes and is saved; then the copy replaces it and the program closes without saving.
-    w->deleteTrackOfRow(0);
+    w->features().tracks->deleteTrackOfRow(0);
     QVERIFY(w->SaveCurentH());
     QCOMPARE(readBytes(data(QStringLiteral("Beta.dat"))), baseLines(2).mid(baseLines(1).size()));
     lv2(w)->addItem(QStringList{QStringLiteral("1"), QStringLiteral("Picked")});

@@ -86,7 +86,7 @@ void tst_export::writesTheShownRows()
 
     // After a search only the found tracks, under the same header.
     Text1(w)->setText(QStringLiteral("beta"));
-    QTRY_VERIFY(!w->isSearching());
+    QTRY_VERIFY(!w->features().search->isSearching());
     action(w, "mnuExportFile")->trigger();
     const QList<QByteArray> found = readBytes(m_session->folder.file(QStringLiteral("out.txt"))).split('\n');
     QCOMPARE(found.size(), 3);
@@ -134,10 +134,10 @@ void tst_export::emptyListAndCancel()
 void tst_export::tracklistAsShown()
 {
     lv(w)->setSelectedRow(0);
-    w->addToTracklist();
-    w->addToTracklist();
+    w->features().tracklist->addToTracklist();
+    w->features().tracklist->addToTracklist();
     lv2(w)->removeItem(0);
-    w->addToTracklist();
+    w->features().tracklist->addToTracklist();
     action(w, "mnuExportFile2")->trigger();
     QCOMPARE(asked.last().title, QStringLiteral("Экспорт списка отборных треков в текстовый файл"));
     const QByteArray artist = "\xc0\xf0\xf2\xe8\xf1\xf2";
@@ -151,7 +151,7 @@ void tst_export::tracklistAsShown()
 void tst_export::failedWriteLeavesNothing()
 {
     answer = m_session->folder.file(QStringLiteral("missing/folder/out"));
-    QVERIFY(!w->exportList(lv(w), QStringLiteral("x")));
+    QVERIFY(!w->features().textExport->exportList(lv(w), QStringLiteral("x")));
     const auto messages = m_session->answers.messages();
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0].icon, MsgBox::Critical);
@@ -167,7 +167,7 @@ void tst_export::failedWriteLeavesNothing()
     writeBytes(readOnly, "old");
     QFile::setPermissions(readOnly, QFileDevice::ReadOwner);
     answer = readOnly;
-    QVERIFY(!w->exportList(lv(w), QStringLiteral("x")));
+    QVERIFY(!w->features().textExport->exportList(lv(w), QStringLiteral("x")));
     QCOMPARE(m_session->answers.messages().last().text,
              QStringLiteral("Не удалось записать файл \"%1\".\r\nФайл доступен только для чтения.\r\n"
                             "Прежнее содержимое файла осталось без изменений.")

@@ -142,7 +142,7 @@ void tst_frmmain::panelToggle()
 {
     QVERIFY(!lv2(w)->isVisible());
     const int fullHeight = lv(w)->height();
-    w->setSngPanelH(3000);
+    w->features().geometry->setSngPanelH(3000);
     action(w, "mnuOtbor")->trigger();
     QVERIFY(action(w, "mnuOtbor")->isChecked());
     QVERIFY(lv2(w)->isVisible() && frame(w, "Fr")->isVisible() && lr(w)->isVisible());
@@ -158,7 +158,7 @@ void tst_frmmain::panelToggle()
 
     // The panel comes back with the height it had.
     w->ChangePanel();
-    QCOMPARE(w->sngPanelH(), 3000.0);
+    QCOMPARE(w->features().geometry->sngPanelH(), 3000.0);
     QCOMPARE(lv(w)->height(), fullHeight - 200);
 }
 
@@ -166,19 +166,19 @@ void tst_frmmain::windowSnapsToMinimum()
 {
     // Within a pixel: 7000 twips is not a whole number of pixels.
     const double pixel = 15;
-    w->setFormSize(5000, 5000);
-    QTRY_VERIFY(qAbs(w->formWidth() - 7000) < pixel);
-    QVERIFY(qAbs(w->formHeight() - 7000) < pixel);
-    w->setFormSize(15000, 9000);
-    QTRY_VERIFY(qAbs(w->formWidth() - 15000) < pixel);
+    w->features().geometry->setFormSize(5000, 5000);
+    QTRY_VERIFY(qAbs(w->features().geometry->formWidth() - 7000) < pixel);
+    QVERIFY(qAbs(w->features().geometry->formHeight() - 7000) < pixel);
+    w->features().geometry->setFormSize(15000, 9000);
+    QTRY_VERIFY(qAbs(w->features().geometry->formWidth() - 15000) < pixel);
     QCOMPARE(lv(w)->width(), w->centralWidget()->width());
     QCOMPARE(lv(w)->y() + lv(w)->height(), w->centralWidget()->height());
 }
 
 void tst_frmmain::splitterDrag()
 {
-    w->setFormSize(15000, 12000);
-    w->setSngPanelH(3000);
+    w->features().geometry->setFormSize(15000, 12000);
+    w->features().geometry->setSngPanelH(3000);
     w->ChangePanel();
     QWidget *bar = lr(w);
     const QPoint start(10, 2);
@@ -187,22 +187,22 @@ void tst_frmmain::splitterDrag()
     QMouseEvent up(QEvent::MouseMove, QPointF(10, 2 - 20), bar->mapToGlobal(QPointF(10, 2 - 20)), Qt::NoButton,
                    Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &up);
-    QCOMPARE(w->sngPanelH(), 3300.0);
+    QCOMPARE(w->features().geometry->sngPanelH(), 3300.0);
     // Far down: stops at 1000 twips.
     QMouseEvent down(QEvent::MouseMove, QPointF(10, 5000), bar->mapToGlobal(QPointF(10, 5000)), Qt::NoButton,
                      Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &down);
-    QCOMPARE(w->sngPanelH(), 1000.0);
+    QCOMPARE(w->features().geometry->sngPanelH(), 1000.0);
     QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, QPoint(10, 5000));
     // After the release, moves change nothing.
     QCoreApplication::sendEvent(bar, &up);
-    QCOMPARE(w->sngPanelH(), 1000.0);
+    QCOMPARE(w->features().geometry->sngPanelH(), 1000.0);
     // Far up: stops at half the window's width.
     QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, start);
     QMouseEvent farUp(QEvent::MouseMove, QPointF(10, -5000), bar->mapToGlobal(QPointF(10, -5000)), Qt::NoButton,
                       Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &farUp);
-    QCOMPARE(w->sngPanelH(), w->formWidth() * 0.5);
+    QCOMPARE(w->features().geometry->sngPanelH(), w->features().geometry->formWidth() * 0.5);
     QTest::mouseRelease(bar, Qt::LeftButton);
 }
 
@@ -211,7 +211,7 @@ void tst_frmmain::visualStyleSwitch()
     QVERIFY(!action(w, "mnuDisableXP")->isChecked());
     action(w, "mnuDisableXP")->trigger();
     QVERIFY(action(w, "mnuDisableXP")->isChecked());
-    QCOMPARE(m_program->g.iDisableXP, 1);
+    QCOMPARE(m_program->g.options.iDisableXP, 1);
     const auto messages = m_answers->messages();
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0].text, QStringLiteral("Чтобы изменения вступили в силу необходимо перезапустить программу!"));
@@ -219,7 +219,7 @@ void tst_frmmain::visualStyleSwitch()
     QCOMPARE(messages[0].title, QString());
     action(w, "mnuDisableXP")->trigger();
     QVERIFY(!action(w, "mnuDisableXP")->isChecked());
-    QCOMPARE(m_program->g.iDisableXP, 0);
+    QCOMPARE(m_program->g.options.iDisableXP, 0);
 }
 
 void tst_frmmain::onTopSwitch()

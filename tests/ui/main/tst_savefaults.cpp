@@ -164,13 +164,13 @@ void tst_savefaults::everyOperationOfASave()
         frmMain *w = session.program->main;
         // A change only in memory, so the close has something new to write.
         lv(w)->setSelectedRow(0);
-        w->addToTracklist();
+        w->features().tracklist->addToTracklist();
         outcome.before = snapshot(session.folder.path());
 
         FaultShim::arm(session.folder.path(), failAt, mode);
         if (action == QLatin1String("delete")) {
             lv(w)->setSelectedRow(2);
-            w->mnuDelRecord_Click();
+            w->features().tracks->mnuDelRecord_Click();
         } else {
             outcome.closed = w->close();
         }

@@ -84,7 +84,7 @@ void tst_search::cleanup()
 
 void tst_search::waitForSearch()
 {
-    QTRY_VERIFY_WITH_TIMEOUT(!w->isSearching(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->features().search->isSearching(), 20000);
     QVERIFY(w->statusText().startsWith(kDone));
 }
 
@@ -124,7 +124,7 @@ void tst_search::matching()
     QCOMPARE(w->statusText(), kDone + QString::number(artists.size()));
     // Every row points at its own track.
     for (int row = 0; row < lv(w)->count(); ++row)
-        QCOMPARE(m_program->g.arTracks.field(lv(w)->itemTag(row), TrackRecord::Artist), lv(w)->itemText(row, 3));
+        QCOMPARE(m_program->g.catalogue.arTracks().field(lv(w)->itemTag(row), TrackRecord::Artist), lv(w)->itemText(row, 3));
     if (!artists.isEmpty()) {
         QCOMPARE(lv(w)->selectedRow(), lv(w)->count() - 1);
         QCOMPARE(m_program->addEdit->txt[4]->text(), artists.last());
@@ -141,7 +141,7 @@ void tst_search::showAllAndEmptyBase()
     QVERIFY(Text1(w)->text().isEmpty());
     QCOMPARE(shownArtists(), (QStringList{"A", "B", "C"}));
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 3 треков"));
-    w->Text1_Change();
+    w->features().search->Text1_Change();
     waitForSearch();
     QCOMPARE(w->statusText(), kDone + QStringLiteral("3"));
 
@@ -151,7 +151,7 @@ void tst_search::showAllAndEmptyBase()
     waitForSearch();
     QCOMPARE(w->statusText(), kDone + QStringLiteral("0"));
     QCOMPARE(lv(w)->selectedRow(), -1);
-    w->cmdFind_Click();
+    w->features().search->cmdFind_Click();
     QCOMPARE(lv(w)->count(), 0);
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 0 треков"));
 }
@@ -265,16 +265,16 @@ void tst_search::completionInTheEditor()
         QCOMPARE(title->text(), QStringLiteral("M"));
         m_program->addEdit->Command2_Click();
     });
-    w->mnuNewRecord_Click();
+    w->features().tracks->mnuNewRecord_Click();
 }
 
 void tst_search::completionKeepsValuesAcrossBases()
 {
     start(line("Nova", "a", "1"));
     writeBytes(m_session->folder.data(QStringLiteral("Other.dat")), line("NOVA Lite", "b", "1"));
-    m_program->g.sBaseFile = QStringLiteral("Other.dat");
+    m_program->g.paths.sBaseFile = QStringLiteral("Other.dat");
     w->LoadCurentH();
-    const QStringList artists = m_program->g.colAutoComplete.values(4);
+    const QStringList artists = m_program->g.catalogue.colAutoComplete().values(4);
     QCOMPARE(artists, (QStringList{"Nova", "NOVA Lite"}));
     // A value stored by the editor joins the list, in the case it was typed.
     m_session->driver.then([this](QDialog *) {
@@ -284,9 +284,9 @@ void tst_search::completionKeepsValuesAcrossBases()
         m_program->addEdit->txt[9]->setText(QStringLiteral("House"));
         m_program->addEdit->Command1_Click();
     });
-    w->mnuNewRecord_Click();
-    QCOMPARE(m_program->g.colAutoComplete.values(4).size(), 2);
-    QCOMPARE(m_program->g.colAutoComplete.values(9), QStringList{"House"});
+    w->features().tracks->mnuNewRecord_Click();
+    QCOMPARE(m_program->g.catalogue.colAutoComplete().values(4).size(), 2);
+    QCOMPARE(m_program->g.catalogue.colAutoComplete().values(9), QStringList{"House"});
 }
 
 void tst_search::artistWindow()
@@ -312,7 +312,7 @@ void tst_search::artistWindow()
         QTest::mouseClick(m_program->addEdit->Command7, Qt::LeftButton);
         m_program->addEdit->Command2_Click();
     });
-    w->mnuNewRecord_Click();
+    w->features().tracks->mnuNewRecord_Click();
     QCOMPARE(shown, (QStringList{"1|Porcelain|||CD #3", "2|Flower|||CD #4"}));
 }
 

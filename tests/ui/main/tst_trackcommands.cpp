@@ -136,11 +136,11 @@ void tst_trackcommands::contextMenu()
     menu(w, "mnuC1")->hide();
 
     // Not while the editor is open.
-    m_program->g.iEditorOpen = true;
+    m_program->g.editor.iEditorOpen = true;
     QTest::mouseClick(lv->viewport(), Qt::RightButton, Qt::NoModifier, rowCenter(lv, 4));
     QTest::qWait(50);
     QVERIFY(!menu(w, "mnuC1")->isVisible());
-    m_program->g.iEditorOpen = false;
+    m_program->g.editor.iEditorOpen = false;
 }
 
 void tst_trackcommands::commandsNeedASelection()
@@ -154,19 +154,19 @@ void tst_trackcommands::commandsNeedASelection()
     QVERIFY(action(w, "mnuNewRecord2")->isEnabled());
     // Called directly without a selection, they do nothing.
     w->EditCurent();
-    w->mnuNewRecord3_Click();
-    w->mnuDelRecord_Click();
-    w->CopyCurentTrek();
+    w->features().tracks->mnuNewRecord3_Click();
+    w->features().tracks->mnuDelRecord_Click();
+    w->features().tracks->CopyCurentTrek();
     QCOMPARE(m_driver->shown, 0);
     QVERIFY(m_answers->messages().isEmpty());
     // With the editor marked open, nothing opens it again.
     lv->setSelectedRow(0);
-    m_program->g.iEditorOpen = true;
-    w->mnuNewRecord_Click();
+    m_program->g.editor.iEditorOpen = true;
+    w->features().tracks->mnuNewRecord_Click();
     w->EditCurent();
-    w->mnuDelRecord_Click();
+    w->features().tracks->mnuDelRecord_Click();
     QCOMPARE(m_driver->shown, 0);
-    m_program->g.iEditorOpen = false;
+    m_program->g.editor.iEditorOpen = false;
 }
 
 void tst_trackcommands::commandsFromMenusKeysAndButtons_data()
@@ -195,7 +195,7 @@ void tst_trackcommands::commandsFromMenusKeysAndButtons()
     bool sawAddMode = !addMode;
     QString artist;
     m_driver->then([&](QDialog *) {
-        sawAddMode = m_program->g.iAddMode;
+        sawAddMode = m_program->g.editor.iAddMode;
         artist = m_program->addEdit->txt[4]->text();
         m_program->addEdit->Command2_Click();
     });
@@ -229,10 +229,10 @@ void tst_trackcommands::deleteRenumbersTheRest()
     QCOMPARE(messages[0].text, QStringLiteral("Вы действительно хотите удалить выделенный трек?"));
     QCOMPARE(messages[0].defaultButton, MsgBox::FirstButton);
     QCOMPARE(messages[0].title, MsgBox::programTitle());
-    QCOMPARE(m_program->g.arTracks.count(), 9);
+    QCOMPARE(m_program->g.catalogue.arTracks().count(), 9);
     for (int i = 1; i <= 9; ++i) {
         const int original = i < 5 ? i : i + 1;
-        QCOMPARE(m_program->g.arTracks.field(i, TrackRecord::MediaNumber), QString::number(original));
+        QCOMPARE(m_program->g.catalogue.arTracks().field(i, TrackRecord::MediaNumber), QString::number(original));
         QCOMPARE(lv->itemTag(i - 1), i);
         QCOMPARE(lv->itemText(i - 1, 1), QString::number(original));
     }
@@ -245,7 +245,7 @@ void tst_trackcommands::deleteRenumbersTheRest()
     // No keeps everything.
     m_answers->answer = MsgBox::No;
     action(w, "mnuDelRecord2")->trigger();
-    QCOMPARE(m_program->g.arTracks.count(), 9);
+    QCOMPARE(m_program->g.catalogue.arTracks().count(), 9);
 }
 
 void tst_trackcommands::deleteOnAShownSubset()
@@ -254,20 +254,20 @@ void tst_trackcommands::deleteOnAShownSubset()
     QVector<ListItem> shown;
     for (int index : {2, 5, 7, 9}) {
         ListItem item;
-        item.texts = m_program->g.arTracks.at(index);
+        item.texts = m_program->g.catalogue.arTracks().at(index);
         item.tag = index;
         shown.append(item);
     }
     lv->setItems(shown);
     m_answers->answer = MsgBox::Yes;
     lv->setSelectedRow(1); // track 5
-    w->mnuDelRecord_Click();
+    w->features().tracks->mnuDelRecord_Click();
     QCOMPARE(lv->count(), 3);
     QCOMPARE(lv->itemTag(0), 2);
     QCOMPARE(lv->itemTag(1), 6);
     QCOMPARE(lv->itemTag(2), 8);
     for (int row = 0; row < 3; ++row)
-        QCOMPARE(m_program->g.arTracks.at(lv->itemTag(row)).value(TrackRecord::Artist), lv->itemText(row, 3));
+        QCOMPARE(m_program->g.catalogue.arTracks().at(lv->itemTag(row)).value(TrackRecord::Artist), lv->itemText(row, 3));
 
     // Editing another shown row afterwards changes the track shown in it.
     lv->setSelectedRow(2);
@@ -276,8 +276,8 @@ void tst_trackcommands::deleteOnAShownSubset()
         m_program->addEdit->Command1_Click();
     });
     w->EditCurent();
-    QCOMPARE(m_program->g.arTracks.field(8, TrackRecord::Title), QStringLiteral("Changed"));
-    QCOMPARE(m_program->g.arTracks.field(8, TrackRecord::Artist), QStringLiteral("Artist 9"));
+    QCOMPARE(m_program->g.catalogue.arTracks().field(8, TrackRecord::Title), QStringLiteral("Changed"));
+    QCOMPARE(m_program->g.catalogue.arTracks().field(8, TrackRecord::Artist), QStringLiteral("Artist 9"));
 }
 
 void tst_trackcommands::deleteChoosesTheNextSelection_data()
@@ -299,23 +299,23 @@ void tst_trackcommands::deleteChoosesTheNextSelection()
     m_answers->answer = MsgBox::Yes;
     while (lv->count() > rows) {
         lv->setSelectedRow(lv->count() - 1);
-        w->mnuDelRecord_Click();
+        w->features().tracks->mnuDelRecord_Click();
     }
     const QString next = selected >= 0 ? lv->itemText(row == rows - 1 ? row - 1 : row + 1, 3) : QString();
     lv->setSelectedRow(row);
-    w->mnuDelRecord_Click();
+    w->features().tracks->mnuDelRecord_Click();
     QCOMPARE(lv->selectedRow(), selected);
     if (selected >= 0)
         QCOMPARE(lv->itemText(selected, 3), next);
     else
-        QCOMPARE(m_program->g.arTracks.count(), 0);
+        QCOMPARE(m_program->g.catalogue.arTracks().count(), 0);
 }
 
 void tst_trackcommands::deleteAll()
 {
     m_answers->answer = MsgBox::No;
     action(w, "mnuKillAll")->trigger();
-    QCOMPARE(m_program->g.arTracks.count(), 10);
+    QCOMPARE(m_program->g.catalogue.arTracks().count(), 10);
     const auto question = m_answers->messages().first();
     QCOMPARE(question.text, QStringLiteral("Вы действительно хотите удалить все треки из базы?"));
     QCOMPARE(question.title, QStringLiteral("Внимание!"));
@@ -323,7 +323,7 @@ void tst_trackcommands::deleteAll()
 
     m_answers->answer = MsgBox::Yes;
     action(w, "mnuKillAll")->trigger();
-    QCOMPARE(m_program->g.arTracks.count(), 0);
+    QCOMPARE(m_program->g.catalogue.arTracks().count(), 0);
     QCOMPARE(lv->count(), 0);
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 0 треков"));
     QCOMPARE(readBytes(m_folder->data(QStringLiteral("Main.dat"))), QByteArray());
@@ -340,7 +340,7 @@ void tst_trackcommands::clipboard()
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Title 7"));
     // As shown in the list, not as stored.
     lv->setItemText(6, 3, QStringLiteral("Shown"));
-    w->CopyCurentArtist();
+    w->features().tracks->CopyCurentArtist();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Shown"));
 }
 
@@ -368,8 +368,8 @@ void tst_trackcommands::columnSortIsOnlyAView()
     QCOMPARE(lv->columnHeaderImage(5), 0);
     // Rows keep their tracks; the table and the file are untouched.
     for (int row = 0; row < lv->count(); ++row)
-        QCOMPARE(m_program->g.arTracks.at(lv->itemTag(row)).value(TrackRecord::Artist), lv->itemText(row, 3));
-    QCOMPARE(m_program->g.arTracks.field(1, TrackRecord::Artist), QStringLiteral("Artist 1"));
+        QCOMPARE(m_program->g.catalogue.arTracks().at(lv->itemTag(row)).value(TrackRecord::Artist), lv->itemText(row, 3));
+    QCOMPARE(m_program->g.catalogue.arTracks().field(1, TrackRecord::Artist), QStringLiteral("Artist 1"));
     QCOMPARE(readBytes(m_folder->data(QStringLiteral("Main.dat"))), before);
 }
 
@@ -379,13 +379,13 @@ void tst_trackcommands::shelfOrderIsStored()
     writeBytes(m_folder->data(QStringLiteral("Main.dat")), shelf);
     w->LoadCurentH();
     lv->setSelectedRow(0);
-    w->addToTracklist();
+    w->features().tracklist->addToTracklist();
 
     // Not while the editor is open.
-    m_program->g.iEditorOpen = true;
+    m_program->g.editor.iEditorOpen = true;
     action(w, "mnuSort")->trigger();
     QCOMPARE(lv->itemText(0, 0), QStringLiteral("LP"));
-    m_program->g.iEditorOpen = false;
+    m_program->g.editor.iEditorOpen = false;
 
     QTest::mouseClick(button(w, "Command9"), Qt::LeftButton);
     const QByteArray sorted = "CD\t9\t1\t\t\t\t\t\t\t\t\t\t\t\r\nCD\t9\t2\t\t\t\t\t\t\t\t\t\t\t\r\n"
@@ -406,7 +406,7 @@ void tst_trackcommands::sortAfterAFailedSaveKeepsTheTracks()
     const QString path = m_folder->data(QStringLiteral("Main.dat"));
     const QByteArray before = readBytes(path);
     QFile::setPermissions(path, QFileDevice::ReadOwner);
-    m_program->g.arTracks.AddTrack(TrackRecord::fromLine(QStringLiteral("CD\t0\t1\tNew artist\tNew title")));
+    m_program->g.catalogue.addTrack(TrackRecord::fromLine(QStringLiteral("CD\t0\t1\tNew artist\tNew title")));
     m_session->answers.answer = MsgBox::Ok;
     const int asked = int(m_session->answers.messages().size());
     action(w, "mnuSort")->trigger();

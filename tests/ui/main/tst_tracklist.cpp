@@ -67,27 +67,27 @@ void tst_tracklist::numbersAreGivenOnce()
         QTest::mouseClick(button(w, "Command1"), Qt::LeftButton);
     }
     lv2(w)->setSelectedRow(1);
-    w->removeFromTracklist();
+    w->features().tracklist->removeFromTracklist();
     lv(w)->setSelectedRow(3);
     action(w, "mnuAddOtbor")->trigger();
     QCOMPARE(rows(), (QStringList{"1|Artist 1|Title 1||CD #1", "3|Artist 3|Title 3||CD #3",
                                   "3|Artist 4|Title 4||CD #4"}));
     // After clearing, numbering starts again at 1; the same track may be added twice.
-    w->clearTracklist();
+    w->features().tracklist->clearTracklist();
     QCOMPARE(lv2(w)->count(), 0);
-    w->addToTracklist();
-    w->addToTracklist();
+    w->features().tracklist->addToTracklist();
+    w->features().tracklist->addToTracklist();
     QCOMPARE(rows(), (QStringList{"1|Artist 4|Title 4||CD #4", "2|Artist 4|Title 4||CD #4"}));
 }
 
 void tst_tracklist::addNeedsASelectionAndCopiesTheRow()
 {
     lv(w)->setSelectedRow(-1);
-    w->addToTracklist();
+    w->features().tracklist->addToTracklist();
     QCOMPARE(lv2(w)->count(), 0);
     // A track without a media number: the label ends in " #".
     lv(w)->setSelectedRow(5);
-    w->addToTracklist();
+    w->features().tracklist->addToTracklist();
     QCOMPARE(rows(), QStringList{"1|No Number|T|3:10|LP #"});
     QCOMPARE(lv2(w)->selectedRow(), -1);
     // A copy: later changes of the list do not reach it.
@@ -99,7 +99,7 @@ void tst_tracklist::movesKeepTheNumbers()
 {
     for (int row : {0, 1, 2}) {
         lv(w)->setSelectedRow(row);
-        w->addToTracklist();
+        w->features().tracklist->addToTracklist();
     }
     lv2(w)->setSelectedRow(0);
     QTest::mouseClick(button(w, "cmdUp"), Qt::LeftButton); // first row up: nothing
@@ -107,23 +107,23 @@ void tst_tracklist::movesKeepTheNumbers()
     QCOMPARE(rows(), (QStringList{"1|Artist 2|Title 2||CD #2", "2|Artist 1|Title 1||CD #1",
                                   "3|Artist 3|Title 3||CD #3"}));
     QCOMPARE(lv2(w)->selectedRow(), 1);
-    w->moveTracklistEntry(+1);
-    w->moveTracklistEntry(+1); // last row down: nothing
+    w->features().tracklist->moveTracklistEntry(+1);
+    w->features().tracklist->moveTracklistEntry(+1); // last row down: nothing
     QCOMPARE(lv2(w)->selectedRow(), 2);
     QCOMPARE(lv2(w)->itemText(2, 1), QStringLiteral("Artist 1"));
-    w->moveTracklistEntry(-1);
+    w->features().tracklist->moveTracklistEntry(-1);
     QCOMPARE(rows(), (QStringList{"1|Artist 2|Title 2||CD #2", "2|Artist 1|Title 1||CD #1",
                                   "3|Artist 3|Title 3||CD #3"}));
     // Nothing selected: nothing moves.
     lv2(w)->setSelectedRow(-1);
-    w->moveTracklistEntry(-1);
+    w->features().tracklist->moveTracklistEntry(-1);
     QCOMPARE(lv2(w)->itemText(0, 1), QStringLiteral("Artist 2"));
 }
 
 void tst_tracklist::removalsAskFirst()
 {
     lv(w)->setSelectedRow(0);
-    w->addToTracklist();
+    w->features().tracklist->addToTracklist();
     m_session->answers.answer = MsgBox::No;
     lv2(w)->setSelectedRow(0);
     QTest::keyClick(lv2(w), Qt::Key_Delete);
@@ -138,8 +138,8 @@ void tst_tracklist::removalsAskFirst()
     QCOMPARE(asked[1].defaultButton, MsgBox::SecondButton);
     // Clearing an empty list still asks.
     m_session->answers.answer = MsgBox::Yes;
-    w->clearTracklist();
-    w->clearTracklist();
+    w->features().tracklist->clearTracklist();
+    w->features().tracklist->clearTracklist();
     QCOMPARE(m_session->answers.messages().size(), 4);
     QCOMPARE(lv2(w)->count(), 0);
 }
@@ -159,10 +159,10 @@ void tst_tracklist::dropAddsTheSelectedTrack()
 void tst_tracklist::keptAcrossBases()
 {
     lv(w)->setSelectedRow(4);
-    w->addToTracklist();
+    w->features().tracklist->addToTracklist();
     w->SaveCurentH();
     writeBytes(m_session->folder.data(QStringLiteral("Other.dat")), baseLines(1));
-    m_session->program->g.sBaseFile = QStringLiteral("Other.dat");
+    m_session->program->g.paths.sBaseFile = QStringLiteral("Other.dat");
     w->LoadCurentH();
     QCOMPARE(rows(), QStringList{"1|Artist 5|Title 5||CD #5"});
     QCOMPARE(readBytes(m_session->folder.data(QStringLiteral("otbor.lst"))),

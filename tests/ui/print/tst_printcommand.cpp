@@ -160,16 +160,16 @@ void tst_PrintCommand::init()
     m_shown.clear();
     m_files.clear();
     m_answer = MsgBox::Yes;
-    g.iEditorOpen = false;
+    g.editor.iEditorOpen = false;
     m_drive = [](QDialog *dialog) { dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click(); };
 }
 
 void tst_PrintCommand::printerDialog()
 {
-    g.iDisableXP = 1;
+    g.options.iDisableXP = 1;
     ListView list;
     fill(list, 3);
-    PrintCommand command(g, &list, &m_owner);
+    PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
     QStringList lines;
     int selected = -1;
     m_drive = [&](QDialog *dialog) {
@@ -206,7 +206,7 @@ void tst_PrintCommand::printerDialog()
     QCOMPARE(m_shown.at(1), m_shown.at(0));
     QCOMPARE(selected, 0);
     QCOMPARE(asked(), QStringList{kQuestion + "|2"});
-    g.iDisableXP = 0;
+    g.options.iDisableXP = 0;
 }
 
 void tst_PrintCommand::printsOnChosenPrinter_data()
@@ -227,7 +227,7 @@ void tst_PrintCommand::printsOnChosenPrinter()
     const int jobs = m_cups.completedJobs(chosen);
     ListView list;
     fill(list, rows);
-    PrintCommand command(g, &list, &m_owner);
+    PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
     m_drive = [line](QDialog *dialog) {
         dialog->findChild<QComboBox *>(QStringLiteral("cmbPrinters"))->setCurrentIndex(line);
         dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
@@ -275,8 +275,8 @@ void tst_PrintCommand::printsNothing()
     QFETCH(QStringList, messages);
     ListView list;
     fill(list, rows);
-    PrintCommand print(g, &list, &m_owner);
-    g.iEditorOpen = editorOpen;
+    PrintCommand print(g.paths, g.editor, g.options, &list, &m_owner);
+    g.editor.iEditorOpen = editorOpen;
     m_answer = MsgBox::Result(answer);
     m_drive = [button](QDialog *dialog) { dialog->findChild<QPushButton *>(button)->click(); };
     const std::function<void()> commands[] = {[&] { print.print(); }, [&] { print.preview(); },
@@ -294,7 +294,7 @@ void tst_PrintCommand::stoppedOrFailedJobPrintsNothing()
     // Six pages: the job shows its progress, and "Отмена" there after the second page stops it.
     ListView list;
     fill(list, 201);
-    PrintCommand command(g, &list, &m_owner);
+    PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
     int lastPage = 0;
     connect(&command, &PrintCommand::pageDrawn, this, [&](int page) {
         lastPage = page;
@@ -321,7 +321,7 @@ void tst_PrintCommand::stoppedOrFailedJobPrintsNothing()
             return texts = rowTexts(tag);
         },
         tags);
-    PrintCommand failingCommand(g, &failing, &m_owner);
+    PrintCommand failingCommand(g.paths, g.editor, g.options, &failing, &m_owner);
     m_asked.clear();
     failingCommand.print();
     QCOMPARE(asked(), QStringList({kQuestion + "|2", kFailure + "|1"}));
@@ -332,7 +332,7 @@ void tst_PrintCommand::stoppedOrFailedJobPrintsNothing()
     const auto accept = qScopeGuard([this] { m_cups.setAccepting(kFirst, true); });
     ListView three;
     fill(three, 3);
-    PrintCommand refused(g, &three, &m_owner);
+    PrintCommand refused(g.paths, g.editor, g.options, &three, &m_owner);
     m_asked.clear();
     refused.print();
     QCOMPARE(asked(), QStringList({kQuestion + "|2", kFailure + "|1"}));
@@ -344,7 +344,7 @@ void tst_PrintCommand::previewAndPdf()
     QTemporaryDir folder;
     ListView list;
     fill(list, 41);
-    PrintCommand command(g, &list, &m_owner);
+    PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
     int pages = 0;
     m_drive = [&](QDialog *dialog) {
         QVERIFY(qobject_cast<QPrintPreviewDialog *>(dialog));
@@ -381,7 +381,7 @@ void tst_PrintCommand::noPrinter()
     QVERIFY(m_cups.removeQueue(kFirst) && m_cups.removeQueue(kSecond));
     ListView list;
     fill(list, 3);
-    PrintCommand command(g, &list, &m_owner);
+    PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
     command.print();
     QCOMPARE(asked(), QStringList{QStringLiteral("Принтер не найден!|3")});
     QVERIFY(m_shown.isEmpty());
