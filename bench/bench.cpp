@@ -2,7 +2,6 @@
 // comparable raw work in the same run, so the ratio holds on a noisy machine.
 
 #include "BenchCommon.h"
-
 #include "app/Program.h"
 #include "core/catalogue/BaseFiles.h"
 #include "core/catalogue/Numbers.h"
@@ -18,25 +17,23 @@
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
-
-#include <QApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <malloc.h>
-
 #include <algorithm>
-#include <numeric>
 #include <cstdio>
-#include <unistd.h>
 #include <functional>
+#include <malloc.h>
+#include <numeric>
+#include <unistd.h>
 #include <vector>
 
 using namespace Bench;

@@ -74,7 +74,7 @@ void tst_startup::firstStartWithNothingStored()
         QVERIFY(program.popup->Ch[1]->isChecked() && !program.popup->Ch[1]->isEnabled());
         QCOMPARE(program.addEdit->txt1->count(), 2);
         QCOMPARE(program.addEdit->txt1->currentText(), QStringLiteral("CD"));
-        QVERIFY(program.main->features().session->iBaseLoaded);
+        QVERIFY(program.main->features().search->iBaseLoaded());
         // Loading creates no base file.
         QVERIFY(!QFile::exists(folder.data(QStringLiteral("База 1.dat"))));
         QVERIFY(w->close());

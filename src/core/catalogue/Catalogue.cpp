@@ -67,11 +67,12 @@ void Catalogue::addCompletionValues(int index)
 const std::array<ColumnInfo, Catalogue::kColumnCount> &Catalogue::arColumns()
 {
     static const std::array<ColumnInfo, kColumnCount> columns = [] {
-        static const struct {
+        static const struct
+        {
             const char16_t *caption;
             int width;
         } kColumns[kColumnCount] = {
-            {u"Тип носителя", 40}, {u"№ носителя", 50}, {u"№ трека", 50}, {u"Исполнитель", 100},
+            {u"Тип носителя", 40}, {u"№ носителя", 50}, {u"№ трека", 50},      {u"Исполнитель", 100},
             {u"Название", 130},    {u"Альбом", 130},    {u"Длительность", 50}, {u"Дата", 50},
             {u"Стиль", 90},        {u"Лэйбл", 90},      {u"Комментарий", 90},  {u"Рейтинг", 90},
         };

@@ -9,7 +9,8 @@
 #include <array>
 
 // A column of the main list: its caption and its width in screen pixels. Entry k names track field k.
-struct ColumnInfo {
+struct ColumnInfo
+{
     QString caption;
     int width = 0;
 };

@@ -4,7 +4,8 @@
 
 // What the track editor shares with the windows that open it: whether it is open and for what, the two
 // flags of its completion, and the MP3 tag buffer of its tag buttons.
-struct EditorState {
+struct EditorState
+{
     bool iEditorOpen = false;
     // The editor adds a new track (true) or changes the chosen one (false).
     bool iAddMode = false;

@@ -17,7 +17,9 @@ QString defaultLocation()
 
 } // namespace
 
-BackupCommands::BackupCommands(const ProgramPaths &paths, QWidget *owner) : QObject(owner), m_paths(paths), m_owner(owner) {}
+BackupCommands::BackupCommands(const ProgramPaths &paths, QWidget *owner)
+    : QObject(owner), m_paths(paths), m_owner(owner)
+{}
 
 BackupCommands::~BackupCommands() = default;
 

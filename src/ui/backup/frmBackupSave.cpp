@@ -117,7 +117,8 @@ void frmBackupSave::Command1_Click()
     }
 
     // One copy under the base's own name, and the dated backup of today, which the restore lists.
-    const QStringList targets{location + m_paths.sBaseFile, BackupLayout::datedBackupPath(location, QDate::currentDate())};
+    const QStringList targets{location + m_paths.sBaseFile,
+                              BackupLayout::datedBackupPath(location, QDate::currentDate())};
     const BackupCopy::FailureTexts texts{
         QStringLiteral("Возможно диск не отформатирован или поврежден и нуждается в замене!"),
         QStringLiteral("Хотите ли вы прервать процесс создания резервной копии, повторить или пропустить "

@@ -17,7 +17,8 @@ class frmBackupSave : public QDialog
     Q_OBJECT
 
 public:
-    frmBackupSave(const ProgramPaths &paths, const QString &defaultLocation, const QDate &today, QWidget *parent = nullptr);
+    frmBackupSave(const ProgramPaths &paths, const QString &defaultLocation, const QDate &today,
+                  QWidget *parent = nullptr);
 
 private:
     // "Создать": copies the base to the location as its own file and as the dated backup of today.

@@ -1,9 +1,9 @@
 #include "frmAddAlbum.h"
 
 #include "CddbControl.h"
+#include "core/catalogue/Catalogue.h"
 #include "core/catalogue/TrackTable.h"
 #include "core/edit/EditorRules.h"
-#include "core/catalogue/Catalogue.h"
 #include "core/edit/EditorState.h"
 #include "core/settings/ProgramOptions.h"
 #include "ui/platform/Modal.h"

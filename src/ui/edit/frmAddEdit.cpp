@@ -1,11 +1,11 @@
 #include "frmAddEdit.h"
 
 #include "BoxPaste.h"
-#include "core/edit/EditorRules.h"
 #include "core/catalogue/Catalogue.h"
+#include "core/edit/EditorRules.h"
 #include "core/edit/EditorState.h"
-#include "core/settings/ProgramPaths.h"
 #include "core/settings/ProgramOptions.h"
+#include "core/settings/ProgramPaths.h"
 #include "core/text/Cp1251.h"
 #include "ui/main/frmPesni.h"
 #include "ui/platform/ListView.h"
@@ -277,7 +277,8 @@ void frmAddEdit::Command1_Click()
         return;
 
     if (m_editor.iAddMode) {
-        if (EditorRules::findDuplicate(m_catalogue.arTracks(), txt1->currentText(), txt[boxOf(TrackRecord::MediaNumber)]->text(),
+        if (EditorRules::findDuplicate(m_catalogue.arTracks(), txt1->currentText(),
+                                       txt[boxOf(TrackRecord::MediaNumber)]->text(),
                                        txt[boxOf(TrackRecord::TrackNumber)]->text()) != 0) {
             MsgBox::show(this,
                          QStringLiteral("Такой трек уже существует!\r\nПоменяйте тип носителя или его номер а также "
@@ -371,8 +372,8 @@ void frmAddEdit::txt_Change(int i)
     }
     if (!EditorRules::completes(i))
         return;
-    const auto completion =
-        m_catalogue.colAutoComplete().Complete(i, box->text(), box->cursorPosition(), m_editor.iDeleteKey, m_editor.iAcSetting);
+    const auto completion = m_catalogue.colAutoComplete().Complete(i, box->text(), box->cursorPosition(),
+                                                                   m_editor.iDeleteKey, m_editor.iAcSetting);
     if (completion) {
         // The change this raises sees iAcSetting and leaves the text alone.
         box->setText(completion->text);

@@ -1,13 +1,13 @@
 // The editor's MP3 buttons: "Из тега MP3" fills artist, title, album, comment and duration from a file's
 // tag and first frame; "В тег MP3" writes artist, title, album and comment (and the style as a genre
 // number) into a file's ID3v1 tag, keeping the file's own year. Both go through the program's one tag buffer.
+#include "core/catalogue/Catalogue.h"
 #include "core/edit/EditorRules.h"
+#include "core/edit/EditorState.h"
 #include "core/media/MpegStreamInfo.h"
 #include "core/media/modMP3Tags.h"
-#include "core/catalogue/Catalogue.h"
-#include "core/edit/EditorState.h"
-#include "core/settings/ProgramPaths.h"
 #include "core/settings/ProgramOptions.h"
+#include "core/settings/ProgramPaths.h"
 #include "core/text/Cp1251.h"
 #include "frmAddEdit.h"
 #include "ui/platform/MsgBox.h"

@@ -5,14 +5,13 @@
 #include "core/settings/ProgramPaths.h"
 #include "ui/platform/MsgBox.h"
 
-#include <QWidget>
 #include <QDir>
 #include <QFileInfo>
+#include <QWidget>
 
 BaseSession::BaseSession(Catalogue &catalogue, const ProgramPaths &paths, TracklistPanel *tracklist, QWidget *owner)
     : QObject(owner), m_catalogue(catalogue), m_paths(paths), m_tracklist(tracklist), m_owner(owner)
-{
-}
+{}
 
 void BaseSession::LoadBase()
 {
@@ -30,7 +29,6 @@ void BaseSession::LoadBase()
     }
     m_catalogue.replace(std::move(tracks));
     const BaseFiles::Losses tracklistLosses = m_tracklist->LoadTracklist(m_paths.tracklistPath());
-    iBaseLoaded = true;
     // Before anything is written: what the files hold that the next save will drop or change.
     reportLosses({{path, read.losses, TrackRecord::kFieldCount},
                   {m_paths.tracklistPath(), tracklistLosses, m_tracklist->columnCount()}});
@@ -150,6 +148,5 @@ void BaseSession::reportWriteFailure(const QString &path, const QString &reason)
                        .arg(QDir::toNativeSeparators(path), MsgBox::asSentence(reason));
     if (QFileInfo::exists(path))
         text += QStringLiteral("\r\nПрежнее содержимое файла осталось без изменений.");
-    MsgBox::show(m_owner, text, MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton,
-                 QStringLiteral("Ошибка записи"));
+    MsgBox::show(m_owner, text, MsgBox::OkOnly, MsgBox::Critical, MsgBox::FirstButton, QStringLiteral("Ошибка записи"));
 }

@@ -44,8 +44,6 @@ public:
     // Tells the user that `path` could not be written, for `reason`; the next saveOrLetGo() names it.
     void reportWriteFailure(const QString &path, const QString &reason);
 
-    bool iBaseLoaded = false;
-
 private:
     struct FileLosses
     {

@@ -13,13 +13,13 @@
 #include "ui/platform/modFO.h"
 #include "ui/platform/moddialog.h"
 
-#include <QWidget>
 #include <QAction>
-#include <QMenu>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
+#include <QWidget>
 
 namespace {
 
@@ -96,7 +96,7 @@ void BasesCommands::mnuNewBase_Click()
 void BasesCommands::refuseDeletingOnlyBase()
 {
     MsgBox::notice(m_owner, QStringLiteral("Это единственная база, её нельзя удалить.\r\n"
-                                        "Создайте другую базу, а затем удалите эту."));
+                                           "Создайте другую базу, а затем удалите эту."));
 }
 
 void BasesCommands::mnuDelBase_Click()
@@ -178,9 +178,9 @@ void BasesCommands::deleteChosenBase(int line, const QString &name)
 
 void BasesCommands::mnExport_Click()
 {
-    const QString chosen =
-        moddialog::ShowSave(m_owner, QDir::cleanPath(m_paths.sAppPath), QStringLiteral("Куда вы хотите сохранить базу?"),
-                            baseFileFilter(), QString(), m_paths.sBaseFile);
+    const QString chosen = moddialog::ShowSave(m_owner, QDir::cleanPath(m_paths.sAppPath),
+                                               QStringLiteral("Куда вы хотите сохранить базу?"), baseFileFilter(),
+                                               QString(), m_paths.sBaseFile);
     if (chosen.isEmpty())
         return;
     // The chosen place is outside the program: a link there is replaced, not written through.

@@ -4,15 +4,6 @@
 
 #include <numeric>
 
-namespace {
-
-QString loadedText(int count)
-{
-    return QStringLiteral("Загружено ") + QString::number(count) + QStringLiteral(" треков");
-}
-
-} // namespace
-
 CatalogueList::CatalogueList(const Catalogue &catalogue, ListView *lv, QObject *parent)
     : QObject(parent), m_catalogue(catalogue), m_lv(lv)
 {
@@ -52,6 +43,11 @@ void CatalogueList::showRows(std::vector<int> tags)
     const int last = m_lv->count() - 1;
     m_lv->setSelectedRow(last);
     Q_EMIT rowChosen(last);
+}
+
+QString CatalogueList::loadedText(int count)
+{
+    return QStringLiteral("Загружено ") + QString::number(count) + QStringLiteral(" треков");
 }
 
 void CatalogueList::clearRows()

@@ -25,6 +25,8 @@ public:
     // The tracks `tags` in this order, the last one selected.
     void showRows(std::vector<int> tags);
     void clearRows();
+    // The status line of a list showing every one of `count` tracks.
+    static QString loadedText(int count);
 
 Q_SIGNALS:
     // The list selected row `row` itself (after a load, a search, an addition): the editor is handed its

@@ -44,8 +44,8 @@ QMenu *addSubMenu(QMenu *parent, const char *name, const QString &text)
 // A picture button of the strip: `picture` names its drawing in the resources, `size` its glyph.
 SkinButton *makeButton(QWidget *parent, const char *name, const QString &command, const char *picture, int size = 24)
 {
-    return SkinButton::create(parent, QLatin1String(name), QStringLiteral(":/buttons/%1.svg").arg(QLatin1String(picture)),
-                              command, size);
+    return SkinButton::create(parent, QLatin1String(name),
+                              QStringLiteral(":/buttons/%1.svg").arg(QLatin1String(picture)), command, size);
 }
 
 } // namespace
@@ -108,8 +108,7 @@ void MainWindowUi::buildControls(QMainWindow *window)
     FrCaption->setObjectName(QStringLiteral("FrCaption"));
     Command1 = makeButton(Fr, "Command1", QStringLiteral("Добавить в Track list"), "tracklistadd", 16);
     Command2 = makeButton(Fr, "Command2", QStringLiteral("Удалить трек из Track list"), "tracklistremove", 16);
-    Command3 =
-        makeButton(Fr, "Command3", QStringLiteral("Удалить все треки из Track list"), "tracklistclear", 16);
+    Command3 = makeButton(Fr, "Command3", QStringLiteral("Удалить все треки из Track list"), "tracklistclear", 16);
     cmdUp = makeButton(Fr, "cmdUp", QStringLiteral("Переместить вверх"), "up", 16);
     cmdDown = makeButton(Fr, "cmdDown", QStringLiteral("Переместить вниз"), "down", 16);
     auto *panelStrip = new QHBoxLayout(Fr);
@@ -135,7 +134,6 @@ void MainWindowUi::buildControls(QMainWindow *window)
     StbText = new QLabel(Stb);
     StbText->setObjectName(QStringLiteral("StbText"));
     Stb->addWidget(StbText, 1);
-
 }
 
 void MainWindowUi::buildMenus(QMainWindow *window)

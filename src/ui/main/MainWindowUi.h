@@ -15,7 +15,8 @@ class SplitterBar;
 
 // The main window's controls and menus, made and laid out by setupUi() and named as the program knows
 // them; tests find them by those object names. The window wires them to its features.
-struct MainWindowUi {
+struct MainWindowUi
+{
     void setupUi(QMainWindow *window);
 
     // --- Controls ---
@@ -63,7 +64,6 @@ struct MainWindowUi {
     QAction *mnuNewRecord = nullptr, *mnuNewRecord31 = nullptr, *mnuEditRecord = nullptr, *mnuDelRecord = nullptr;
     QMenu *mnuCopyI = nullptr;
     QAction *mnuTrek = nullptr, *mnuCopyIsp = nullptr, *mnuCopyTitle = nullptr;
-
 
 private:
     void buildControls(QMainWindow *window);

@@ -8,20 +8,19 @@
 #include "ui/platform/MsgBox.h"
 #include "ui/platform/moddialog.h"
 
-#include <QWidget>
 #include <QDir>
+#include <QWidget>
 
 TextExportCommand::TextExportCommand(const ProgramPaths &paths, BaseSession *session, QWidget *owner)
     : QObject(owner), m_paths(paths), m_session(session), m_owner(owner)
-{
-}
+{}
 
 bool TextExportCommand::exportList(ListView *list, const QString &title)
 {
     if (list->count() == 0)
         return false;
-    const QString chosen =
-        moddialog::ShowSave(m_owner, QDir::cleanPath(m_paths.sAppPath), title, QStringLiteral("*.txt"), QString(), QString());
+    const QString chosen = moddialog::ShowSave(m_owner, QDir::cleanPath(m_paths.sAppPath), title,
+                                               QStringLiteral("*.txt"), QString(), QString());
     if (chosen.isEmpty())
         return false;
     const QString path = TextExport::withTxtExtension(chosen);
@@ -35,6 +34,7 @@ bool TextExportCommand::exportList(ListView *list, const QString &title)
         m_session->reportWriteFailure(path, error);
         return false;
     }
-    MsgBox::show(m_owner, QStringLiteral("Готово!"), MsgBox::OkOnly, MsgBox::Information, MsgBox::FirstButton, QString());
+    MsgBox::show(m_owner, QStringLiteral("Готово!"), MsgBox::OkOnly, MsgBox::Information, MsgBox::FirstButton,
+                 QString());
     return true;
 }

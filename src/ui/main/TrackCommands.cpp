@@ -6,16 +6,15 @@
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
 
-#include <QWidget>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QWidget>
 
 TrackCommands::TrackCommands(Catalogue &catalogue, EditorState &editor, BaseSession *session, ListView *list,
                              QWidget *owner)
     : QObject(owner), m_catalogue(catalogue), m_editor(editor), m_session(session), lv(list), m_owner(owner)
-{
-}
+{}
 
 void TrackCommands::mnuNewRecord_Click()
 {

@@ -12,8 +12,8 @@
 
 #include <numeric>
 
-TrackSearch::TrackSearch(const Catalogue &catalogue, CatalogueList *list, QLineEdit *searchBox, SkinButton *optionsButton,
-                         QObject *parent)
+TrackSearch::TrackSearch(const Catalogue &catalogue, CatalogueList *list, QLineEdit *searchBox,
+                         SkinButton *optionsButton, QObject *parent)
     : QObject(parent), m_catalogue(catalogue), m_list(list), Text1(searchBox), cmdOptions(optionsButton),
       m_searchFields(SearchIndex::kAllFields), m_searchPool(std::make_unique<QThreadPool>()),
       m_searchGeneration(std::make_shared<std::atomic<quint64>>(0))
@@ -141,8 +141,7 @@ void TrackSearch::showSearchResult(quint64 generation, quint64 version, std::vec
     }
     m_list->showRows(std::move(found));
     m_searching = false;
-    Q_EMIT statusChanged(QStringLiteral("Поиск завершен! Найдено треков: ") +
-                         QString::number(m_list->view()->count()));
+    Q_EMIT statusChanged(QStringLiteral("Поиск завершен! Найдено треков: ") + QString::number(m_list->view()->count()));
 }
 
 void TrackSearch::cmdFind_Click()
@@ -152,8 +151,7 @@ void TrackSearch::cmdFind_Click()
         Text1->clear();
     else
         Text1_Change();
-    Q_EMIT statusChanged(QStringLiteral("Загружено ") + QString::number(m_catalogue.count()) +
-                         QStringLiteral(" треков"));
+    Q_EMIT statusChanged(CatalogueList::loadedText(m_catalogue.count()));
 }
 
 void TrackSearch::cmdOptions_Click()

@@ -31,6 +31,8 @@ public:
     void MainFind();
     void Text1_Change();
     bool isSearching() const { return m_searching; }
+    // Set by the first table the catalogue shows, the first base loaded: nothing is searched before.
+    bool iBaseLoaded() const { return m_baseLoaded; }
     // The fields the search looks in (bit f for track field f); the search runs again.
     void setSearchFields(quint16 fields);
     // "Показать все треки": the search box is emptied and the list shows every track.
@@ -59,7 +61,6 @@ private:
     CatalogueList *m_list;
     QLineEdit *Text1;
     SkinButton *cmdOptions;
-    // Nothing is searched before the first base is loaded.
     bool m_baseLoaded = false;
     bool m_searching = false;
     bool m_preparing = false; // a build of the index waits for the idle event loop

@@ -5,8 +5,8 @@
 #include "ui/platform/ListView.h"
 #include "ui/platform/MsgBox.h"
 
-#include <QWidget>
 #include <QDir>
+#include <QWidget>
 
 TracklistPanel::TracklistPanel(const Controls &controls, QWidget *owner)
     : QObject(owner), m_ui(controls), m_owner(owner)

@@ -16,7 +16,8 @@ class TracklistPanel : public QObject
     Q_OBJECT
 
 public:
-    struct Controls {
+    struct Controls
+    {
         ListView *lv = nullptr;  // the track list, where tracks are picked from
         ListView *lv2 = nullptr; // the Tracklist itself
         SkinButton *Command1 = nullptr, *Command2 = nullptr, *Command3 = nullptr;

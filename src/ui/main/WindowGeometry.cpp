@@ -75,7 +75,7 @@ void WindowGeometry::setFormSize(double widthTwips, double heightTwips)
 {
     const int clientHeight = Twips::toPixelsY(heightTwips - MainLayout::kNonClientHeight);
     m_window->resize(Twips::toPixelsX(widthTwips - MainLayout::kFrameWidth),
-           std::max(clientHeight, statusBarHeight()) + menuBarHeight());
+                     std::max(clientHeight, statusBarHeight()) + menuBarHeight());
 }
 
 void WindowGeometry::readGeometry()
@@ -172,7 +172,8 @@ bool WindowGeometry::StoreSettings(QString *error)
         return false;
     modManageSettings::StoredSettings s;
     for (int k = 1; k <= modManageSettings::kColumns; ++k)
-        s.columnWidths[size_t(k - 1)] = k <= m_ui.lv->columnCount() ? Twips::fromPixelsX(m_ui.lv->columnWidth(k - 1)) : 0;
+        s.columnWidths[size_t(k - 1)] =
+            k <= m_ui.lv->columnCount() ? Twips::fromPixelsX(m_ui.lv->columnWidth(k - 1)) : 0;
     s.disableXP = m_options.iDisableXP;
     s.windowState = m_window->isMinimized() ? 1 : m_window->isMaximized() ? 2 : 0;
     s.showPanel = m_ui.mnuOtbor->isChecked();

@@ -21,7 +21,8 @@ class WindowGeometry : public QObject
     Q_OBJECT
 
 public:
-    struct Controls {
+    struct Controls
+    {
         QFrame *Frame1 = nullptr;
         ListView *lv = nullptr;
         SplitterBar *lr = nullptr;

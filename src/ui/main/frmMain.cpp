@@ -1,9 +1,9 @@
 #include "frmMain.h"
 
 #include "BaseSession.h"
-#include "MainWindowUi.h"
 #include "BasesCommands.h"
 #include "CatalogueList.h"
+#include "MainWindowUi.h"
 #include "TextExportCommand.h"
 #include "TrackCommands.h"
 #include "TrackSearch.h"
@@ -50,11 +50,13 @@ void frmMain::createFeatures()
 {
     Features &f = m_features;
     f.list = new CatalogueList(g.catalogue, ui->lv, this);
-    f.tracklist = new TracklistPanel({ui->lv, ui->lv2, ui->Command1, ui->Command2, ui->Command3, ui->cmdUp, ui->cmdDown}, this);
+    f.tracklist =
+        new TracklistPanel({ui->lv, ui->lv2, ui->Command1, ui->Command2, ui->Command3, ui->cmdUp, ui->cmdDown}, this);
     f.session = new BaseSession(g.catalogue, g.paths, f.tracklist, this);
     f.search = new TrackSearch(g.catalogue, f.list, ui->Text1, ui->cmdOptions, this);
     f.bases = new BasesCommands(f.session, g.paths, g.options, ui->mnuDataBase, this);
-    f.geometry = new WindowGeometry(this, {ui->Frame1, ui->lv, ui->lr, ui->Fr, ui->lv2, ui->Stb, ui->mnuOtbor}, m_settings, g.options);
+    f.geometry = new WindowGeometry(this, {ui->Frame1, ui->lv, ui->lr, ui->Fr, ui->lv2, ui->Stb, ui->mnuOtbor},
+                                    m_settings, g.options);
     f.tracks = new TrackCommands(g.catalogue, g.editor, f.session, ui->lv, this);
     f.textExport = new TextExportCommand(g.paths, f.session, this);
     f.print = new PrintCommand(g.paths, g.editor, g.options, ui->lv, this);
@@ -95,23 +97,25 @@ void frmMain::connectTrackList()
         else if (character == 27 && ui->lv->selectedRow() >= 0)
             ui->lv->setSelectedRow(-1);
     });
-    connect(ui->lv, &ListView::mouseDown, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint &pos) {
-        if (button != Qt::LeftButton || ui->lv->rowAt(pos) >= 0)
-            return;
-        // A click below the last row selects the last row.
-        ui->lv->setSelectedRow(ui->lv->count() > 0 ? ui->lv->count() - 1 : -1);
-        UpdateMenus();
-    });
-    connect(ui->lv, &ListView::mouseMove, this, [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, const QPoint &pos) {
-        if (!(buttons & Qt::LeftButton))
-            return;
-        const int row = ui->lv->rowAt(pos);
-        if (row < 0)
-            return;
-        if (row != ui->lv->selectedRow())
-            ui->lv->setSelectedRow(row);
-        UpdateMenus();
-    });
+    connect(ui->lv, &ListView::mouseDown, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint &pos) {
+                if (button != Qt::LeftButton || ui->lv->rowAt(pos) >= 0)
+                    return;
+                // A click below the last row selects the last row.
+                ui->lv->setSelectedRow(ui->lv->count() > 0 ? ui->lv->count() - 1 : -1);
+                UpdateMenus();
+            });
+    connect(ui->lv, &ListView::mouseMove, this,
+            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, const QPoint &pos) {
+                if (!(buttons & Qt::LeftButton))
+                    return;
+                const int row = ui->lv->rowAt(pos);
+                if (row < 0)
+                    return;
+                if (row != ui->lv->selectedRow())
+                    ui->lv->setSelectedRow(row);
+                UpdateMenus();
+            });
     connect(ui->lv, &ListView::mouseUp, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint &pos) {
         if (button != Qt::RightButton || g.editor.iEditorOpen)
             return;
@@ -315,8 +319,8 @@ void frmMain::DXP()
 void frmMain::UpdateMenus()
 {
     const bool selected = ui->lv->selectedRow() >= 0;
-    for (QAction *item : {ui->mnuEditRecord, ui->mnuEditRecord2, ui->mnuDelRecord, ui->mnuDelRecord2, ui->mnuCopyI->menuAction(),
-                          ui->mnuNewRecord3, ui->mnuNewRecord31})
+    for (QAction *item : {ui->mnuEditRecord, ui->mnuEditRecord2, ui->mnuDelRecord, ui->mnuDelRecord2,
+                          ui->mnuCopyI->menuAction(), ui->mnuNewRecord3, ui->mnuNewRecord31})
         item->setEnabled(selected);
 }
 

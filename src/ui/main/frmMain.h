@@ -44,7 +44,8 @@ class frmMain : public QMainWindow
 
 public:
     // The features of the window, for the code that wires it to the other windows.
-    struct Features {
+    struct Features
+    {
         BaseSession *session = nullptr;
         CatalogueList *list = nullptr;
         TrackSearch *search = nullptr;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalSpy>
 
 using namespace MainParts;
 using namespace TestSupport;
@@ -46,9 +47,7 @@ private Q_SLOTS:
     void menuBarInOrder();
     void hiddenItemsStayHidden();
     void buttonsHaveNames();
-    void panelToggle();
-    void windowSnapsToMinimum();
-    void splitterDrag();
+    void catalogueChangesReachListSearchAndCompletion();
     void visualStyleSwitch();
     void onTopSwitch();
     void activationClosesSearchOptions();
@@ -138,72 +137,58 @@ void tst_frmmain::buttonsHaveNames()
     QCOMPARE(part<QLabel>(w, "FrCaption")->text(), QStringLiteral("Track list:"));
 }
 
-void tst_frmmain::panelToggle()
+void tst_frmmain::catalogueChangesReachListSearchAndCompletion()
 {
-    QVERIFY(!lv2(w)->isVisible());
-    const int fullHeight = lv(w)->height();
-    w->features().geometry->setSngPanelH(3000);
-    action(w, "mnuOtbor")->trigger();
-    QVERIFY(action(w, "mnuOtbor")->isChecked());
-    QVERIFY(lv2(w)->isVisible() && frame(w, "Fr")->isVisible() && lr(w)->isVisible());
-    QCOMPARE(lv(w)->height(), fullHeight - 200);
-    QCOMPARE(lr(w)->y(), lv(w)->geometry().bottom() + 1);
-    QVERIFY(frame(w, "Fr")->y() < lv2(w)->y());
-    QCOMPARE(lv2(w)->width(), lv(w)->width());
+    // The catalogue changed as the editor, a load or a sort would, without a call on the window: the
+    // list, the search and the completion lists follow it.
+    Catalogue &catalogue = m_program->g.catalogue;
+    const modAutoComplete &completion = catalogue.colAutoComplete();
+    const int artistList = boxOf(TrackRecord::Artist);
+    ListView *list = lv(w);
+    const auto search = [&](const QString &text) {
+        Text1(w)->setText(text);
+        QTRY_VERIFY(!w->features().search->isSearching());
+    };
 
-    action(w, "mnuOtbor")->trigger();
-    QVERIFY(!action(w, "mnuOtbor")->isChecked());
-    QVERIFY(!lv2(w)->isVisible() && !frame(w, "Fr")->isVisible() && !lr(w)->isVisible());
-    QCOMPARE(lv(w)->height(), fullHeight);
+    TrackRecord record = TrackRecord::fromLine(QStringLiteral("CD\t99\t1\tZappa\tPeaches\tHot Rats"));
+    QCOMPARE(catalogue.addTrack(record), 21);
+    QCOMPARE(list->count(), 21);
+    QCOMPARE(list->itemTag(list->selectedRow()), 21);
+    QCOMPARE(w->statusText(), QStringLiteral("Загружено 21 треков"));
+    QVERIFY(completion.FindValue(artistList, QStringLiteral("zappa")) > 0);
+    search(QStringLiteral("zapp"));
+    QCOMPARE(list->count(), 1);
 
-    // The panel comes back with the height it had.
-    w->ChangePanel();
-    QCOMPARE(w->features().geometry->sngPanelH(), 3000.0);
-    QCOMPARE(lv(w)->height(), fullHeight - 200);
-}
+    // Changed while the list shows a search's rows: its row shows the new text, the index has it.
+    record.set(TrackRecord::Artist, QStringLiteral("Zorn"));
+    catalogue.changeTrack(21, record);
+    QCOMPARE(list->itemText(0, TrackRecord::Artist), QStringLiteral("Zorn"));
+    QVERIFY(completion.FindValue(artistList, QStringLiteral("Zorn")) > 0);
+    search(QStringLiteral("zorn"));
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->itemTag(0), 21);
 
-void tst_frmmain::windowSnapsToMinimum()
-{
-    // Within a pixel: 7000 twips is not a whole number of pixels.
-    const double pixel = 15;
-    w->features().geometry->setFormSize(5000, 5000);
-    QTRY_VERIFY(qAbs(w->features().geometry->formWidth() - 7000) < pixel);
-    QVERIFY(qAbs(w->features().geometry->formHeight() - 7000) < pixel);
-    w->features().geometry->setFormSize(15000, 9000);
-    QTRY_VERIFY(qAbs(w->features().geometry->formWidth() - 15000) < pixel);
-    QCOMPARE(lv(w)->width(), w->centralWidget()->width());
-    QCOMPARE(lv(w)->y() + lv(w)->height(), w->centralWidget()->height());
-}
+    // Removed: its row goes, every other row keeps pointing at its own track, and no search finds it.
+    search(QString());
+    catalogue.removeTrack(5);
+    QCOMPARE(list->count(), 20);
+    for (int row = 0; row < list->count(); ++row)
+        QCOMPARE(list->itemText(row, TrackRecord::Artist), catalogue.at(list->itemTag(row)).value(TrackRecord::Artist));
+    search(QStringLiteral("Artist 5"));
+    QCOMPARE(list->count(), 0);
 
-void tst_frmmain::splitterDrag()
-{
-    w->features().geometry->setFormSize(15000, 12000);
-    w->features().geometry->setSngPanelH(3000);
-    w->ChangePanel();
-    QWidget *bar = lr(w);
-    const QPoint start(10, 2);
-    QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, start);
-    // Up by 20 pixels: 300 twips more panel.
-    QMouseEvent up(QEvent::MouseMove, QPointF(10, 2 - 20), bar->mapToGlobal(QPointF(10, 2 - 20)), Qt::NoButton,
-                   Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(bar, &up);
-    QCOMPARE(w->features().geometry->sngPanelH(), 3300.0);
-    // Far down: stops at 1000 twips.
-    QMouseEvent down(QEvent::MouseMove, QPointF(10, 5000), bar->mapToGlobal(QPointF(10, 5000)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(bar, &down);
-    QCOMPARE(w->features().geometry->sngPanelH(), 1000.0);
-    QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, QPoint(10, 5000));
-    // After the release, moves change nothing.
-    QCoreApplication::sendEvent(bar, &up);
-    QCOMPARE(w->features().geometry->sngPanelH(), 1000.0);
-    // Far up: stops at half the window's width.
-    QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, start);
-    QMouseEvent farUp(QEvent::MouseMove, QPointF(10, -5000), bar->mapToGlobal(QPointF(10, -5000)), Qt::NoButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(bar, &farUp);
-    QCOMPARE(w->features().geometry->sngPanelH(), w->features().geometry->formWidth() * 0.5);
-    QTest::mouseRelease(bar, Qt::LeftButton);
+    // A sort is one replacement; the list shows every track again, and the completion lists keep what
+    // they had (they only grow).
+    search(QString());
+    QSignalSpy replaced(&catalogue, &Catalogue::tableReplaced);
+    QSignalSpy changed(&catalogue, &Catalogue::trackChanged);
+    catalogue.sortIntoShelfOrder();
+    QCOMPARE(replaced.count(), 1);
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(list->itemText(list->count() - 1, TrackRecord::Artist), QStringLiteral("Zorn"));
+    catalogue.clear();
+    QCOMPARE(list->count(), 0);
+    QVERIFY(completion.FindValue(artistList, QStringLiteral("Zappa")) > 0);
 }
 
 void tst_frmmain::visualStyleSwitch()

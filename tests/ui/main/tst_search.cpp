@@ -124,7 +124,8 @@ void tst_search::matching()
     QCOMPARE(w->statusText(), kDone + QString::number(artists.size()));
     // Every row points at its own track.
     for (int row = 0; row < lv(w)->count(); ++row)
-        QCOMPARE(m_program->g.catalogue.arTracks().field(lv(w)->itemTag(row), TrackRecord::Artist), lv(w)->itemText(row, 3));
+        QCOMPARE(m_program->g.catalogue.arTracks().field(lv(w)->itemTag(row), TrackRecord::Artist),
+                 lv(w)->itemText(row, 3));
     if (!artists.isEmpty()) {
         QCOMPARE(lv(w)->selectedRow(), lv(w)->count() - 1);
         QCOMPARE(m_program->addEdit->txt[4]->text(), artists.last());

@@ -267,7 +267,8 @@ void tst_trackcommands::deleteOnAShownSubset()
     QCOMPARE(lv->itemTag(1), 6);
     QCOMPARE(lv->itemTag(2), 8);
     for (int row = 0; row < 3; ++row)
-        QCOMPARE(m_program->g.catalogue.arTracks().at(lv->itemTag(row)).value(TrackRecord::Artist), lv->itemText(row, 3));
+        QCOMPARE(m_program->g.catalogue.arTracks().at(lv->itemTag(row)).value(TrackRecord::Artist),
+                 lv->itemText(row, 3));
 
     // Editing another shown row afterwards changes the track shown in it.
     lv->setSelectedRow(2);
@@ -368,7 +369,8 @@ void tst_trackcommands::columnSortIsOnlyAView()
     QCOMPARE(lv->columnHeaderImage(5), 0);
     // Rows keep their tracks; the table and the file are untouched.
     for (int row = 0; row < lv->count(); ++row)
-        QCOMPARE(m_program->g.catalogue.arTracks().at(lv->itemTag(row)).value(TrackRecord::Artist), lv->itemText(row, 3));
+        QCOMPARE(m_program->g.catalogue.arTracks().at(lv->itemTag(row)).value(TrackRecord::Artist),
+                 lv->itemText(row, 3));
     QCOMPARE(m_program->g.catalogue.arTracks().field(1, TrackRecord::Artist), QStringLiteral("Artist 1"));
     QCOMPARE(readBytes(m_folder->data(QStringLiteral("Main.dat"))), before);
 }
