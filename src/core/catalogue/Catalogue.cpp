@@ -1,9 +1,7 @@
 #include "Catalogue.h"
 
-#include "core/catalogue/BaseFiles.h"
 #include "core/sort/ShelfSort.h"
 
-#include <utility>
 
 Catalogue::Catalogue(QObject *parent) : QObject(parent)
 {
@@ -31,12 +29,12 @@ void Catalogue::removeTrack(int index)
     Q_EMIT trackRemoved(index);
 }
 
-void Catalogue::replace(TrackTable table)
+BaseFiles::ReadResult Catalogue::readBase(const QString &path)
 {
-    const quint64 earlier = m_tracks.version();
-    m_tracks = std::move(table);
-    m_tracks.followVersion(earlier);
+    m_tracks.ClearTracks();
+    const BaseFiles::ReadResult read = BaseFiles::readBase(path, m_tracks);
     Q_EMIT tableReplaced();
+    return read;
 }
 
 void Catalogue::clear()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/catalogue/BaseFiles.h"
 #include "core/catalogue/TrackTable.h"
 #include "core/edit/modAutoComplete.h"
 
@@ -42,8 +43,9 @@ public:
     void changeTrack(int index, const TrackRecord &record);
     // Removes track `index`; the tracks after it move up one place.
     void removeTrack(int index);
-    // The whole table at once: a base just read, or none.
-    void replace(TrackTable table);
+    // The tracks of the base file `path` take the place of the table's (read into it in place, so a
+    // large base is never held twice); see BaseFiles::readBase().
+    BaseFiles::ReadResult readBase(const QString &path);
     void clear();
     // Writes the tracks to the base file `path` (a TAB inside a field becomes a space there and here,
     // announced as a change of its track). False, with the reason in `error`, when it could not.

@@ -82,8 +82,6 @@ public:
     // Goes up with every change of the records, so that what was worked out from them (the search's
     // index) can tell it is out of date.
     quint64 version() const { return m_version; }
-    // Makes the version newer than `earlier`, for a table that takes the place of another one.
-    void followVersion(quint64 earlier) { m_version = std::max(m_version, earlier) + 1; }
 
 private:
     std::vector<TrackRecord> m_slots;

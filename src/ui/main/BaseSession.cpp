@@ -16,8 +16,7 @@ BaseSession::BaseSession(Catalogue &catalogue, const ProgramPaths &paths, Trackl
 void BaseSession::LoadBase()
 {
     const QString path = m_paths.baseFilePath();
-    TrackTable tracks;
-    const BaseFiles::ReadResult read = BaseFiles::readBase(path, tracks);
+    const BaseFiles::ReadResult read = m_catalogue.readBase(path);
     m_baseUnreadable = !read.ok;
     m_baseUnsaved = false;
     if (!read.ok) {
@@ -27,7 +26,6 @@ void BaseSession::LoadBase()
                          .arg(QDir::toNativeSeparators(path), read.error),
                      MsgBox::OkOnly, MsgBox::Exclamation, MsgBox::FirstButton, QStringLiteral("Ошибка чтения"));
     }
-    m_catalogue.replace(std::move(tracks));
     const BaseFiles::Losses tracklistLosses = m_tracklist->LoadTracklist(m_paths.tracklistPath());
     // Before anything is written: what the files hold that the next save will drop or change.
     reportLosses({{path, read.losses, TrackRecord::kFieldCount},

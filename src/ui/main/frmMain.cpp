@@ -14,10 +14,8 @@
 #include "ui/backup/BackupCommands.h"
 #include "ui/controls/CTooltip.h"
 #include "ui/controls/SkinButton.h"
-#include "ui/controls/SplitterBar.h"
 #include "ui/controls/frmAbout.h"
 #include "ui/controls/mSubclass.h"
-#include "ui/controls/modListViewEnh.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/Modal.h"
@@ -26,13 +24,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFrame>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
-#include <QStatusBar>
 
 frmMain::frmMain(modGlobalData &globals, SettingsFile &settings, QWidget *parent)
     : QMainWindow(parent), ui(std::make_unique<MainWindowUi>()), g(globals), m_settings(settings)
@@ -131,12 +124,13 @@ void frmMain::connectTrackList()
 
 void frmMain::connectMenus()
 {
+    // Each command is reached from its menu items and its button alike.
     const auto wire = [this](std::initializer_list<QObject *> senders, auto *receiver, auto command) {
         for (QObject *sender : senders) {
             if (auto *item = qobject_cast<QAction *>(sender))
                 connect(item, &QAction::triggered, receiver, [receiver, command] { (receiver->*command)(); });
-            else
-                connect(static_cast<SkinButton *>(sender), &SkinButton::clicked, receiver, command);
+            else if (auto *button = qobject_cast<SkinButton *>(sender))
+                connect(button, &SkinButton::clicked, receiver, command);
         }
     };
     const Features &f = m_features;
