@@ -44,16 +44,16 @@ QString artistCredit(const QJsonValue &credit)
     return oneLine(out);
 }
 
-// A length in milliseconds as "m:ss", empty when `value` is not one.
-QString duration(const QJsonValue &value)
+// A length in milliseconds in whole seconds (half a second rounds up), -1 when `value` is not one.
+int seconds(const QJsonValue &value)
 {
     if (!value.isDouble())
-        return QString();
+        return -1;
     const double ms = value.toDouble();
     constexpr double kMaxMs = double(DiscToc::kMaxFrames) / DiscToc::kFramesPerSecond * 1000.0;
     if (!(ms >= 0 && ms <= kMaxMs))
-        return QString();
-    return EditorRules::durationText(int(std::floor(ms / 1000.0 + 0.5)));
+        return -1;
+    return int(std::floor(ms / 1000.0 + 0.5));
 }
 
 QJsonArray tracksOf(const QJsonObject &medium)
@@ -105,9 +105,11 @@ MusicBrainzReply::Track readTrack(const QJsonObject &track, const QString &relea
     out.title = text(track, QLatin1StringView("title"));
     if (out.title.isEmpty())
         out.title = text(recording, QLatin1StringView("title"));
-    out.duration = duration(recording.value(QLatin1StringView("length")));
-    if (out.duration.isEmpty())
-        out.duration = duration(track.value(QLatin1StringView("length")));
+    out.lengthSeconds = seconds(recording.value(QLatin1StringView("length")));
+    if (out.lengthSeconds < 0)
+        out.lengthSeconds = seconds(track.value(QLatin1StringView("length")));
+    if (out.lengthSeconds >= 0)
+        out.duration = EditorRules::durationText(out.lengthSeconds);
     return out;
 }
 

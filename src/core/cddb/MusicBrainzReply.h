@@ -35,7 +35,8 @@ public:
     {
         QString artist;
         QString title;
-        QString duration; // "m:ss", or empty
+        int lengthSeconds = -1; // -1 when not known
+        QString duration;       // "m:ss", or empty when not known
     };
 
     struct Release
