@@ -2,9 +2,11 @@
 
 #include "CdDrive.h"
 #include "CddbMatchDialog.h"
+#include "MusicBrainzLookup.h"
 #include "core/cddb/CddbDialogue.h"
 #include "core/cddb/CddbLineReader.h"
 #include "core/cddb/DiscToc.h"
+#include "core/cddb/MusicBrainzRequest.h"
 #include "core/cddb/XmcdEntry.h"
 #include "core/edit/EditorRules.h"
 #include "core/settings/IniFile.h"
@@ -97,6 +99,7 @@ struct CddbControl::Private
     explicit Private(CddbControl *control) : q(control) {}
 
     void begin(const QString &drive);
+    void askMusicBrainz(const DiscToc &toc);
     void onConnected(quint64 lookup);
     void onReadyRead(quint64 lookup);
     void onClosed(quint64 lookup);
@@ -133,6 +136,9 @@ struct CddbControl::Private
     CddbLineReader reader;
     qint64 received = 0;
     QPointer<CddbMatchDialog> matchDialog;
+    MusicBrainzLookup *musicBrainz = nullptr;
+    // The disc MusicBrainz found, taken as the lookup ends.
+    XmcdEntry found;
     // The disc of the last lookup that succeeded.
     XmcdEntry disc;
 };
@@ -165,6 +171,8 @@ void CddbControl::Private::begin(const QString &drive)
                        QLatin1Char('.'));
     }
 
+    if (settings.musicBrainz)
+        return askMusicBrainz(toc);
     dialogue.emplace(toc, CddbDialogue::helloFromEmail(settings.email, kClientName, QStringLiteral(CRATEBOOK_VERSION)));
     reader = CddbLineReader();
     received = 0;
@@ -184,6 +192,35 @@ void CddbControl::Private::begin(const QString &drive)
     });
     timeout.start(qMax(settings.timeoutMs, 1));
     socket->connectToHost(settings.server, settings.port);
+}
+
+void CddbControl::Private::askMusicBrainz(const DiscToc &toc)
+{
+    dialogue.reset();
+    phase = Phase::Talking;
+    const quint64 lookup = current;
+    musicBrainz->disconnect(q);
+    QObject::connect(musicBrainz, &MusicBrainzLookup::reached, q, [this, lookup] {
+        if (lookup == current)
+            onConnected(lookup);
+        timeout.stop(); // the requests keep their own time
+    });
+    QObject::connect(musicBrainz, &MusicBrainzLookup::line, q, &CddbControl::lineReceived);
+    QObject::connect(musicBrainz, &MusicBrainzLookup::failed, q,
+                     [this](const QString &text) { end(false, true, 0, text); });
+    QObject::connect(musicBrainz, &MusicBrainzLookup::succeeded, q, [this](const MusicBrainzReply::Release &release) {
+        found = XmcdEntry();
+        found.artist = release.artist;
+        found.album = release.album;
+        found.label = release.label;
+        found.genre = release.style;
+        for (const MusicBrainzReply::Track &track : release.tracks)
+            found.tracks.append({track.artist, track.title, track.lengthSeconds});
+        found.compilation = true; // each track has its own artist credit
+        end(true);
+    });
+    musicBrainz->start(MusicBrainzRequest::serviceUrl(settings.musicBrainzServer), MusicBrainzLookup::discId(toc), toc,
+                       settings.timeoutMs, [this](const QStringList &releases) { return ask(releases); });
 }
 
 void CddbControl::Private::onConnected(quint64 lookup)
@@ -318,6 +355,7 @@ void CddbControl::Private::closeSocket()
 {
     timeout.stop();
     choosing = false;
+    musicBrainz->stop();
     if (matchDialog)
         matchDialog->reject();
     if (!socket)
@@ -342,7 +380,7 @@ void CddbControl::Private::end(bool ok, bool report, int code, const QString &te
     phase = Phase::Ending;
     closeSocket();
     if (ok)
-        disc = dialogue->entry();
+        disc = dialogue ? dialogue->entry() : found;
     const QPointer<CddbControl> alive(q);
     if (report)
         Q_EMIT q->failure(code, text);
@@ -370,11 +408,14 @@ CddbControl::Settings CddbControl::readSettings(const QString &iniPath)
     if (ok && port >= 1 && port <= 65535)
         settings.port = quint16(port);
     settings.email = ini.value(kSection, QStringLiteral("Email")).trimmed();
+    settings.musicBrainz = MusicBrainzRequest::useMusicBrainz(ini);
+    settings.musicBrainzServer = MusicBrainzRequest::server(ini);
     return settings;
 }
 
 CddbControl::CddbControl(QObject *parent) : QObject(parent), d(std::make_unique<Private>(this))
 {
+    d->musicBrainz = new MusicBrainzLookup(this);
     d->timeout.setSingleShot(true);
     connect(&d->timeout, &QTimer::timeout, this, [this] { d->onTimeout(); });
 }
@@ -459,7 +500,7 @@ int CddbControl::trackLength(int track) const
 
 QString CddbControl::formatLength(int length) const
 {
-    return EditorRules::durationText(qMax(length, 0));
+    return length < 0 ? QString() : EditorRules::durationText(length);
 }
 
 QString CddbControl::genre() const

@@ -8,8 +8,8 @@
 #include <memory>
 
 // Looks up the audio CD in a drive in a CDDB database: reads the disc's table of contents, asks the
-// server over CDDBP (TCP) and keeps what it answered. The album dialogs use it through the members and
-// signals below; the work runs in the event loop, so no window waits on it.
+// server over CDDBP (TCP), or the MusicBrainz web service over HTTP(S), and keeps what it answered. The album dialogs
+// use it through the members and signals below; the work runs in the event loop, so no window waits on it.
 //
 // Each lookup forgets the previous disc first: after a failed, timed-out or stopped lookup there is no
 // disc data at all (track count 0, empty texts).
@@ -27,7 +27,8 @@ class CddbControl : public QObject
 
 public:
     // Where the server is and whom to introduce as: settings.ini, section "CDDB", keys "Server", "Port"
-    // and "Email" (read, never written).
+    // and "Email"; whether the MusicBrainz web service is asked instead, and where it is: section
+    // "MusicBrainz", keys "Use" and "Server" (see MusicBrainzRequest). All read, never written.
     struct Settings
     {
         QString server = QStringLiteral("gnudb.gnudb.org");
@@ -35,6 +36,8 @@ public:
         QString email;
         // A server that says nothing for this long fails the lookup.
         int timeoutMs = 30000;
+        bool musicBrainz = false;
+        QString musicBrainzServer = QStringLiteral("musicbrainz.org");
     };
     // The settings from the settings file at `iniPath`, the defaults where it has none.
     static Settings readSettings(const QString &iniPath);
@@ -60,10 +63,11 @@ public:
     QString labelValue() const;
     int trackCount() const;
     // Track `track` (from 1): "artist - title" (the track's own artist on a compilation, the disc's
-    // otherwise), and its length in seconds; empty and 0 for a track the disc does not have.
+    // otherwise), and its length in seconds; empty and 0 for a track the disc does not have, -1 for a
+    // length the service does not know.
     QString trackTitle(int track) const;
     int trackLength(int track) const;
-    // A length as the editor writes durations: "m:ss".
+    // A length as the editor writes durations: "m:ss"; empty for an unknown (negative) one.
     QString formatLength(int length) const;
     QString genre() const;
 

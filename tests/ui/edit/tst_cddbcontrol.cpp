@@ -1,10 +1,13 @@
 // The CDDB control against a CDDB server of the test's own on 127.0.0.1 answering from canned entries: the
 // lookups that find a disc, the picks among several, every way a lookup fails (refusals, errors, silence,
 // garbage), stopping at each step, the settings, the drive list, and the disc id checked against libdiscid.
+// The same control asking the MusicBrainz web service: a plain HTTP server of the test's own.
 #include "support/CddbEntries.h"
 #include "support/FakeCddbServer.h"
+#include "support/FakeMusicBrainzServer.h"
 #include "ui/edit/CdDrive.h"
 #include "ui/edit/CddbControl.h"
+#include "ui/edit/MusicBrainzLookup.h"
 #include "ui/platform/Modal.h"
 
 #include <QDialog>
@@ -62,6 +65,30 @@ void setUp(CddbControl &c, const FakeCddbServer &server, const DiscToc &disc = C
         return drive == "/dev/test";
     });
     c.setMatchChooser([](const QStringList &) { return -1; });
+}
+
+// The control set up as setUp() does, asking the MusicBrainz service at `server` and picking `pick`.
+void setUpMusicBrainz(CddbControl &c, const QString &server, int pick = -1)
+{
+    FakeCddbServer unused;
+    setUp(c, unused);
+    c.setSettings({"127.0.0.1", 1, QString(), 10000, true, server});
+    c.setMatchChooser([pick](const QStringList &) { return pick; });
+}
+
+// A release of the album disc (four tracks) as the service sends it.
+QByteArray mbRelease(const QByteArray &album, const QByteArray &label = "Мелодия")
+{
+    const QByteArray artist = R"("artist-credit":[{"name":"Северный ветер","joinphrase":""}])";
+    return R"({"id":"r","title":")" + album + R"(",)" + artist + R"(,"label-info":[{"label":{"name":")" + label +
+           R"("}}],"genres":[{"name":"rock"}],"media":[{"tracks":[{"title":"Вступление","recording":{"length":243400}},
+           {"title":"Дорога домой","length":null},{"title":"Гимн","artist-credit":[{"name":"Гость","joinphrase":" и "},
+           {"name":"Хор","joinphrase":""}]},{"title":"Финал","length":229000}]}]})";
+}
+
+QByteArray mbAnswer(const QByteArrayList &releases)
+{
+    return httpAnswer(200, "{\"releases\":[" + releases.join(',') + "]}");
 }
 
 QStringList titles(const CddbControl &c)
@@ -493,6 +520,119 @@ private Q_SLOTS:
         QCOMPARE(c.albumTitle() + c.labelValue() + c.genre() + c.trackTitle(1), "");
     }
 
+    void musicBrainz_data()
+    {
+        QTest::addColumn<QByteArray>("byDiscId");
+        QTest::addColumn<QByteArray>("byToc");
+        QTest::addColumn<int>("pick");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<QString>("result"); // the album and label found, or the failure
+        const QByteArray one = mbAnswer({mbRelease("Огни большого города")});
+        const QByteArray two = mbAnswer({mbRelease("Огни"), mbRelease("Огни (ремастер)", "Никитин")});
+        const QByteArray none = httpAnswer(200, R"({"releases":[]})");
+        QTest::newRow("one release") << one << QByteArray() << -1 << 1 << "Огни большого города|Мелодия";
+        QTest::newRow("second picked") << two << QByteArray() << 1 << 1 << "Огни (ремастер)|Никитин";
+        QTest::newRow("none picked") << two << QByteArray() << -1 << 1 << "failure 0 Диск не выбран.";
+        QTest::newRow("unknown id, found by toc") << QByteArray() << one << -1 << 2 << "Огни большого города|Мелодия";
+        QTest::newRow("no releases for the id") << none << one << -1 << 2 << "Огни большого города|Мелодия";
+        QTest::newRow("nowhere") << none << QByteArray() << -1 << 2 << "failure 0 Диска нет в базе MusicBrainz.";
+        QTest::newRow("503 with seconds") << httpAnswer(503, "", "Retry-After: 7\r\n") << one << -1 << 1
+                                          << "failure 0 Сервер MusicBrainz перегружен. Повторите попытку через 7 с.";
+        QTest::newRow("503 without") << httpAnswer(503, "") << one << -1 << 1
+                                     << "failure 0 Сервер MusicBrainz перегружен. Повторите попытку позже.";
+        QTest::newRow("500") << httpAnswer(500, "oops") << one << -1 << 1
+                             << "failure 0 Сервер MusicBrainz сообщил об ошибке: HTTP 500.";
+        QTest::newRow("bad json") << httpAnswer(200, "<html>") << one << -1 << 1
+                                  << "failure 0 Сервер MusicBrainz прислал ответ, который не удается разобрать.";
+        QTest::newRow("over 1 MiB") << httpAnswer(200, QByteArray(1100000, ' ') + "{}") << one << -1 << 1
+                                    << "failure 0 Сервер MusicBrainz прислал слишком большой ответ.";
+    }
+    void musicBrainz()
+    {
+        QFETCH(QByteArray, byDiscId);
+        QFETCH(QByteArray, byToc);
+        QFETCH(int, pick);
+        QFETCH(int, requests);
+        QFETCH(QString, result);
+        FakeMusicBrainzServer server;
+        server.byDiscId = byDiscId;
+        server.byToc = byToc;
+        CddbControl c;
+        setUpMusicBrainz(c, server.url(), pick);
+        Recorder r(c);
+        QVERIFY(c.lookup("/dev/test"));
+        QTRY_VERIFY_WITH_TIMEOUT(r.finished(), 10000);
+        const bool ok = !result.startsWith("failure");
+        QCOMPARE(r.ending(), QStringList({ok ? "disconnected" : result, ok ? "finished 1" : "disconnected",
+                                          ok ? QString() : "finished 0"})
+                                 .filter(QRegularExpression(".")));
+        QCOMPARE(ok ? c.albumTitle() + '|' + c.labelValue() : result, result);
+        QCOMPARE(r.events.filter(QRegularExpression("^line MusicBrainz http://127.0.0.1:\\d+: HTTP ")).size(),
+                 requests);
+        if (ok) {
+            QCOMPARE(c.genre(), "rock");
+            QCOMPARE(titles(c),
+                     QStringList({" 0:00", "Северный ветер - Вступление 4:03", "Северный ветер - Дорога домой ",
+                                  "Гость и Хор - Гимн ", "Северный ветер - Финал 3:49", " 0:00"}));
+        } else {
+            QCOMPARE(c.trackCount(), 0);
+        }
+        // The disc id first, then the table of contents a second later; the program named each time.
+        QCOMPARE(server.requests.size(), requests);
+        const QByteArray query = "?inc=recordings+artist-credits+labels+genres";
+        const QByteArray byId = "GET /ws/2/discid/" + MusicBrainzLookup::discId(CddbEntries::album()).toLatin1() +
+                                query + "&fmt=json HTTP/1.1\r\n";
+        QVERIFY(server.requests[0].startsWith(byId));
+        if (requests == 2) {
+            const QByteArray byToc =
+                "GET /ws/2/discid/-" + query + "&toc=1+4+70000+150+18390+35700+52815&cdstubs=no&fmt=json ";
+            QVERIFY(server.requests[1].startsWith(byToc));
+            QVERIFY(server.times[1] - server.times[0] >= 950);
+        }
+        for (const QByteArray &request : server.requests)
+            QVERIFY(request.contains("\r\nUser-Agent: Cratebook/"));
+    }
+
+    void musicBrainzUnreachable()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString refused = "http://127.0.0.1:" + QString::number(closed.serverPort());
+        closed.close();
+        FakeMusicBrainzServer plain; // speaks no TLS
+        const QString tls = "https://127.0.0.1:" + QString::number(plain.port());
+        for (const auto &[server, failure] :
+             {std::pair{refused, QString("Сервер MusicBrainz 127.0.0.1 отказал в соединении.")},
+              std::pair{tls, QString("Не удается установить защищённое соединение с сервером MusicBrainz 127.0.0.1.")},
+              std::pair{QString("ftp://127.0.0.1"),
+                        QString("Неверный адрес сервера MusicBrainz в файле settings.ini: раздел [MusicBrainz], ключ "
+                                "Server.")}}) {
+            CddbControl c;
+            setUpMusicBrainz(c, server);
+            Recorder r(c);
+            c.lookup("/dev/test");
+            QTRY_VERIFY_WITH_TIMEOUT(r.finished(), 10000);
+            QCOMPARE(r.events, QStringList({"failure 0 " + failure, "finished 0"}));
+        }
+    }
+
+    void musicBrainzStopped()
+    {
+        // Stopped while waiting to ask by table of contents: nothing more is asked, nothing reported.
+        FakeMusicBrainzServer server;
+        CddbControl c;
+        setUpMusicBrainz(c, server.url());
+        Recorder r(c);
+        c.lookup("/dev/test");
+        QTRY_COMPARE(server.requests.size(), 1);
+        QTRY_VERIFY(r.events.contains("connected"));
+        c.stop();
+        QCOMPARE(r.ending(), QStringList({"disconnected", "finished 0"}));
+        QTest::qWait(1500);
+        QCOMPARE(server.requests.size(), 1);
+        QCOMPARE(c.trackCount(), 0);
+    }
+
     void settings()
     {
         QTemporaryDir dir;
@@ -515,6 +655,15 @@ private Q_SLOTS:
         }
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("[CDDB]\nPort=99999999999\n"));
+        f.close();
+        // A CDDB server named keeps CDDB; without one MusicBrainz is asked, at its Server.
+        QVERIFY(!s.musicBrainz && CddbControl::readSettings(path).musicBrainz);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[MusicBrainz]\nServer=http://127.0.0.1:5000\n");
+        f.close();
+        s = CddbControl::readSettings(path);
+        QVERIFY(s.musicBrainz);
+        QCOMPARE(s.musicBrainzServer, "http://127.0.0.1:5000");
     }
 
     void drives()
