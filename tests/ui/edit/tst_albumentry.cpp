@@ -2,6 +2,7 @@
 // lookup dialog shows the lookup control's events and tells the album dialog whether to use its data.
 #include "core/cddb/CddbLog.h"
 #include "support/FakeCddbServer.h"
+#include "support/FakeMusicBrainzServer.h"
 #include "support/MainWindowParts.h"
 #include "support/TestProgram.h"
 #include "ui/edit/CddbControl.h"
@@ -31,6 +32,7 @@ private Q_SLOTS:
     void nothingToEnter();
     void newAlbumEmptiesTheDialog();
     void lookupFillsTheTracks();
+    void musicBrainzFillsTheTracks();
     void lookupWithoutDisc();
     void stoppedLookupIsNotUsed();
     void logKeepsItsLastLines();
@@ -341,6 +343,49 @@ void tst_albumentry::lookupFillsTheTracks()
     // The character the code page cannot hold was shown to the user, then stored as base files store it.
     QVERIFY(lines[2].startsWith("CD\t5\t3\tMoby\tSnow ?\t"));
     QCOMPARE(m_session->answers.messages().size(), 1);
+}
+
+void tst_albumentry::musicBrainzFillsTheTracks()
+{
+    // The same lookup answered by the MusicBrainz service: each track's own artist credit, no length where
+    // the service knows none.
+    FakeCddbServer unused;
+    useServer(unused, CddbEntries::album());
+    FakeMusicBrainzServer server;
+    m_program->cddb->setSettings({QStringLiteral("127.0.0.1"), 1, QString(), 10000, true, server.url()});
+    server.byDiscId = httpAnswer(200, R"({"releases":[{"title":"Огни большого города","artist-credit":[{"name":
+        "Северный ветер"}],"label-info":[{"label":{"name":"Мелодия"}}],"genres":[{"name":"rock"}],"media":[{"tracks":[
+        {"title":"Вступление","recording":{"length":243400}},{"title":"Гимн","artist-credit":[{"name":"Гость",
+        "joinphrase":" и "},{"name":"Хор"}]},{"title":"Три"},{"title":"Четыре"}]}]}]})");
+    m_session->driver.then([this](QDialog *) {
+        fillAlbum(QString(), QStringLiteral("5"), QStringLiteral("Typed"));
+        QTest::mouseClick(album()->Command4, Qt::LeftButton);
+        QCOMPARE(album()->txt[0]->text(), QStringLiteral("4"));
+        QCOMPARE(album()->txt[boxOf(TrackRecord::Album)]->text(), QStringLiteral("Огни большого города"));
+        QCOMPARE(album()->txt[boxOf(TrackRecord::Label)]->text(), QStringLiteral("Мелодия"));
+        QCOMPARE(album()->lookup(), frmAddAlbum::Lookup::Used);
+        album()->txt[0]->setText(QStringLiteral("2"));
+        album()->Command1_Click();
+    });
+    m_session->driver.then([this](QDialog *) {
+        lookupDialog()->Command2_Click();
+        QTRY_VERIFY2(!lookupDialog()->isVisible(), qPrintable(lookupDialog()->logText()));
+    });
+    thenTracks(2, [this](int track) {
+        const auto box = [this](TrackRecord::Field field) { return ed()->txt[boxOf(field)]->text(); };
+        const QString expected = track == 1 ? QStringLiteral("Северный ветер|Вступление|4:03|rock")
+                                            : QStringLiteral("Гость и Хор|Гимн||rock");
+        QCOMPARE(box(TrackRecord::Artist) + '|' + box(TrackRecord::Title) + '|' + box(TrackRecord::Duration) + '|' +
+                     box(TrackRecord::Style),
+                 expected);
+        ed()->Command2_Click();
+    });
+    QSignalSpy lines(m_program->cddb, &CddbControl::lineReceived); // the log's lines
+    action(w, "mnuNewAlbum")->trigger();
+    QCOMPARE(m_session->driver.shown, 4);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY(lines[0][0].toString().startsWith(QStringLiteral("MusicBrainz ") + server.url() +
+                                              QStringLiteral(": HTTP 200")));
 }
 
 void tst_albumentry::lookupWithoutDisc()
