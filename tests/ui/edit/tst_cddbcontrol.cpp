@@ -678,7 +678,7 @@ private Q_SLOTS:
 
     void discIdAsLibdiscid()
     {
-        // libdiscid's disc id of the same tables, the test's fixed ones and a thousand random CDs.
+        // libdiscid's disc ids (CDDB and MusicBrainz) of the same tables, the test's fixed ones and a thousand random CDs.
         QList<DiscToc> discs{CddbEntries::album(), CddbEntries::compilation()};
         QRandomGenerator random(20240101);
         for (int i = 0; i < 1000; ++i) {
@@ -698,6 +698,7 @@ private Q_SLOTS:
             QVERIFY(d.isValid());
             QVERIFY(discid_put(id, 1, d.trackCount(), offsets));
             QCOMPARE(d.discIdText(), QString::fromLatin1(discid_get_freedb_id(id)));
+            QCOMPARE(MusicBrainzLookup::discId(d), QString::fromLatin1(discid_get_id(id)));
         }
         discid_free(id);
     }
