@@ -678,7 +678,8 @@ private Q_SLOTS:
 
     void discIdAsLibdiscid()
     {
-        // libdiscid's disc ids (CDDB and MusicBrainz) of the same tables, the test's fixed ones and a thousand random CDs.
+        // libdiscid's disc ids (CDDB and MusicBrainz) of the same tables, the test's fixed ones and a thousand random
+        // CDs.
         QList<DiscToc> discs{CddbEntries::album(), CddbEntries::compilation()};
         QRandomGenerator random(20240101);
         for (int i = 0; i < 1000; ++i) {
