@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cerrno>
@@ -188,6 +189,51 @@ QByteArray readAt(int fd, qint64 offset, int count)
     return bytes;
 }
 
+// The most top-level chunks (RIFF, AIFF) or atoms (MP4) a file may have. Real files have a handful; TagLib keeps
+// a record of each, so a file of millions of empty chunks would hold the reading for minutes and take gigabytes.
+constexpr int kMaxChunks = 1000;
+// The largest MP4 "moov" atom read: the sample tables of many hours of audio are a few megabytes.
+constexpr qint64 kMaxMoovSize = 64 << 20;
+// Where an Ogg stream's last page must start: no page is longer than this.
+constexpr int kMaxOggPage = 65307;
+
+// Whether TagLib can read the file in bounded time: its top-level layout is walked (a few reads) and a file
+// that would make TagLib search or list without end is refused before TagLib sees it.
+bool boundedLayout(int fd, Kind kind, qint64 fileSize)
+{
+    if (kind == Kind::OggVorbis || kind == Kind::OggOpus || kind == Kind::OggFlac) {
+        // TagLib looks for the last page backwards from the end: it must be near.
+        const qint64 from = std::max<qint64>(0, fileSize - kMaxOggPage - 128);
+        return readAt(fd, from, int(fileSize - from)).contains("OggS");
+    }
+    if (kind == Kind::Flac)
+        return true; // its metadata blocks are read in order from the start, each with its length
+    const bool mp4 = kind == Kind::Mp4;
+    qint64 offset = mp4 ? 0 : 12;
+    for (int count = 0; offset + 8 <= fileSize; ++count) {
+        const QByteArray header = readAt(fd, offset, 16);
+        if (header.size() < 8 || count == kMaxChunks)
+            return false;
+        const auto *b = reinterpret_cast<const uchar *>(header.constData());
+        // TagLib stops at a chunk whose name is not text (padding, trailing garbage), and so does this walk.
+        if (!mp4 && std::any_of(b, b + 4, [](uchar c) { return c < 32 || c > 126; }))
+            return true;
+        qint64 size;
+        if (kind == Kind::Wav)
+            size = 8 + qFromLittleEndian<quint32>(b + 4);
+        else
+            size = (mp4 ? 0 : 8) + qFromBigEndian<quint32>(b);
+        if (mp4 && size == 1 && header.size() == 16)
+            size = qint64(std::min<quint64>(qFromBigEndian<quint64>(b + 8), quint64(fileSize)));
+        if (mp4 && size == 0)
+            return true; // the atom runs to the end of the file
+        if (mp4 && (size < 8 || (header.mid(4, 4) == "moov" && size > kMaxMoovSize)))
+            return false;
+        offset += size + (mp4 ? 0 : size & 1);
+    }
+    return true;
+}
+
 } // namespace
 
 bool FolderAlbum::isAudioName(QStringView fileName)
@@ -225,13 +271,14 @@ FolderAlbum::Track FolderAlbum::readFile(const QString &path)
     const QByteArray head = readAt(fd, 0, kHeadSize);
     const qint64 id3v2 = MpegStreamInfo::id3v2Size(head.left(10));
     const QByteArray afterId3v2 = id3v2 > 0 && id3v2 < st.st_size ? readAt(fd, id3v2, 4) : QByteArray();
+    const Kind kind = kindOf(head, afterId3v2);
+    const bool bounded = kind != Kind::Unknown && boundedLayout(fd, kind, st.st_size);
     ::close(fd);
     if (head.isEmpty()) {
         track.error = st.st_size == 0 ? QStringLiteral("файл пуст") : QStringLiteral("файл не удалось прочитать");
         return track;
     }
 
-    const Kind kind = kindOf(head, afterId3v2);
     if (kind == Kind::Unknown) {
         if (track.fileName.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive))
             readMp3(path, head, track);
@@ -240,6 +287,10 @@ FolderAlbum::Track FolderAlbum::readFile(const QString &path)
         return track;
     }
 
+    if (!bounded) {
+        track.error = notAudioText();
+        return track;
+    }
     const std::unique_ptr<TagLib::File> file = openTagLib(kind, name.constData());
     if (!file || !file->isValid() || !file->audioProperties()) {
         track.error = notAudioText();

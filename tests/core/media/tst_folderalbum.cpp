@@ -261,8 +261,15 @@ void TestFolderAlbum::folderErrorsAndStop()
     QVERIFY(run("mkfifo", {folder.filePath("1 pipe.wav")}));
     for (int i = 2; i <= 4; ++i)
         QVERIFY(QFile::copy(m_wav, folder.filePath(QStringLiteral("%1.wav").arg(i))));
+    // Files that would hold TagLib for minutes: thousands of empty chunks, a stream followed by a gigabyte of
+    // nothing (sparse) that TagLib would search backwards for its last page.
+    const QByteArray wav = TestSupport::readBytes(m_wav);
+    QVERIFY(writeBytes(folder.filePath("5 chunks.wav"),
+                       wav.left(12) + QByteArray("JUNK\0\0\0\0", 8).repeated(2000) + wav.mid(12)));
+    QVERIFY(ffmpeg(folder.filePath("6 tail.ogg"), 1, {}, {"-c:a", "libvorbis"}));
+    QVERIFY(QFile::resize(folder.filePath("6 tail.ogg"), qint64(1) << 30));
     const FolderAlbum whole = FolderAlbum::read(folder.path());
-    QCOMPARE(namesOf(whole.failed), QStringList{"1 pipe.wav"});
+    QCOMPARE(namesOf(whole.failed), QStringList({"1 pipe.wav", "5 chunks.wav", "6 tail.ogg"}));
     QCOMPARE(whole.tracks.size(), 3);
 
     int asked = 0;
