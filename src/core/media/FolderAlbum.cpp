@@ -37,10 +37,10 @@ constexpr int kHeadSize = 64;
 
 const QStringList &audioExtensions()
 {
-    static const QStringList extensions{QStringLiteral("mp3"),  QStringLiteral("flac"), QStringLiteral("ogg"),
-                                        QStringLiteral("oga"),  QStringLiteral("opus"), QStringLiteral("m4a"),
-                                        QStringLiteral("mp4"),  QStringLiteral("wav"),  QStringLiteral("aif"),
-                                        QStringLiteral("aiff"), QStringLiteral("aifc")};
+    static const QStringList extensions{QStringLiteral("mp3"), QStringLiteral("flac"), QStringLiteral("ogg"),
+                                        QStringLiteral("oga"), QStringLiteral("opus"), QStringLiteral("m4a"),
+                                        QStringLiteral("wav"), QStringLiteral("aif"),  QStringLiteral("aiff"),
+                                        QStringLiteral("aifc")};
     return extensions;
 }
 
