@@ -29,3 +29,4 @@ void benchBases(const QString &dir);
 void benchMedia(const QString &dir);
 void benchPrint(const QString &dir);
 void benchCddb(int runs);
+void benchFolder(const QString &dir);

@@ -310,5 +310,6 @@ int main(int argc, char *argv[])
     benchMedia(dir.path());
     benchPrint(dir.path());
     benchCddb(3);
+    benchFolder(dir.path());
     return 0;
 }
