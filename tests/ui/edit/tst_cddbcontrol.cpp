@@ -584,9 +584,9 @@ private Q_SLOTS:
                                 query + "&fmt=json HTTP/1.1\r\n";
         QVERIFY(server.requests[0].startsWith(byId));
         if (requests == 2) {
-            const QByteArray byToc =
+            const QByteArray tocRequest =
                 "GET /ws/2/discid/-" + query + "&toc=1+4+70000+150+18390+35700+52815&cdstubs=no&fmt=json ";
-            QVERIFY(server.requests[1].startsWith(byToc));
+            QVERIFY(server.requests[1].startsWith(tocRequest));
             QVERIFY(server.times[1] - server.times[0] >= 950);
         }
         for (const QByteArray &request : server.requests)
