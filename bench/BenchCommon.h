@@ -16,6 +16,8 @@ QByteArray generateBase(int tracks, quint32 seed = 1234);
 void writeFile(const QString &path, const QByteArray &content);
 double median(std::vector<double> values);
 double timeMs(const std::function<void()> &work);
+// The longest time between two turns of the event loop while `running` holds, in ms.
+double longestTurn(const std::function<bool()> &running);
 // One line: the work, its size, its median time, and the baseline's median time beside it.
 void report(const char *work, int size, double ms, double baselineMs, const char *baseline,
             const char *unit = "tracks");

@@ -86,25 +86,6 @@ private:
     QByteArrayList m_replies;
 };
 
-// The longest time between two turns of the event loop while `running` holds, in ms.
-double longestTurn(const std::function<bool()> &running)
-{
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = clock.nsecsElapsed();
-    qint64 longest = 0;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = qMax(longest, now - last);
-        last = now;
-    });
-    tick.start(0);
-    while (running())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return double(longest) / 1e6;
-}
-
 } // namespace
 
 void benchCddb(int runs)

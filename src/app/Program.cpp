@@ -9,6 +9,7 @@
 #include "ui/edit/frmAddAlbum.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/edit/frmCDDB.h"
+#include "ui/folder/frmAddFolder.h"
 #include "ui/main/BasesCommands.h"
 #include "ui/main/TrackCommands.h"
 #include "ui/main/TrackSearch.h"
@@ -300,8 +301,7 @@ void Program::createAlbumWindows()
     cddbDialog = new frmCDDB(g.options, cddb, addAlbum);
 
     QObject::connect(main->features().tracks, &TrackCommands::albumWanted, addAlbum, &frmAddAlbum::startAlbum);
-    QObject::connect(addAlbum, &frmAddAlbum::lookupWanted, cddbDialog,
-                     [this] { Modal::show(cddbDialog, addAlbum); });
+    QObject::connect(addAlbum, &frmAddAlbum::lookupWanted, cddbDialog, [this] { Modal::show(cddbDialog, addAlbum); });
     QObject::connect(cddbDialog, &frmCDDB::lookupStarted, addAlbum,
                      [this] { addAlbum->setLookup(frmAddAlbum::Lookup::Used); });
     QObject::connect(cddbDialog, &frmCDDB::lookupFailed, addAlbum,
@@ -309,14 +309,23 @@ void Program::createAlbumWindows()
     QObject::connect(cddbDialog, &frmCDDB::discFound, addAlbum, &frmAddAlbum::showDisc);
     QObject::connect(addAlbum, &frmAddAlbum::sharedFieldsLocked, addEdit, &frmAddEdit::setAlbumFieldsLocked);
     QObject::connect(addAlbum, &frmAddAlbum::trackWanted, addEdit, &frmAddEdit::startAlbumTrack);
+
+    // A CD from a folder of audio files is stored in one go, and saved once.
+    addFolder = new frmAddFolder(g.catalogue, g.options, main);
+    QObject::connect(main->features().tracks, &TrackCommands::folderAlbumWanted, addFolder, &frmAddFolder::startFolder);
+    QObject::connect(addFolder, &frmAddFolder::tracksStored, main, [this] {
+        main->SaveCurentH();
+        main->UpdateMenus();
+    });
 }
 
 void Program::unloadWindows()
 {
     // The other windows go in a fixed order; the main window itself is closing or closed.
     for (QWidget *w : {static_cast<QWidget *>(cddbDialog.data()), static_cast<QWidget *>(addAlbum.data()),
-                       static_cast<QWidget *>(killBase.data()), static_cast<QWidget *>(addEdit.data()),
-                       static_cast<QWidget *>(splash.data()), static_cast<QWidget *>(popup.data())}) {
+                       static_cast<QWidget *>(addFolder.data()), static_cast<QWidget *>(killBase.data()),
+                       static_cast<QWidget *>(addEdit.data()), static_cast<QWidget *>(splash.data()),
+                       static_cast<QWidget *>(popup.data())}) {
         if (w) {
             w->hide();
             w->deleteLater();

@@ -11,6 +11,7 @@
 class SingleInstance;
 class CddbControl;
 class frmAddAlbum;
+class frmAddFolder;
 class frmAddEdit;
 class frmCDDB;
 class frmKillBase;
@@ -52,6 +53,7 @@ public:
     QPointer<frmKillBase> killBase;
     QPointer<frmAddEdit> addEdit;
     QPointer<frmAddAlbum> addAlbum;
+    QPointer<frmAddFolder> addFolder;
     QPointer<frmCDDB> cddbDialog;
     QPointer<CddbControl> cddb;
 

@@ -3,6 +3,7 @@
 #include "core/catalogue/Numbers.h"
 
 #include <QDate>
+#include <QSet>
 
 namespace EditorRules {
 
@@ -16,6 +17,38 @@ int findDuplicate(const TrackTable &table, const QString &mediaType, const QStri
             return i;
     }
     return 0;
+}
+
+QVector<int> duplicatePositions(const TrackTable &table, const QVector<TrackRecord> &tracks)
+{
+    const auto key = [](const TrackRecord &r) {
+        return QStringList{r.value(TrackRecord::MediaType), r.value(TrackRecord::MediaNumber),
+                           r.value(TrackRecord::TrackNumber)};
+    };
+    // The media the new tracks go to (one, for a CD), and the numbers already taken on them.
+    QVector<std::pair<QString, QString>> media;
+    for (const TrackRecord &r : tracks) {
+        const std::pair<QString, QString> medium{r.value(TrackRecord::MediaType), r.value(TrackRecord::MediaNumber)};
+        if (!media.contains(medium))
+            media.append(medium);
+    }
+    QSet<QStringList> taken;
+    for (int i = 1; i <= table.count(); ++i) {
+        const TrackRecord &r = table.at(i);
+        for (const auto &[type, number] : std::as_const(media)) {
+            if (r.at(TrackRecord::MediaNumber) == number && r.at(TrackRecord::MediaType) == type)
+                taken.insert(key(r));
+        }
+    }
+    QVector<int> refused;
+    for (int i = 0; i < tracks.size(); ++i) {
+        const QStringList k = key(tracks.at(i));
+        if (taken.contains(k))
+            refused.append(i);
+        else
+            taken.insert(k);
+    }
+    return refused;
 }
 
 qint64 nextMediaNumber(const TrackTable &table, const QString &mediaType)

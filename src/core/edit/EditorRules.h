@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QVector>
 
 // The rules the track editor applies, stated over the catalogue alone so they can be checked without a
 // window.
@@ -13,6 +14,11 @@ namespace EditorRules {
 // texts, exactly and with case; 0 when there is none.
 int findDuplicate(const TrackTable &table, const QString &mediaType, const QString &mediaNumber,
                   const QString &trackNumber);
+
+// The positions in `tracks` of the new tracks the editor's check (findDuplicate()) refuses: those a stored
+// track, or an earlier one of `tracks`, has the media type, media number and track number of. One walk of the
+// table, however many tracks come.
+QVector<int> duplicatePositions(const TrackTable &table, const QVector<TrackRecord> &tracks);
 
 // The next free media number for `mediaType`: one more than the largest media number (its leading number,
 // rounded halves to even) among the tracks of that type, compared without regard to case; 1 when there

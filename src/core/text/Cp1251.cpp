@@ -338,4 +338,17 @@ QString roundTrip(QStringView text)
     return decode(encode(text));
 }
 
+QStringList roundTripChanges(const QStringList &texts)
+{
+    QStringList changes;
+    for (const QString &text : texts) {
+        if (canEncode(text))
+            continue;
+        const QString change = QStringLiteral("«%1» → «%2»").arg(text, roundTrip(text));
+        if (!changes.contains(change))
+            changes.append(change);
+    }
+    return changes;
+}
+
 } // namespace Cp1251

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // The 8-bit code page of every file the program reads or writes (Windows-1251). Conversion goes
@@ -25,5 +26,8 @@ bool canEncode(QStringView text);
 // What `text` becomes after a write and a read back: the characters the code page cannot hold replaced
 // as encode() replaces them.
 QString roundTrip(QStringView text);
+// How the texts among `texts` that the code page cannot hold will be written, one "«text» → «written»" line
+// each, in order and without repeats: what the program shows before it stores them.
+QStringList roundTripChanges(const QStringList &texts);
 
 } // namespace Cp1251

@@ -248,15 +248,10 @@ bool frmAddEdit::confirmShortenedFields()
 
 bool frmAddEdit::confirmStorableText()
 {
-    QStringList changes;
-    const auto check = [&changes](const QString &text) {
-        const QString stored = Cp1251::roundTrip(text);
-        if (stored != text)
-            changes.append(QStringLiteral("«%1» → «%2»").arg(text, stored));
-    };
-    check(txt1->currentText());
+    QStringList texts{txt1->currentText()};
     for (int i = kFirstBox; i <= kLastBox; ++i)
-        check(fieldText(i));
+        texts.append(fieldText(i));
+    const QStringList changes = Cp1251::roundTripChanges(texts);
     if (changes.isEmpty())
         return true;
     if (!MsgBox::confirm(

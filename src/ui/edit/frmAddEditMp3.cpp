@@ -113,13 +113,10 @@ bool frmAddEdit::confirmTagText()
 {
     // The tag holds the code page's characters only: the others are written as base files write them,
     // after the user has seen how.
-    QStringList changes;
-    for (const TagBox &box : kTagBoxes) {
-        const QString text = fieldText(boxOf(box.field)).left(modMP3Tags::kTextWidth);
-        const QString written = Cp1251::roundTrip(text);
-        if (written != text)
-            changes.append(QStringLiteral("«%1» → «%2»").arg(text, written));
-    }
+    QStringList texts;
+    for (const TagBox &box : kTagBoxes)
+        texts.append(fieldText(boxOf(box.field)).left(modMP3Tags::kTextWidth));
+    const QStringList changes = Cp1251::roundTripChanges(texts);
     if (changes.isEmpty())
         return true;
     return MsgBox::confirm(this,

@@ -177,6 +177,7 @@ void MainWindowUi::buildMenus(QMainWindow *window)
     mnuSaveH->setVisible(false);
     mnuHi->addSeparator();
     mnuNewAlbum = addItem(mnuHi, "mnuNewAlbum", QStringLiteral("Новый CD альбом"), Qt::Key_F4);
+    mnuNewAlbumFolder = addItem(mnuHi, "mnuNewAlbumFolder", QStringLiteral("Новый CD из папки..."));
     mnuHi->addSeparator();
     mnuSort = addItem(mnuHi, "mnuSort", QStringLiteral("Сортировать"), Qt::Key_F5);
     mnuHi->addSeparator();

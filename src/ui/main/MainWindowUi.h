@@ -53,6 +53,7 @@ struct MainWindowUi
     QMenu *mnuHi = nullptr;
     QAction *mnuNewRecord2 = nullptr, *mnuNewRecord3 = nullptr, *mnuEditRecord2 = nullptr, *mnuDelRecord2 = nullptr;
     QAction *mnuKillAll = nullptr, *mnuSaveH = nullptr, *mnuNewAlbum = nullptr, *mnuSort = nullptr;
+    QAction *mnuNewAlbumFolder = nullptr;
     QAction *mnuPrint = nullptr, *mnuPreview = nullptr, *mnuSavePdf = nullptr, *mnuAddOtbor = nullptr;
     QMenu *mnuDataBase = nullptr;
     QAction *mnuNewBase = nullptr, *mnuBaseImport = nullptr, *mnuDelBase = nullptr, *mnuKillBase = nullptr;

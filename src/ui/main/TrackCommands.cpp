@@ -90,6 +90,13 @@ void TrackCommands::mnuNewAlbum_Click()
     Q_EMIT albumWanted();
 }
 
+void TrackCommands::mnuNewAlbumFolder_Click()
+{
+    if (m_editor.iEditorOpen)
+        return;
+    Q_EMIT folderAlbumWanted();
+}
+
 void TrackCommands::mnuSort_Click()
 {
     // Unlike a click on a column header this reorders the catalogue itself: CDs before LPs, each medium

@@ -8,7 +8,8 @@ class ListView;
 class QWidget;
 struct EditorState;
 
-// The commands on tracks: new, copy into new, edit, delete, delete all, new CD album, the shelf order
+// The commands on tracks: new, copy into new, edit, delete, delete all, new CD album (typed in or from a
+// folder), the shelf order
 // and the clipboard copies. Menus, the context menu, the buttons and the keys all come here. A change
 // goes to the catalogue, which the list follows, and the base is saved.
 class TrackCommands : public QObject
@@ -26,6 +27,7 @@ public:
     void deleteTrackOfRow(int row);
     void mnuKillAll_Click();
     void mnuNewAlbum_Click();
+    void mnuNewAlbumFolder_Click();
     // Sorts the catalogue into shelf order, saves it and loads it again, showing the wait window.
     void mnuSort_Click();
     void CopyCurentTrek();
@@ -41,6 +43,8 @@ Q_SIGNALS:
     void editorWanted(bool adding);
     // "Новый CD альбом": the album dialog is wanted, emptied.
     void albumWanted();
+    // "Новый CD из папки...": a folder of audio files is to be entered as a CD.
+    void folderAlbumWanted();
     // Every track was deleted: the search box is emptied and the list shows what is left.
     void allTracksWanted();
     // Longer work (putting the base into shelf order) starts or ends: the wait window shows meanwhile.

@@ -140,6 +140,7 @@ void frmMain::connectMenus()
     wire({ui->mnuDelRecord, ui->mnuDelRecord2, ui->Command8}, f.tracks, &TrackCommands::mnuDelRecord_Click);
     wire({ui->mnuKillAll}, f.tracks, &TrackCommands::mnuKillAll_Click);
     wire({ui->mnuNewAlbum, ui->Command7}, f.tracks, &TrackCommands::mnuNewAlbum_Click);
+    wire({ui->mnuNewAlbumFolder}, f.tracks, &TrackCommands::mnuNewAlbumFolder_Click);
     wire({ui->mnuSort, ui->Command9}, f.tracks, &TrackCommands::mnuSort_Click);
     wire({ui->mnuTrek}, f.tracks, &TrackCommands::CopyCurentTrek);
     wire({ui->mnuCopyIsp}, f.tracks, &TrackCommands::CopyCurentArtist);

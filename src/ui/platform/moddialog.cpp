@@ -29,11 +29,15 @@ QString run(QWidget *owner, const Request &request)
 
 std::unique_ptr<QFileDialog> createDialog(QWidget *owner, const Request &request)
 {
-    auto dialog = std::make_unique<QFileDialog>(owner, request.title, request.initialFolder,
-                                                dialogFilter(request.filter));
+    auto dialog =
+        std::make_unique<QFileDialog>(owner, request.title, request.initialFolder, dialogFilter(request.filter));
     // Name patterns match without regard to case, as on the systems the bases come from.
     dialog->setFilter(dialog->filter() & ~QDir::CaseSensitive);
-    if (request.save) {
+    if (request.folder) {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+    } else if (request.save) {
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         dialog->setFileMode(QFileDialog::AnyFile);
         dialog->setOption(QFileDialog::DontConfirmOverwrite);
@@ -79,6 +83,15 @@ QString ShowSave(QWidget *owner, const QString &initialFolder, const QString &ti
     request.filter = filter;
     request.defaultExtension = defaultExtension;
     request.initialName = initialName;
+    return run(owner, request);
+}
+
+QString ShowFolder(QWidget *owner, const QString &initialFolder, const QString &title)
+{
+    Request request;
+    request.folder = true;
+    request.initialFolder = initialFolder;
+    request.title = title;
     return run(owner, request);
 }
 

@@ -13,8 +13,10 @@ class QWidget;
 // File\0*.mp3\0"), or a lone pattern ("*.txt").
 namespace moddialog {
 
-struct Request {
+struct Request
+{
     bool save = false;
+    bool folder = false; // a folder is asked for, not a file
     QString initialFolder;
     QString title;
     QString filter;
@@ -27,6 +29,9 @@ QString ShowOpen(QWidget *owner, const QString &initialFolder, const QString &ti
 // Asks for a file to write; an existing file is accepted without a question (the caller replaces it).
 QString ShowSave(QWidget *owner, const QString &initialFolder, const QString &title, const QString &filter,
                  const QString &defaultExtension, const QString &initialName);
+
+// Asks for an existing folder.
+QString ShowFolder(QWidget *owner, const QString &initialFolder, const QString &title);
 
 // The dialog shown for `request`, set up but not shown. Patterns match names whatever their case, so
 // "*.mp3" lists "TRACK.MP3" too.

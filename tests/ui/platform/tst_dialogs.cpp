@@ -4,7 +4,6 @@
 #include "ui/platform/VisualStyle.h"
 #include "ui/platform/moddialog.h"
 
-#include <QtTest>
 #include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
@@ -18,6 +17,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QtTest>
 
 #include <functional>
 #include <optional>
@@ -31,8 +31,7 @@ const QString ProgramTitle = QStringLiteral("Картотека");
 // Acts once on the next modal window of type T, from a timer running inside that window's event loop.
 // Should the action leave the window up, the window is hidden on the next tick: the test then fails on
 // the answer instead of hanging.
-template<class T>
-class ModalAnswer
+template <class T> class ModalAnswer
 {
 public:
     explicit ModalAnswer(std::function<void(T *)> action)
@@ -189,16 +188,16 @@ void tst_dialogs::msgBoxShown()
     bool shownAsAsked = false;
     ModalAnswer<QMessageBox> answer([&](QMessageBox *box) {
         // Names from the collection may look like markup; the box shows them as they are.
-        shownAsAsked = box->windowTitle() == ProgramTitle && box->icon() == QMessageBox::Warning
-                       && box->textFormat() == Qt::PlainText && box->parentWidget() == &owner
-                       && box->windowModality() == Qt::ApplicationModal;
+        shownAsAsked = box->windowTitle() == ProgramTitle && box->icon() == QMessageBox::Warning &&
+                       box->textFormat() == Qt::PlainText && box->parentWidget() == &owner &&
+                       box->windowModality() == Qt::ApplicationModal;
         if (key)
             QTest::keyClick(box, Qt::Key(key));
         else
             box->close();
     });
-    const MsgBox::Result result = MsgBox::show(&owner, QStringLiteral("<b>Трек</b> & Co"), buttons,
-                                               MsgBox::Exclamation, MsgBox::DefaultButton(defaultButton));
+    const MsgBox::Result result = MsgBox::show(&owner, QStringLiteral("<b>Трек</b> & Co"), buttons, MsgBox::Exclamation,
+                                               MsgBox::DefaultButton(defaultButton));
 
     QVERIFY(answer.acted());
     QVERIFY2(!answer.leftOpen(), "the box stayed open after the answer");
@@ -240,9 +239,8 @@ void tst_dialogs::inputShown()
 
     bool shownAsAsked = false;
     ModalAnswer<QInputDialog> answer([&](QInputDialog *dialog) {
-        shownAsAsked = dialog->windowTitle() == QStringLiteral("Новый жанр")
-                       && dialog->labelText() == QStringLiteral("Жанр:")
-                       && dialog->textValue() == QStringLiteral("Хаус");
+        shownAsAsked = dialog->windowTitle() == QStringLiteral("Новый жанр") &&
+                       dialog->labelText() == QStringLiteral("Жанр:") && dialog->textValue() == QStringLiteral("Хаус");
         QLineEdit *edit = dialog->findChild<QLineEdit *>();
         QWidget *target = edit ? static_cast<QWidget *>(edit) : dialog;
         if (!typed.isNull() && edit) {
@@ -252,8 +250,8 @@ void tst_dialogs::inputShown()
         }
         QTest::keyClick(target, accept ? Qt::Key_Return : Qt::Key_Escape);
     });
-    const QString result = MsgBox::input(nullptr, QStringLiteral("Жанр:"), QStringLiteral("Новый жанр"),
-                                         QStringLiteral("Хаус"));
+    const QString result =
+        MsgBox::input(nullptr, QStringLiteral("Жанр:"), QStringLiteral("Новый жанр"), QStringLiteral("Хаус"));
 
     QVERIFY(answer.acted());
     QVERIFY2(!answer.leftOpen(), "the input box stayed open after the answer");
@@ -280,9 +278,9 @@ void tst_dialogs::modalShow()
     QWidget owner;
     QWidget ownParent;
     owner.show();
-    QPointer<QDialog> dialog = new QDialog(hasParent ? &ownParent : nullptr,
-                                           Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                                               | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    QPointer<QDialog> dialog =
+        new QDialog(hasParent ? &ownParent : nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     const Qt::WindowFlags flags = dialog->windowFlags(); // as Qt completed them
     auto *hideButton = new QPushButton(QStringLiteral("Скрыть"), dialog);
     connect(hideButton, &QPushButton::clicked, dialog, &QWidget::hide);
@@ -292,9 +290,9 @@ void tst_dialogs::modalShow()
     bool shownAsExpected = false;
     Modal::setDriver([&](QDialog *driven) {
         ++driverCalls;
-        shownAsExpected = driven == dialog && driven->isVisible() && driven->isWindow()
-                          && driven->windowModality() == Qt::ApplicationModal
-                          && driven->parentWidget() == expectedParent && driven->windowFlags() == flags;
+        shownAsExpected = driven == dialog && driven->isVisible() && driven->isWindow() &&
+                          driven->windowModality() == Qt::ApplicationModal &&
+                          driven->parentWidget() == expectedParent && driven->windowFlags() == flags;
         if (action == QLatin1String("hide"))
             hideButton->click();
         else
@@ -406,8 +404,12 @@ void tst_dialogs::fileDialogFilters()
         names.sort();
         return names;
     };
-    QTRY_COMPARE(offered(), (QStringList{QStringLiteral("Mixed.Mp3"), QStringLiteral("TRACK.MP3"),
-                                         QStringLiteral("one.mp3")}));
+    QTRY_COMPARE(offered(),
+                 (QStringList{QStringLiteral("Mixed.Mp3"), QStringLiteral("TRACK.MP3"), QStringLiteral("one.mp3")}));
+
+    // A folder is chosen among folders only.
+    request.folder = true;
+    QCOMPARE(moddialog::createDialog(nullptr, request)->fileMode(), QFileDialog::Directory);
 }
 
 QTEST_MAIN(tst_dialogs)
