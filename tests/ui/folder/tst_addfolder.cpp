@@ -144,13 +144,6 @@ void tst_addfolder::folderEntersAsOneCd()
     QCOMPARE(lv(w)->count(), 3);
     QCOMPARE(w->statusText(), QStringLiteral("Загружено 3 треков"));
     QVERIFY(m_session->program->g.catalogue.colAutoComplete().values(4).contains(QStringLiteral("Диджей Один")));
-
-    // The item stands right after "Новый CD альбом", before its separator, with no key of its own.
-    const QList<QAction *> items = part<QMenu>(w, "mnuHi")->actions();
-    const qsizetype at = items.indexOf(action(w, "mnuNewAlbumFolder"));
-    QCOMPARE(items.at(at - 1), action(w, "mnuNewAlbum"));
-    QVERIFY(items.at(at + 1)->isSeparator());
-    QVERIFY(action(w, "mnuNewAlbumFolder")->shortcut().isEmpty());
 }
 
 void tst_addfolder::clashingTracksAreRefused()

@@ -100,11 +100,11 @@ void tst_frmmain::menuBarInOrder()
     QCOMPARE(entries(menu(w, "mnExport2")), (QStringList{"Текущий список треков", "Tracklist"}));
     QCOMPARE(entries(menu(w, "mnuBase")), (QStringList{"Создать резервную копию", "Восстановить из резервной копии"}));
     QCOMPARE(entries(menu(w, "mnuView")), QStringList{"Панель Tracklist"});
-    QCOMPARE(
-        entries(menu(w, "mnuHi")),
-        (QStringList{"Новый трек|F1", "Копировать в новый|F2", "Изменить трек|F3", "Удалить трек", "-",
-                     "Удалить все треки", "-", "Новый CD альбом|F4", "-", "Сортировать|F5", "-", "Распечатать...|F6",
-                     "Предварительный просмотр...", "Сохранить в PDF...", "Добавить в Track list|F7"}));
+    QCOMPARE(entries(menu(w, "mnuHi")),
+             (QStringList{"Новый трек|F1", "Копировать в новый|F2", "Изменить трек|F3", "Удалить трек", "-",
+                          "Удалить все треки", "-", "Новый CD альбом|F4", "Новый CD из папки...", "-", "Сортировать|F5",
+                          "-", "Распечатать...|F6", "Предварительный просмотр...", "Сохранить в PDF...",
+                          "Добавить в Track list|F7"}));
     QCOMPARE(entries(menu(w, "mnuDataBase")),
              (QStringList{"Создать новую базу...", "Удалить текущую базу", "Удалить базу...", "-", "Jazz"}));
     QCOMPARE(entries(menu(w, "mnuSPR")), (QStringList{"Помощь(сайт)", "-", "О программе"}));
