@@ -125,7 +125,7 @@ void frmAddFolder::buildControls()
     lblFailed = new QLabel(QStringLiteral("Не удалось прочитать:"), this);
     lstFailed = new QListWidget(this);
     lstFailed->setObjectName(QStringLiteral("lstFailed"));
-    lstFailed->setMaximumHeight(fontMetrics().height() * 5);
+    lstFailed->setMaximumHeight(fontMetrics().height() * 4);
     lblFailed->setBuddy(lstFailed);
 
     prgRead = new QProgressBar(this);
@@ -156,7 +156,7 @@ void frmAddFolder::buildControls()
     layout->addWidget(lstFailed);
     layout->addLayout(progressRow);
     layout->addLayout(buttons);
-    resize(fontMetrics().averageCharWidth() * 110, fontMetrics().height() * 32);
+    resize(fontMetrics().averageCharWidth() * 110, fontMetrics().height() * 40);
 
     connect(Command1, &QPushButton::clicked, this, &frmAddFolder::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmAddFolder::reject);
@@ -340,15 +340,17 @@ void frmAddFolder::Command1_Click()
         return;
     }
     QVector<int> rows;
-    QVector<TrackRecord> tracks = tickedTracks(&rows);
-    if (tracks.isEmpty() || !confirmStorableText(tracks))
+    const QVector<TrackRecord> ticked = tickedTracks(&rows);
+    if (ticked.isEmpty())
         return;
 
-    const QVector<int> refused = EditorRules::duplicatePositions(m_catalogue.arTracks(), tracks);
+    // As in the editor, the clash is found on the texts as typed, before the code page is asked about.
+    const QVector<int> refused = EditorRules::duplicatePositions(m_catalogue.arTracks(), ticked);
     QStringList clashes;
+    QVector<TrackRecord> tracks;
     QVector<int> storedRows;
-    for (int i = 0, next = 0; i < tracks.size(); ++i) {
-        const TrackRecord &record = tracks.at(i);
+    for (int i = 0, next = 0; i < ticked.size(); ++i) {
+        const TrackRecord &record = ticked.at(i);
         if (next < refused.size() && refused.at(next) == i) {
             ++next;
             QString name = QStringLiteral("%1 #%2 трек %3")
@@ -357,11 +359,15 @@ void frmAddFolder::Command1_Click()
             if (!record.at(TrackRecord::Artist).isEmpty() || !record.at(TrackRecord::Title).isEmpty())
                 name += QStringLiteral(" (%1 - %2)").arg(record.at(TrackRecord::Artist), record.at(TrackRecord::Title));
             clashes.append(name);
-            continue;
+        } else {
+            tracks.append(record);
+            storedRows.append(rows.at(i));
         }
-        m_catalogue.addTrack(record);
-        storedRows.append(rows.at(i));
     }
+    if (!tracks.isEmpty() && !confirmStorableText(tracks))
+        return;
+    for (const TrackRecord &record : std::as_const(tracks))
+        m_catalogue.addTrack(record);
     if (!storedRows.isEmpty())
         Q_EMIT tracksStored(int(storedRows.size()));
     if (clashes.isEmpty()) {
