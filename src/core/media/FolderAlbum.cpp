@@ -298,6 +298,13 @@ FolderAlbum::Track FolderAlbum::readFile(const QString &path)
     }
     if (file->tag())
         fillMissing(track, *file->tag(), file->properties());
+    // TagLib's tag of a WAV file is its ID3v2 chunk alone; what that lacks comes from the RIFF INFO list, where
+    // most programs write a WAV file's texts.
+    if (kind == Kind::Wav) {
+        const auto &wav = static_cast<const TagLib::RIFF::WAV::File &>(*file);
+        if (wav.hasInfoTag())
+            fillMissing(track, *wav.InfoTag(), wav.InfoTag()->properties());
+    }
     const int ms = file->audioProperties()->lengthInMilliseconds();
     if (ms > 0)
         track.duration = EditorRules::durationText(int(std::lround(ms / 1000.0)));
