@@ -6,7 +6,7 @@
 // read or refused with a reason, never both:
 //  - a refused track has its reason and nothing else but its name; an empty file is refused;
 //  - a read track's play time, when it has one, is "m:ss" as the editor writes it, and an MP3's is the very
-//    one the editor's stream reader gives; no text holds a NUL (tag texts may hold line breaks);
+//    one the editor's stream reader gives; every text is one line, without NUL or other control characters;
 //  - a file whose first bytes announce no format TagLib reads is read only when its name ends in .mp3;
 //  - the track's file name is the name it was written under.
 
@@ -17,9 +17,16 @@
 
 namespace {
 
-bool hasNoNul(const QString &text)
+// One line, as a field of the catalogue: no control character (NUL, line breaks and TAB among them), no blank at
+// either end.
+bool isOneLine(const QString &text)
 {
-    return !text.contains(QChar(0));
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) || u == 0x2028 || u == 0x2029)
+            return false;
+    }
+    return text == text.trimmed();
 }
 
 // Whether the first bytes announce one of the formats read through TagLib: a FLAC stream (after an ID3v2 tag
@@ -60,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK_SAYING(track.ok() == track.error.isEmpty(), detail);
     for (const QString &text :
          {track.artist, track.title, track.album, track.comment, track.genre, track.label, track.duration, track.error})
-        FUZZ_CHECK_SAYING(hasNoNul(text), detail + "\n" + FuzzSupport::hex(text));
+        FUZZ_CHECK_SAYING(isOneLine(text), detail + "\n" + FuzzSupport::hex(text));
 
     if (!track.ok()) {
         FUZZ_CHECK_SAYING(track.artist.isEmpty() && track.title.isEmpty() && track.album.isEmpty() &&

@@ -166,8 +166,9 @@ void TestFolderAlbum::mixedFolder()
     QVERIFY(ffmpeg(path("13 Aac.m4a"), 6, {"title=M4A", "artist=Apple", "album=Mix"}, {"-c:a", "aac"}));
     QVERIFY(ffmpeg(path(QStringLiteral("14 Без тегов.wav")), 2));
     QVERIFY(ffmpeg(path("15 Plain.aiff"), 3));
-    // Texts in the RIFF INFO list only, as ffmpeg writes them.
-    QVERIFY(ffmpeg(path("16 Info.wav"), 2, {"title=Info", "artist=Riff", "album=Mix", "track=9"}));
+    // Texts in the RIFF INFO list only, as ffmpeg writes them; line breaks and a TAB, made spaces.
+    QVERIFY(ffmpeg(path("16 Info.wav"), 2,
+                   {"title=Info", "artist=Riff\tRaff", "album=Mix", "comment=two\r\nlines\n", "track=9"}));
     // Broken and foreign files among them, files that are not audio, a hidden one and a subfolder.
     QVERIFY(writeBytes(path(QStringLiteral("03 Сломанный.flac")), QByteArray("fLaC") + QByteArray(300, '\x7f')));
     QVERIFY(writeBytes(path("04 text.ogg"), "not an Ogg stream"));
@@ -202,7 +203,7 @@ void TestFolderAlbum::mixedFolder()
         "13 Aac.m4a|Apple|M4A|Mix||||0",
         QStringLiteral("14 Без тегов.wav|||||||0"),
         "15 Plain.aiff|||||||0",
-        "16 Info.wav|Riff|Info|Mix||||9",
+        "16 Info.wav|Riff Raff|Info|Mix|||two  lines|9",
     };
     QCOMPARE(album.tracks.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
