@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QVarLengthArray>
 #include <QtEndian>
 
 #include <algorithm>
@@ -104,9 +105,21 @@ std::unique_ptr<TagLib::File> openTagLib(Kind kind, const char *name)
     return nullptr;
 }
 
+// One line of text, as a field of the catalogue must be: control characters (line breaks and TABs among them,
+// which tags hold in comments) become spaces, the ends are trimmed.
+QString oneLine(QString text)
+{
+    for (QChar &c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) || u == 0x2028 || u == 0x2029)
+            c = QLatin1Char(' ');
+    }
+    return text.trimmed();
+}
+
 QString fromTagLib(const TagLib::String &text)
 {
-    return QString::fromUtf8(text.toCString(true)).trimmed();
+    return oneLine(QString::fromUtf8(text.toCString(true)));
 }
 
 // The record label: the name each tag format gives it (ID3v2's TPUB and MP4's label atom read as LABEL).
@@ -159,10 +172,10 @@ void readMp3(const QString &path, QByteArrayView head, FolderAlbum::Track &track
     modMP3Tags::TagBuffer buffer;
     buffer.Genre = modMP3Tags::kNoGenre;
     if (modMP3Tags::ReadTag(path, buffer)) {
-        track.title = modMP3Tags::fieldText(buffer.Title);
-        track.artist = modMP3Tags::fieldText(buffer.Artist);
-        track.album = modMP3Tags::fieldText(buffer.Album);
-        track.comment = modMP3Tags::fieldText(buffer.Comment);
+        track.title = oneLine(modMP3Tags::fieldText(buffer.Title));
+        track.artist = oneLine(modMP3Tags::fieldText(buffer.Artist));
+        track.album = oneLine(modMP3Tags::fieldText(buffer.Album));
+        track.comment = oneLine(modMP3Tags::fieldText(buffer.Comment));
         if (buffer.Genre < modMP3Tags::genreNames().size())
             track.genre = modMP3Tags::genreNames().at(buffer.Genre);
         // ID3v1.1: a NUL in the comment's 29th byte and the track number in its 30th.
@@ -189,49 +202,137 @@ QByteArray readAt(int fd, qint64 offset, int count)
     return bytes;
 }
 
-// The most top-level chunks (RIFF, AIFF) or atoms (MP4) a file may have. Real files have a handful; TagLib keeps
-// a record of each, so a file of millions of empty chunks would hold the reading for minutes and take gigabytes.
+// The most top-level chunks (RIFF, AIFF), FLAC metadata blocks or MP4 atoms (all of them, at every depth) a file
+// may have. Real files have a handful, or a few dozen atoms; TagLib keeps a record of each, so a file of millions
+// of empty ones would hold the reading for minutes and take gigabytes.
 constexpr int kMaxChunks = 1000;
+constexpr int kMaxAtoms = 10000;
+// How deep MP4 atoms may nest: real files go six or seven levels down. TagLib reads nested atoms by recursion, so
+// a file of atoms each inside the one before would overflow the stack.
+constexpr int kMaxAtomDepth = 32;
 // The largest MP4 "moov" atom read: the sample tables of many hours of audio are a few megabytes.
 constexpr qint64 kMaxMoovSize = 64 << 20;
 // Where an Ogg stream's last page must start: no page is longer than this.
 constexpr int kMaxOggPage = 65307;
 
-// Whether TagLib can read the file in bounded time: its top-level layout is walked (a few reads) and a file
-// that would make TagLib search or list without end is refused before TagLib sees it.
-bool boundedLayout(int fd, Kind kind, qint64 fileSize)
+// The RIFF (WAV) or AIFF chunks after the 12-byte file header, each with its length; a chunk of odd length is
+// followed by a padding byte.
+bool boundedChunks(int fd, bool littleEndian, qint64 fileSize)
 {
-    if (kind == Kind::OggVorbis || kind == Kind::OggOpus || kind == Kind::OggFlac) {
-        // TagLib looks for the last page backwards from the end: it must be near.
-        const qint64 from = std::max<qint64>(0, fileSize - kMaxOggPage - 128);
-        return readAt(fd, from, int(fileSize - from)).contains("OggS");
-    }
-    if (kind == Kind::Flac)
-        return true; // its metadata blocks are read in order from the start, each with its length
-    const bool mp4 = kind == Kind::Mp4;
-    qint64 offset = mp4 ? 0 : 12;
+    qint64 offset = 12;
     for (int count = 0; offset + 8 <= fileSize; ++count) {
-        const QByteArray header = readAt(fd, offset, 16);
+        const QByteArray header = readAt(fd, offset, 8);
         if (header.size() < 8 || count == kMaxChunks)
             return false;
         const auto *b = reinterpret_cast<const uchar *>(header.constData());
         // TagLib stops at a chunk whose name is not text (padding, trailing garbage), and so does this walk.
-        if (!mp4 && std::any_of(b, b + 4, [](uchar c) { return c < 32 || c > 126; }))
+        if (std::any_of(b, b + 4, [](uchar c) { return c < 32 || c > 126; }))
             return true;
-        qint64 size;
-        if (kind == Kind::Wav)
-            size = 8 + qFromLittleEndian<quint32>(b + 4);
-        else
-            size = (mp4 ? 0 : 8) + qFromBigEndian<quint32>(b);
-        if (mp4 && size == 1 && header.size() == 16)
-            size = qint64(std::min<quint64>(qFromBigEndian<quint64>(b + 8), quint64(fileSize)));
-        if (mp4 && size == 0)
-            return true; // the atom runs to the end of the file
-        if (mp4 && (size < 8 || (header.mid(4, 4) == "moov" && size > kMaxMoovSize)))
-            return false;
-        offset += size + (mp4 ? 0 : size & 1);
+        const qint64 size = 8 + (littleEndian ? qFromLittleEndian<quint32>(b + 4) : qFromBigEndian<quint32>(b + 4));
+        offset += size + (size & 1);
     }
     return true;
+}
+
+// The FLAC metadata blocks from the "fLaC" marker at `start`, each with its 24-bit length, up to the one marked
+// last. TagLib reads every block, empty padding included.
+bool boundedFlac(int fd, qint64 start, qint64 fileSize)
+{
+    qint64 offset = start + 4;
+    for (int count = 0; offset + 4 <= fileSize; ++count) {
+        const QByteArray header = readAt(fd, offset, 4);
+        if (header.size() < 4 || count == kMaxChunks)
+            return false;
+        const auto *b = reinterpret_cast<const uchar *>(header.constData());
+        if (b[0] & 0x80)
+            return true;
+        offset += 4 + ((qint64(b[1]) << 16) | (b[2] << 8) | b[3]);
+    }
+    return true;
+}
+
+// Whether TagLib reads the children of an MP4 atom of this name.
+bool isMp4Container(QByteArrayView name)
+{
+    for (const char *container :
+         {"moov", "udta", "mdia", "meta", "ilst", "stbl", "minf", "moof", "traf", "trak", "stsd"}) {
+        if (name == QByteArrayView(container))
+            return true;
+    }
+    return false;
+}
+
+// Every MP4 atom TagLib reads: the top-level ones and, inside those it takes for containers, their children at
+// every depth. A length of 0 runs to the end of the file, 1 has a 64-bit length follow; a length past the end is
+// taken as ending there, so that the walk counts at least every atom TagLib would read.
+bool boundedAtoms(int fd, qint64 fileSize)
+{
+    QVarLengthArray<qint64, kMaxAtomDepth> ends; // where each container being walked ends
+    qint64 offset = 0;
+    for (int count = 0;; ++count) {
+        while (!ends.isEmpty() && offset >= ends.last())
+            ends.removeLast();
+        if (ends.isEmpty() ? offset + 8 > fileSize : offset >= fileSize)
+            return true;
+        const QByteArray header = readAt(fd, offset, 16);
+        if (header.size() < 8 || count == kMaxAtoms)
+            return false;
+        const auto *b = reinterpret_cast<const uchar *>(header.constData());
+        const QByteArrayView name = QByteArrayView(header).sliced(4, 4);
+        qint64 size = qFromBigEndian<quint32>(b);
+        qint64 headerSize = 8;
+        if (size == 0) {
+            size = fileSize - offset;
+        } else if (size == 1 && header.size() == 16) {
+            size = qint64(std::min<quint64>(qFromBigEndian<quint64>(b + 8), quint64(fileSize)));
+            headerSize = 16;
+        }
+        if (size < headerSize || (name == "moov" && size > kMaxMoovSize))
+            return false;
+        size = std::min(size, fileSize - offset);
+        if (!isMp4Container(name)) {
+            offset += size;
+            continue;
+        }
+        if (ends.size() == kMaxAtomDepth)
+            return false;
+        ends.append(offset + size);
+        offset += headerSize;
+        if (name == "meta") {
+            // A full atom (version and flags first) unless its first child follows at once.
+            const QByteArray next = readAt(fd, offset + 4, 4);
+            const bool full = !(next == "hdlr" || next == "ilst" || next == "mhdr" || next == "ctry" || next == "lang");
+            offset += full ? 4 : 0;
+        } else if (name == "stsd") {
+            offset += 8; // version, flags and the entry count
+        }
+    }
+}
+
+// Whether TagLib can read the file in bounded time: its layout is walked (a few reads) and a file that would make
+// TagLib search, list or nest without end is refused before TagLib sees it. `id3v2` is the size of the ID3v2 tag
+// the file starts with (0 without one).
+bool boundedLayout(int fd, Kind kind, qint64 fileSize, qint64 id3v2)
+{
+    switch (kind) {
+    case Kind::OggVorbis:
+    case Kind::OggOpus:
+    case Kind::OggFlac: {
+        // TagLib looks for the last page backwards from the end: it must be near.
+        const qint64 from = std::max<qint64>(0, fileSize - kMaxOggPage - 128);
+        return readAt(fd, from, int(fileSize - from)).contains("OggS");
+    }
+    case Kind::Flac:
+        return boundedFlac(fd, readAt(fd, 0, 4) == "fLaC" ? 0 : id3v2, fileSize);
+    case Kind::Mp4:
+        return boundedAtoms(fd, fileSize);
+    case Kind::Wav:
+    case Kind::Aiff:
+        return boundedChunks(fd, kind == Kind::Wav, fileSize);
+    case Kind::Unknown:
+        break;
+    }
+    return false;
 }
 
 } // namespace
@@ -272,7 +373,7 @@ FolderAlbum::Track FolderAlbum::readFile(const QString &path)
     const qint64 id3v2 = MpegStreamInfo::id3v2Size(head.left(10));
     const QByteArray afterId3v2 = id3v2 > 0 && id3v2 < st.st_size ? readAt(fd, id3v2, 4) : QByteArray();
     const Kind kind = kindOf(head, afterId3v2);
-    const bool bounded = kind != Kind::Unknown && boundedLayout(fd, kind, st.st_size);
+    const bool bounded = kind != Kind::Unknown && boundedLayout(fd, kind, st.st_size, id3v2);
     ::close(fd);
     if (head.isEmpty()) {
         track.error = st.st_size == 0 ? QStringLiteral("файл пуст") : QStringLiteral("файл не удалось прочитать");
@@ -298,6 +399,13 @@ FolderAlbum::Track FolderAlbum::readFile(const QString &path)
     }
     if (file->tag())
         fillMissing(track, *file->tag(), file->properties());
+    // TagLib's tag of a WAV file is its ID3v2 chunk alone; what that lacks comes from the RIFF INFO list, where
+    // most programs write a WAV file's texts.
+    if (kind == Kind::Wav) {
+        const auto &wav = static_cast<const TagLib::RIFF::WAV::File &>(*file);
+        if (wav.hasInfoTag())
+            fillMissing(track, *wav.InfoTag(), wav.InfoTag()->properties());
+    }
     const int ms = file->audioProperties()->lengthInMilliseconds();
     if (ms > 0)
         track.duration = EditorRules::durationText(int(std::lround(ms / 1000.0)));

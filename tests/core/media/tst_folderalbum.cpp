@@ -166,6 +166,9 @@ void TestFolderAlbum::mixedFolder()
     QVERIFY(ffmpeg(path("13 Aac.m4a"), 6, {"title=M4A", "artist=Apple", "album=Mix"}, {"-c:a", "aac"}));
     QVERIFY(ffmpeg(path(QStringLiteral("14 Без тегов.wav")), 2));
     QVERIFY(ffmpeg(path("15 Plain.aiff"), 3));
+    // Texts in the RIFF INFO list only, as ffmpeg writes them; line breaks and a TAB, made spaces.
+    QVERIFY(ffmpeg(path("16 Info.wav"), 2,
+                   {"title=Info", "artist=Riff\tRaff", "album=Mix", "comment=two\r\nlines\n", "track=9"}));
     // Broken and foreign files among them, files that are not audio, a hidden one and a subfolder.
     QVERIFY(writeBytes(path(QStringLiteral("03 Сломанный.flac")), QByteArray("fLaC") + QByteArray(300, '\x7f')));
     QVERIFY(writeBytes(path("04 text.ogg"), "not an Ogg stream"));
@@ -184,8 +187,8 @@ void TestFolderAlbum::mixedFolder()
     QVERIFY(album.error.isEmpty());
     QVERIFY(!album.stopped);
     QCOMPARE(album.skipped, 3);
-    QCOMPARE(progress.size(), 11);
-    QCOMPARE(progress.last(), qMakePair(11, 11));
+    QCOMPARE(progress.size(), 12);
+    QCOMPARE(progress.last(), qMakePair(12, 12));
     QCOMPARE(namesOf(album.failed), QStringList({QStringLiteral("03 Сломанный.flac"), "04 text.ogg", "05 empty.mp3"}));
     for (const FolderAlbum::Track &t : album.failed)
         QVERIFY2(t.error.contains(QRegularExpression(QStringLiteral("[а-я]"))), qPrintable(t.error));
@@ -200,6 +203,7 @@ void TestFolderAlbum::mixedFolder()
         "13 Aac.m4a|Apple|M4A|Mix||||0",
         QStringLiteral("14 Без тегов.wav|||||||0"),
         "15 Plain.aiff|||||||0",
+        "16 Info.wav|Riff Raff|Info|Mix|||two  lines|9",
     };
     QCOMPARE(album.tracks.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
@@ -258,8 +262,33 @@ void TestFolderAlbum::folderErrorsAndStop()
                        wav.left(12) + QByteArray("JUNK\0\0\0\0", 8).repeated(2000) + wav.mid(12)));
     QVERIFY(ffmpeg(folder.filePath("6 tail.ogg"), 1, {}, {"-c:a", "libvorbis"}));
     QVERIFY(QFile::resize(folder.filePath("6 tail.ogg"), qint64(1) << 30));
+    // Real files that TagLib reads, each past a limit of its layout: thousands of AIFF chunks or FLAC padding
+    // blocks, MP4 atoms forty deep (millions deep overflow TagLib's stack) or ten thousand in one atom.
+    const QString aiff = m_dir.filePath("source.aiff"), flac = m_dir.filePath("source.flac"),
+                  m4a = m_dir.filePath("source.m4a");
+    QVERIFY(ffmpeg(aiff, 1) && ffmpeg(m4a, 1, {}, {"-c:a", "aac"}));
+    QVERIFY(run("flac", {"-s", "-f", "-o", flac, m_wav}));
+    const QByteArray aiffBytes = TestSupport::readBytes(aiff), flacBytes = TestSupport::readBytes(flac);
+    QVERIFY(writeBytes(folder.filePath("7 chunks.aiff"),
+                       aiffBytes.left(12) + QByteArray("JUNK\0\0\0\0", 8).repeated(2000) + aiffBytes.mid(12)));
+    QVERIFY(writeBytes(folder.filePath("8 padding.flac"),
+                       flacBytes.left(42) + QByteArray("\x01\0\0\0", 4).repeated(2000) + flacBytes.mid(42)));
+    const auto atom = [](const char *name, const QByteArray &body) {
+        QByteArray size(4, '\0');
+        qToBigEndian<quint32>(quint32(8 + body.size()), size.data());
+        return QByteArray(size + name + body);
+    };
+    QByteArray nested;
+    for (int i = 0; i < 40; ++i)
+        nested = atom("traf", nested);
+    QVERIFY(writeBytes(folder.filePath("9 nested.m4a"), TestSupport::readBytes(m4a) + atom("moof", nested)));
+    QVERIFY(writeBytes(folder.filePath("10 atoms.m4a"),
+                       TestSupport::readBytes(m4a) + atom("moof", atom("free", {}).repeated(10000))));
+    for (const QString &file : {aiff, flac, m4a})
+        QVERIFY2(FolderAlbum::readFile(file).ok(), qPrintable(file));
     const FolderAlbum whole = FolderAlbum::read(folder.path());
-    QCOMPARE(namesOf(whole.failed), QStringList({"1 pipe.wav", "5 chunks.wav", "6 tail.ogg"}));
+    QCOMPARE(namesOf(whole.failed), QStringList({"1 pipe.wav", "5 chunks.wav", "6 tail.ogg", "7 chunks.aiff",
+                                                 "8 padding.flac", "9 nested.m4a", "10 atoms.m4a"}));
     QCOMPARE(whole.tracks.size(), 3);
 
     int asked = 0;
