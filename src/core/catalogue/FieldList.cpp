@@ -131,3 +131,13 @@ bool FieldList::operator==(const FieldList &other) const
         return false;
     return std::equal(m_start.begin(), m_start.begin() + m_count, other.m_start.begin());
 }
+
+QString FieldList::oneLine(QString text)
+{
+    for (QChar &c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) || u == 0x2028 || u == 0x2029)
+            c = QLatin1Char(' ');
+    }
+    return text.trimmed();
+}

@@ -43,6 +43,10 @@ public:
 
     QStringList toList() const;
 
+    // `text` as one field from outside (a tag, a web service) is stored: control characters, line breaks and
+    // TABs among them, become spaces, and the ends are trimmed, so the field cannot break its line in a file.
+    static QString oneLine(QString text);
+
     bool operator==(const FieldList &other) const;
     bool operator!=(const FieldList &other) const { return !(*this == other); }
 

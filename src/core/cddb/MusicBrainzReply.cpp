@@ -1,6 +1,7 @@
 #include "MusicBrainzReply.h"
 
 #include "DiscToc.h"
+#include "core/catalogue/FieldList.h"
 #include "core/edit/EditorRules.h"
 
 #include <QJsonArray>
@@ -13,20 +14,9 @@
 
 namespace {
 
-// One line of text: control characters (line breaks and TABs among them) become spaces, the ends are trimmed.
-QString oneLine(QString text)
-{
-    for (QChar &c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) || u == 0x2028 || u == 0x2029)
-            c = QLatin1Char(' ');
-    }
-    return text.trimmed();
-}
-
 QString text(const QJsonObject &object, QLatin1StringView key)
 {
-    return oneLine(object.value(key).toString());
+    return FieldList::oneLine(object.value(key).toString());
 }
 
 // "Name1 & Name2 feat. Name3": each credited name and its join phrase. A credit without a name of its own
@@ -41,7 +31,7 @@ QString artistCredit(const QJsonValue &credit)
             name = object.value(QLatin1StringView("artist")).toObject().value(QLatin1StringView("name")).toString();
         out += name + object.value(QLatin1StringView("joinphrase")).toString();
     }
-    return oneLine(out);
+    return FieldList::oneLine(out);
 }
 
 // A length in milliseconds in whole seconds (half a second rounds up), -1 when `value` is not one.

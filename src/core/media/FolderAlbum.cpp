@@ -1,6 +1,7 @@
 #include "FolderAlbum.h"
 
 #include "MpegStreamInfo.h"
+#include "core/catalogue/FieldList.h"
 #include "core/edit/EditorRules.h"
 #include "core/system/AtomicFile.h"
 #include "modMP3Tags.h"
@@ -105,21 +106,9 @@ std::unique_ptr<TagLib::File> openTagLib(Kind kind, const char *name)
     return nullptr;
 }
 
-// One line of text, as a field of the catalogue must be: control characters (line breaks and TABs among them,
-// which tags hold in comments) become spaces, the ends are trimmed.
-QString oneLine(QString text)
-{
-    for (QChar &c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) || u == 0x2028 || u == 0x2029)
-            c = QLatin1Char(' ');
-    }
-    return text.trimmed();
-}
-
 QString fromTagLib(const TagLib::String &text)
 {
-    return oneLine(QString::fromUtf8(text.toCString(true)));
+    return FieldList::oneLine(QString::fromUtf8(text.toCString(true)));
 }
 
 // The record label: the name each tag format gives it (ID3v2's TPUB and MP4's label atom read as LABEL).
@@ -172,10 +161,10 @@ void readMp3(const QString &path, QByteArrayView head, FolderAlbum::Track &track
     modMP3Tags::TagBuffer buffer;
     buffer.Genre = modMP3Tags::kNoGenre;
     if (modMP3Tags::ReadTag(path, buffer)) {
-        track.title = oneLine(modMP3Tags::fieldText(buffer.Title));
-        track.artist = oneLine(modMP3Tags::fieldText(buffer.Artist));
-        track.album = oneLine(modMP3Tags::fieldText(buffer.Album));
-        track.comment = oneLine(modMP3Tags::fieldText(buffer.Comment));
+        track.title = FieldList::oneLine(modMP3Tags::fieldText(buffer.Title));
+        track.artist = FieldList::oneLine(modMP3Tags::fieldText(buffer.Artist));
+        track.album = FieldList::oneLine(modMP3Tags::fieldText(buffer.Album));
+        track.comment = FieldList::oneLine(modMP3Tags::fieldText(buffer.Comment));
         if (buffer.Genre < modMP3Tags::genreNames().size())
             track.genre = modMP3Tags::genreNames().at(buffer.Genre);
         // ID3v1.1: a NUL in the comment's 29th byte and the track number in its 30th.
