@@ -78,6 +78,16 @@ QByteArray joined(const QList<QByteArray> &fields)
     return fields.join('\t');
 }
 
+bool isOneLine(const QString &text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) || u == 0x2028 || u == 0x2029)
+            return false;
+    }
+    return text == text.trimmed();
+}
+
 QByteArray hex(QStringView text)
 {
     QByteArray out;

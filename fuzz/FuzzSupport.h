@@ -31,6 +31,10 @@ QList<QByteArray> fields(const QByteArray &line, int count);
 // The fields joined by TAB.
 QByteArray joined(const QList<QByteArray> &fields);
 
+// Whether `text` is one line as a catalogue field from outside must be: no control character (NUL, line breaks
+// and TAB among them, C1 controls, the Unicode line and paragraph separators), no blank at either end.
+bool isOneLine(const QString &text);
+
 // The UTF-16 code units of `text` in hex, for messages.
 QByteArray hex(QStringView text);
 

@@ -17,18 +17,6 @@
 
 namespace {
 
-// One line, as a field of the catalogue: no control character (NUL, line breaks and TAB among them), no blank at
-// either end.
-bool isOneLine(const QString &text)
-{
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) || u == 0x2028 || u == 0x2029)
-            return false;
-    }
-    return text == text.trimmed();
-}
-
 // Whether the first bytes announce one of the formats read through TagLib: a FLAC stream (after an ID3v2 tag
 // too), an Ogg stream's first page, an MP4 file type box, a RIFF WAVE or an AIFF form.
 bool announcesFormat(const QByteArray &content)
@@ -67,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK_SAYING(track.ok() == track.error.isEmpty(), detail);
     for (const QString &text :
          {track.artist, track.title, track.album, track.comment, track.genre, track.label, track.duration, track.error})
-        FUZZ_CHECK_SAYING(isOneLine(text), detail + "\n" + FuzzSupport::hex(text));
+        FUZZ_CHECK_SAYING(FuzzSupport::isOneLine(text), detail + "\n" + FuzzSupport::hex(text));
 
     if (!track.ok()) {
         FUZZ_CHECK_SAYING(track.artist.isEmpty() && track.title.isEmpty() && track.album.isEmpty() &&

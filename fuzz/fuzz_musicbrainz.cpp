@@ -14,16 +14,6 @@
 
 namespace {
 
-bool isOneLine(const QString &text)
-{
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) || u == 0x2028 || u == 0x2029)
-            return false;
-    }
-    return text == text.trimmed();
-}
-
 bool isDuration(const QString &text)
 {
     static const QRegularExpression kDuration(QStringLiteral("^(\\d{1,4}):[0-5]\\d$"));
@@ -49,10 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const MusicBrainzReply::Release &release : reply.releases()) {
         for (const QString &field : {release.id, release.artist, release.album, release.label, release.catalogNumber,
                                      release.style, release.date, release.country})
-            FUZZ_CHECK_SAYING(isOneLine(field), FuzzSupport::hex(field));
+            FUZZ_CHECK_SAYING(FuzzSupport::isOneLine(field), FuzzSupport::hex(field));
         FUZZ_CHECK(!release.tracks.isEmpty());
         for (const MusicBrainzReply::Track &track : release.tracks) {
-            FUZZ_CHECK_SAYING(isOneLine(track.artist) && isOneLine(track.title), FuzzSupport::hex(track.title));
+            FUZZ_CHECK_SAYING(FuzzSupport::isOneLine(track.artist) && FuzzSupport::isOneLine(track.title),
+                              FuzzSupport::hex(track.title));
             FUZZ_CHECK_SAYING(isDuration(track.duration), track.duration.toUtf8());
             FUZZ_CHECK(track.duration.isEmpty() == (track.lengthSeconds < 0));
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-// Reading and writing whole files in tests.
+// Reading and writing whole files in tests, and running the tools that make them.
 
 #include <QByteArray>
 #include <QDir>
@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 
 namespace TestSupport {
 
@@ -38,6 +40,18 @@ inline QMap<QString, QByteArray> snapshot(const QString &folder)
         files.insert(QDir(folder).relativeFilePath(path), readBytes(path));
     }
     return files;
+}
+
+// Runs a tool to its end; true when it succeeded, with its standard output in `output`.
+inline bool run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return false;
+    if (output)
+        *output = process.readAllStandardOutput();
+    return true;
 }
 
 } // namespace TestSupport

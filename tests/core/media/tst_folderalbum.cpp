@@ -11,20 +11,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using TestSupport::run;
 using TestSupport::writeBytes;
 
 namespace {
-
-bool run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return false;
-    if (output)
-        *output = process.readAllStandardOutput();
-    return true;
-}
 
 // `seconds` of a tone through ffmpeg into `path`, the codec chosen by its extension, with `metadata`.
 bool ffmpeg(const QString &path, int seconds, const QStringList &metadata = {}, const QStringList &codec = {})

@@ -20,6 +20,7 @@
 
 using namespace modMP3Tags;
 using TestSupport::readBytes;
+using TestSupport::run;
 using TestSupport::SmallFileSystem;
 using TestSupport::writeBytes;
 
@@ -88,18 +89,6 @@ bool haveTools(const QStringList &tools)
         if (QStandardPaths::findExecutable(tool).isEmpty())
             return false;
     }
-    return true;
-}
-
-// Runs a tool to the end; true when it succeeded, with its standard output in `output`.
-bool run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return false;
-    if (output)
-        *output = process.readAllStandardOutput();
     return true;
 }
 
