@@ -1,5 +1,5 @@
 # Cratebook: `make run` builds and starts the program, `make test` builds and runs every test.
-# Both install the Debian packages they need first (scripts/install-deps).
+# Both install the Debian packages they need first (scripts/install-deps). `make package` makes the .deb.
 
 BUILD_DIR  ?= build
 ASAN_DIR   ?= build-asan
@@ -8,7 +8,7 @@ CMAKE_ARGS ?=
 # Set SANITIZE=0 to skip the sanitizer run of the tests.
 SANITIZE   ?= 1
 
-.PHONY: all deps configure build run test test-asan bench fuzz screenshot clean format
+.PHONY: all deps configure build run test test-asan bench package fuzz screenshot clean format
 
 all: build
 
@@ -43,6 +43,17 @@ test-asan: deps
 
 bench: build
 	$(BUILD_DIR)/bench/cratebook-bench
+
+# The Debian package cratebook_<version>_<arch>.deb, put here: the program and what an installed copy needs
+# (desktop entry, icons, help page, AppStream file, manual page), under /usr. Install it with
+# `sudo apt install ./cratebook_*.deb`.
+package: configure
+	cmake --build $(BUILD_DIR) --parallel $(JOBS) --target cratebook
+	cmake --build $(BUILD_DIR) --parallel $(JOBS) --target cratebook_package_files
+	rm -f $(BUILD_DIR)/package/cratebook_*.deb
+	cd $(BUILD_DIR) && cpack -G DEB -B package
+	cp $(BUILD_DIR)/package/cratebook_*.deb .
+	@ls cratebook_*.deb
 
 # libFuzzer targets (clang, with AddressSanitizer and UndefinedBehaviorSanitizer) in their own build folder,
 # run one after another for FUZZ_SECONDS each; not part of `make test`. Fails when any target finds a fault.
