@@ -24,6 +24,7 @@
 #include <functional>
 #include <numeric>
 #include <stdexcept>
+#include <utility>
 
 using TestSupport::PrivateCups;
 
@@ -109,7 +110,15 @@ private Q_SLOTS:
     void noPrinter();
 
 private:
-    bool printedNothing() { return m_cups.waitForJobs() && QFileInfo(m_cups.outputPath(kFirst)).dir().isEmpty(); }
+    bool printedNothing()
+    {
+        return m_cups.waitForJobs() && QFileInfo(m_cups.outputPath(kFirst)).dir().isEmpty() && spoolFiles().isEmpty();
+    }
+    // A job is drawn into a file of its own before it is handed over; the file goes, whatever happens.
+    static QStringList spoolFiles()
+    {
+        return QDir::temp().entryList({QStringLiteral("cratebook-print-*")}, QDir::Files | QDir::Hidden);
+    }
     QStringList asked() const
     {
         QStringList texts;
@@ -160,6 +169,7 @@ void tst_PrintCommand::init()
     m_shown.clear();
     m_files.clear();
     m_answer = MsgBox::Yes;
+    m_fileAnswer.clear();
     g.editor.iEditorOpen = false;
     m_drive = [](QDialog *dialog) { dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click(); };
 }
@@ -225,15 +235,46 @@ void tst_PrintCommand::printsOnChosenPrinter()
     const QString chosen = line == 0 ? kFirst : kSecond;
     const QString other = line == 0 ? kSecond : kFirst;
     const int jobs = m_cups.completedJobs(chosen);
+    // The rows are read from a source that counts the reads.
     ListView list;
-    fill(list, rows);
+    fill(list, 0);
+    FieldList texts;
+    int reads = 0;
+    std::vector<int> tags(rows);
+    std::iota(tags.begin(), tags.end(), 1);
+    list.setSourceRows(
+        [&](int tag) -> const FieldList & {
+            ++reads;
+            return texts = rowTexts(tag);
+        },
+        tags);
     PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
     m_drive = [line](QDialog *dialog) {
         dialog->findChild<QComboBox *>(QStringLiteral("cmbPrinters"))->setCurrentIndex(line);
         dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     };
+    QList<int> drawn;
+    connect(&command, &PrintCommand::pageDrawn, this, [&drawn](int page) { drawn.append(page); });
+    // Reads are counted from the confirmation on: the list reads a row of its own while the dialog shows.
+    const MsgBox::Answerer answerer = MsgBox::setAnswerer(nullptr);
+    MsgBox::setAnswerer([&](const MsgBox::Request &request) {
+        reads = 0;
+        return answerer(request);
+    });
     command.print();
+    MsgBox::setAnswerer(answerer);
+    const int printReads = std::exchange(reads, 0);
 
+    // Each page is drawn once: the job reads the rows as often as the same report saved as a PDF does.
+    QList<int> pages((rows + 39) / 40);
+    std::iota(pages.begin(), pages.end(), 1);
+    QCOMPARE(drawn, pages);
+    QTemporaryDir folder;
+    m_fileAnswer = folder.filePath(QStringLiteral("report.pdf"));
+    command.savePdf();
+    QVERIFY(reads > 0);
+    QCOMPARE(printReads, reads);
+    QCOMPARE(spoolFiles(), QStringList());
     QCOMPARE(asked(), QStringList{kQuestion + "|2"});
     QCOMPARE(m_asked.at(0).buttons, MsgBox::YesNo);
     QVERIFY2(m_cups.waitForJobs(), qPrintable(m_cups.error()));
@@ -291,7 +332,8 @@ void tst_PrintCommand::printsNothing()
 
 void tst_PrintCommand::stoppedOrFailedJobPrintsNothing()
 {
-    // Six pages: the job shows its progress, and "Отмена" there after the second page stops it.
+    // Six pages: the job shows its progress, one step a page, and "Отмена" there after the second page
+    // stops it.
     ListView list;
     fill(list, 201);
     PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
@@ -300,6 +342,8 @@ void tst_PrintCommand::stoppedOrFailedJobPrintsNothing()
         lastPage = page;
         auto *progress = m_owner.findChild<QProgressDialog *>(QStringLiteral("printProgress"));
         QVERIFY(progress && progress->isVisible());
+        QCOMPARE(progress->labelText(), QStringLiteral("Подготовка страниц к печати..."));
+        QCOMPARE(progress->maximum(), 6);
         if (page == 2)
             progress->cancel();
     });
@@ -334,6 +378,7 @@ void tst_PrintCommand::stoppedOrFailedJobPrintsNothing()
     fill(three, 3);
     PrintCommand refused(g.paths, g.editor, g.options, &three, &m_owner);
     m_asked.clear();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^The print server refused the job: .+")));
     refused.print();
     QCOMPARE(asked(), QStringList({kQuestion + "|2", kFailure + "|1"}));
     QVERIFY(printedNothing());
