@@ -33,6 +33,7 @@ void benchSearch(const QString &dir);
 void benchCompletion();
 void benchBases(const QString &dir);
 void benchMedia(const QString &dir);
-void benchPrint(const QString &dir, TestSupport::PrivateCups &cups);
+// `reports`: also the report onto an image and into a PDF file, besides the whole print job.
+void benchPrint(const QString &dir, TestSupport::PrivateCups &cups, bool reports = true);
 void benchCddb(int runs);
 void benchFolder(const QString &dir);

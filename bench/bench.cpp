@@ -324,8 +324,9 @@ int main(int argc, char *argv[])
         benchBases(dir.path());
     if (wanted("media"))
         benchMedia(dir.path());
-    if (wanted("print"))
-        benchPrint(dir.path(), cups);
+    // "printjob": the print job's figure alone.
+    if (wanted("print") || wanted("printjob"))
+        benchPrint(dir.path(), cups, wanted("print"));
     if (wanted("cddb"))
         benchCddb(3);
     if (wanted("folder"))

@@ -103,6 +103,63 @@ void measure(const char *work, int rows, int runs, const std::function<void(bool
     std::fflush(stdout);
 }
 
+// The report of `rows` rows page after page onto an image, and the whole document into a PDF file.
+void benchReports(const QString &dir, const TrackTable &table, int rows)
+{
+    ListView lv;
+    const int widths[] = {40, 45, 30, 140, 180, 140, 50, 50, 80, 90, 120, 40};
+    for (int c = 0; c < 12; ++c)
+        lv.addColumn(QStringLiteral("Column %1").arg(c + 1), widths[c], c == 6 ? Qt::AlignRight : Qt::AlignLeft);
+    std::vector<int> tags(size_t(table.count()));
+    std::iota(tags.begin(), tags.end(), 1);
+    lv.setSourceRows([&table](int tag) -> const FieldList & { return table.at(tag); }, std::move(tags));
+    const ListViewSource source(&lv);
+    const int pages = ReportPage::pageCount(rows);
+
+    // Every page onto one A4 landscape image at 96 DPI, cleared between pages, as a preview draws them.
+    QImage image(1123, 794, QImage::Format_RGB32);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    measure("Report to image (2500 pp)", rows, 3, [&](bool plain) {
+        QPainter painter(&image);
+        painter.setFont(QFont(listFont(), &image));
+        PainterSurface surface(painter, false);
+        ListViewPrinter report;
+        ReportPage::configure(report, source);
+        for (int page = 1; page <= pages; ++page) {
+            image.fill(Qt::white);
+            if (plain)
+                plainPage(painter, source, (page - 1) * ReportPage::kRowsPerPage + 1, 17, 35, 42);
+            else
+                ReportPage::draw(surface, report, page, pages);
+        }
+    });
+
+    // The whole document into a PDF file, as the print command drives a printer in PDF mode.
+    const QString pdf = dir + QStringLiteral("/report.pdf");
+    measure("Report to PDF (2500 pp)", rows, 3, [&](bool plain) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        if (!plain) {
+            ReportPage::printDocument(source, printer, listFont());
+            return;
+        }
+        QPainter painter(&printer);
+        painter.setFont(QFont(listFont(), &printer));
+        for (int page = 1; page <= pages; ++page) {
+            if (page > 1)
+                printer.newPage();
+            plainPage(painter, source, (page - 1) * ReportPage::kRowsPerPage + 1, 208, 400, 500);
+        }
+    });
+    std::printf("%-28s %9d rows    PDF file %.1f MiB\n", "Report to PDF (2500 pp)", rows,
+                QFile(pdf).size() / 1048576.0);
+    std::fflush(stdout);
+}
+
 // A whole print job through the print command, from "Распечатать..." to the job handed to a print server
 // of the bench's own, beside the same report drawn once into a PDF file on the printer's page.
 void benchPrintJob(const QString &dir, const TrackTable &table, TestSupport::PrivateCups &cups)
@@ -165,63 +222,13 @@ void benchPrintJob(const QString &dir, const TrackTable &table, TestSupport::Pri
 
 } // namespace
 
-void benchPrint(const QString &dir, TestSupport::PrivateCups &cups)
+void benchPrint(const QString &dir, TestSupport::PrivateCups &cups, bool reports)
 {
     const int rows = 100'000;
     TrackTable table;
     BaseFiles::forEachLine(generateBase(rows),
                            [&table](const QString &line) { table.AddTrack(TrackRecord::fromLine(line)); });
-    ListView lv;
-    const int widths[] = {40, 45, 30, 140, 180, 140, 50, 50, 80, 90, 120, 40};
-    for (int c = 0; c < 12; ++c)
-        lv.addColumn(QStringLiteral("Column %1").arg(c + 1), widths[c], c == 6 ? Qt::AlignRight : Qt::AlignLeft);
-    std::vector<int> tags(size_t(table.count()));
-    std::iota(tags.begin(), tags.end(), 1);
-    lv.setSourceRows([&table](int tag) -> const FieldList & { return table.at(tag); }, std::move(tags));
-    const ListViewSource source(&lv);
-    const int pages = ReportPage::pageCount(rows);
-
-    // Every page onto one A4 landscape image at 96 DPI, cleared between pages, as a preview draws them.
-    QImage image(1123, 794, QImage::Format_RGB32);
-    image.setDotsPerMeterX(3780);
-    image.setDotsPerMeterY(3780);
-    measure("Report to image (2500 pp)", rows, 3, [&](bool plain) {
-        QPainter painter(&image);
-        painter.setFont(QFont(listFont(), &image));
-        PainterSurface surface(painter, false);
-        ListViewPrinter report;
-        ReportPage::configure(report, source);
-        for (int page = 1; page <= pages; ++page) {
-            image.fill(Qt::white);
-            if (plain)
-                plainPage(painter, source, (page - 1) * ReportPage::kRowsPerPage + 1, 17, 35, 42);
-            else
-                ReportPage::draw(surface, report, page, pages);
-        }
-    });
-
-    // The whole document into a PDF file, as the print command drives a printer in PDF mode.
-    const QString pdf = dir + QStringLiteral("/report.pdf");
-    measure("Report to PDF (2500 pp)", rows, 3, [&](bool plain) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageOrientation(QPageLayout::Landscape);
-        if (!plain) {
-            ReportPage::printDocument(source, printer, listFont());
-            return;
-        }
-        QPainter painter(&printer);
-        painter.setFont(QFont(listFont(), &printer));
-        for (int page = 1; page <= pages; ++page) {
-            if (page > 1)
-                printer.newPage();
-            plainPage(painter, source, (page - 1) * ReportPage::kRowsPerPage + 1, 208, 400, 500);
-        }
-    });
-    std::printf("%-28s %9d rows    PDF file %.1f MiB\n", "Report to PDF (2500 pp)", rows,
-                QFile(pdf).size() / 1048576.0);
-    std::fflush(stdout);
+    if (reports)
+        benchReports(dir, table, rows);
     benchPrintJob(dir, table, cups);
 }
