@@ -157,8 +157,9 @@ void benchTrackCommands(const QString &dir, int tracks, int runs)
             texts.reserve(size_t(lv->count()));
             for (const ListItem &item : lv->items())
                 texts.push_back(item.texts.value(4));
-            std::stable_sort(texts.begin(), texts.end(),
-                             [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+            std::stable_sort(texts.begin(), texts.end(), [](const QString &a, const QString &b) {
+                return a.compare(b, Qt::CaseInsensitive) < 0;
+            });
         }));
         columnSort.SetUp(lv);
         sort.push_back(timeMs([&] { columnSort.Sort(true, 5, 0); }));
@@ -298,7 +299,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QTemporaryDir dir;
     std::printf("Cratebook benchmark (median of several runs; baselines run in the same process)\n");
-    // `cratebook-bench print` runs only the figures of that part.
+    // `cratebook-bench print` runs only the figures of that part (the parts are the names below).
     const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const auto wanted = [&only](const char *part) { return only.isEmpty() || only == QLatin1String(part); };
     if (wanted("files")) {
