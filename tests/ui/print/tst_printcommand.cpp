@@ -332,25 +332,28 @@ void tst_PrintCommand::printsNothing()
 
 void tst_PrintCommand::stoppedOrFailedJobPrintsNothing()
 {
-    // Six pages: the job shows its progress, one step a page, and "Отмена" there after the second page
-    // stops it.
+    // Six pages: the job shows its progress, one step a page, and "Отмена" there stops it, after the
+    // second page or after the last one, until the job is handed over.
     ListView list;
     fill(list, 201);
-    PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
-    int lastPage = 0;
-    connect(&command, &PrintCommand::pageDrawn, this, [&](int page) {
-        lastPage = page;
-        auto *progress = m_owner.findChild<QProgressDialog *>(QStringLiteral("printProgress"));
-        QVERIFY(progress && progress->isVisible());
-        QCOMPARE(progress->labelText(), QStringLiteral("Подготовка страниц к печати..."));
-        QCOMPARE(progress->maximum(), 6);
-        if (page == 2)
-            progress->cancel();
-    });
-    command.print();
-    QCOMPARE(lastPage, 2);
-    QCOMPARE(asked(), QStringList{kQuestion + "|2"});
-    QVERIFY(printedNothing());
+    for (const int stopAt : {2, 6}) {
+        PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
+        int lastPage = 0;
+        connect(&command, &PrintCommand::pageDrawn, this, [&](int page) {
+            lastPage = page;
+            auto *progress = m_owner.findChild<QProgressDialog *>(QStringLiteral("printProgress"));
+            QVERIFY(progress && progress->isVisible());
+            QCOMPARE(progress->labelText(), QStringLiteral("Подготовка страниц к печати..."));
+            QCOMPARE(progress->maximum(), 6);
+            if (page == stopAt)
+                progress->cancel();
+        });
+        m_asked.clear();
+        command.print();
+        QCOMPARE(lastPage, stopAt);
+        QCOMPARE(asked(), QStringList{kQuestion + "|2"});
+        QVERIFY(printedNothing());
+    }
 
     // The second page cannot read its rows: the job fails there, and its first page stays away too.
     ListView failing;
