@@ -17,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -41,6 +42,23 @@ QFont reportFont(const QWidget *list)
     if (font.pointSizeF() <= 0 && font.pixelSize() > 0)
         font.setPointSizeF(font.pixelSize() * 72.0 / list->logicalDpiY());
     return font;
+}
+
+// Qt's printer does not say when it could not write its file (a full disk): the document is whole only
+// when it ends with its trailer and the cross-reference table is where the trailer says.
+bool isWholeDocument(QFile &file)
+{
+    const qint64 size = file.size();
+    const qint64 tailSize = qMin<qint64>(size, 64);
+    if (!file.seek(size - tailSize))
+        return false;
+    const QByteArray tail = file.read(tailSize);
+    const qsizetype start = tail.lastIndexOf("startxref");
+    if (start < 0 || !tail.trimmed().endsWith("%%EOF"))
+        return false;
+    bool number = false;
+    const qint64 table = tail.mid(start + 9).trimmed().split('\n').value(0).trimmed().toLongLong(&number);
+    return number && table > 0 && file.seek(table) && file.read(4) == "xref";
 }
 
 } // namespace
@@ -110,11 +128,15 @@ PrintCommand::Outcome PrintCommand::printOn(const QString &printerName)
     // cannot take back a document it has begun. So the printer draws its job into a file of our own (a
     // name without ".pdf" keeps the printer's own engine, page and resolution: the file holds the very
     // document it would have sent), and only a job drawn to its end is handed over.
+    // Without a file name (an unnamed temporary file that could not be given one), the printer would
+    // go straight to the print server.
     QTemporaryFile spool(QDir::tempPath() + QStringLiteral("/cratebook-print-XXXXXX.job"));
-    if (!spool.open())
+    const QString spoolName = spool.open() ? spool.fileName() : QString();
+    if (spoolName.isEmpty())
         return Outcome::Failed;
-    printer.setOutputFileName(spool.fileName());
-    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName() != printerName)
+    printer.setOutputFileName(spoolName);
+    if (printer.outputFileName() != spoolName || printer.outputFormat() != QPrinter::NativeFormat ||
+        printer.printerName() != printerName)
         return Outcome::Failed;
 
     m_source = std::make_unique<ListViewSource>(m_list);
@@ -143,6 +165,8 @@ PrintCommand::Outcome PrintCommand::printOn(const QString &printerName)
     } catch (const std::exception &) {
         return Outcome::Failed;
     }
+    if (!isWholeDocument(spool))
+        return Outcome::Failed;
     if (progress) {
         // From here on the job is on its way to the printer, and cannot be stopped.
         progress->setLabelText(QStringLiteral("Отправка страниц на принтер..."));
@@ -150,7 +174,7 @@ PrintCommand::Outcome PrintCommand::printOn(const QString &printerName)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     QString why;
-    if (!PrintServer::submit(printer, spool.fileName(), &why)) {
+    if (!PrintServer::submit(printer, spoolName, &why)) {
         qWarning("The print server refused the job: %s", qPrintable(why));
         return Outcome::Failed;
     }

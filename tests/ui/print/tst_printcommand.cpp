@@ -2,6 +2,7 @@
 // preview and its PDF export. What was printed is read back with pdfinfo and pdftotext.
 
 #include "core/modGlobalData.h"
+#include "support/FaultShim.h"
 #include "support/PrivateCups.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/Modal.h"
@@ -106,6 +107,7 @@ private Q_SLOTS:
     void printsNothing_data();
     void printsNothing();
     void stoppedOrFailedJobPrintsNothing();
+    void failedJobFilePrintsNothing();
     void previewAndPdf();
     void noPrinter();
 
@@ -385,6 +387,53 @@ void tst_PrintCommand::stoppedOrFailedJobPrintsNothing()
     refused.print();
     QCOMPARE(asked(), QStringList({kQuestion + "|2", kFailure + "|1"}));
     QVERIFY(printedNothing());
+}
+
+void tst_PrintCommand::failedJobFilePrintsNothing()
+{
+    // A job is drawn into a file in the temporary folder before it is handed over (six pages: more than
+    // one write), and the printer's description is read from there too. Each operation in that folder
+    // fails in turn, once and from then on (as on a full disk): the job is printed whole, or nothing is
+    // printed and the user is told.
+    ListView list;
+    fill(list, 201);
+    PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
+    const QString folder = QDir::tempPath();
+    FaultShim::arm(folder, 0, FaultShim::Mode::Once);
+    command.print();
+    const int operations = FaultShim::operations();
+    FaultShim::disarm();
+    QVERIFY(operations >= 5);
+    QVERIFY(m_cups.waitForJobs());
+    checkReport(m_cups.outputPath(kFirst), 201);
+
+    for (const FaultShim::Mode mode : {FaultShim::Mode::Once, FaultShim::Mode::FromThenOn}) {
+        for (int n = 1; n <= operations; ++n) {
+            m_cups.clearOutput();
+            m_asked.clear();
+            FaultShim::arm(folder, n, mode);
+            command.print();
+            FaultShim::disarm();
+            const QString what = QStringLiteral("%1 %2 (%3)")
+                                     .arg(mode == FaultShim::Mode::Once ? "once at" : "from")
+                                     .arg(n)
+                                     .arg(FaultShim::operationName(n));
+            // From then on, a removal still works (it frees room).
+            QVERIFY2(FaultShim::failed() || mode == FaultShim::Mode::FromThenOn, qPrintable(what));
+            QVERIFY(m_cups.waitForJobs());
+            if (QFile::exists(m_cups.outputPath(kFirst))) {
+                QVERIFY2(asked() == QStringList{kQuestion + "|2"}, qPrintable(what));
+                checkReport(m_cups.outputPath(kFirst), 201);
+            } else {
+                QVERIFY2(asked() == QStringList({kQuestion + "|2", kFailure + "|1"}), qPrintable(what));
+            }
+            // Only a removal that fails itself leaves the file.
+            const QStringList left = spoolFiles();
+            for (const QString &file : left)
+                QDir::temp().remove(file);
+            QVERIFY2(left.isEmpty() || FaultShim::operationName(n) == QLatin1String("unlink"), qPrintable(what));
+        }
+    }
 }
 
 void tst_PrintCommand::previewAndPdf()
