@@ -8,6 +8,10 @@
 #include <functional>
 #include <vector>
 
+namespace TestSupport {
+class PrivateCups;
+}
+
 namespace Bench {
 
 // A base file of `tracks` plausible tracks, Cyrillic and Latin mixed, the same for the same seed.
@@ -29,6 +33,7 @@ void benchSearch(const QString &dir);
 void benchCompletion();
 void benchBases(const QString &dir);
 void benchMedia(const QString &dir);
-void benchPrint(const QString &dir);
+// `reports`: also the report onto an image and into a PDF file, besides the whole print job.
+void benchPrint(const QString &dir, TestSupport::PrivateCups &cups, bool reports = true);
 void benchCddb(int runs);
 void benchFolder(const QString &dir);

@@ -7,6 +7,7 @@
 #include "core/catalogue/Numbers.h"
 #include "core/sort/ShelfSort.h"
 #include "core/text/Cp1251.h"
+#include "support/PrivateCups.h"
 #include "ui/controls/uSc_ListView_Xtended_Sort.h"
 #include "ui/edit/frmAddEdit.h"
 #include "ui/main/BaseSession.h"
@@ -293,23 +294,43 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Before the application: libcups takes the print server's address from the environment once.
+    TestSupport::PrivateCups cups;
     QApplication app(argc, argv);
     QTemporaryDir dir;
     std::printf("Cratebook benchmark (median of several runs; baselines run in the same process)\n");
-    benchFiles(dir.path(), 100'000, 5);
-    benchFiles(dir.path(), 1'000'000, 3);
-    benchStartup(dir.path(), 100'000, 3);
-    benchTrackCommands(dir.path(), 100'000, 5);
-    benchShelfSort(10'000, 5);
-    benchShelfSort(100'000, 5);
-    benchSearch(dir.path());
-    benchTyping(dir.path(), 100'000, 5);
-    benchTyping(dir.path(), 1'000'000, 3);
-    benchCompletion();
-    benchBases(dir.path());
-    benchMedia(dir.path());
-    benchPrint(dir.path());
-    benchCddb(3);
-    benchFolder(dir.path());
+    // `cratebook-bench print` runs only the figures of that part (the parts are the names below).
+    const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const auto wanted = [&only](const char *part) { return only.isEmpty() || only == QLatin1String(part); };
+    if (wanted("files")) {
+        benchFiles(dir.path(), 100'000, 5);
+        benchFiles(dir.path(), 1'000'000, 3);
+    }
+    if (wanted("startup"))
+        benchStartup(dir.path(), 100'000, 3);
+    if (wanted("tracks"))
+        benchTrackCommands(dir.path(), 100'000, 5);
+    if (wanted("sort")) {
+        benchShelfSort(10'000, 5);
+        benchShelfSort(100'000, 5);
+    }
+    if (wanted("search")) {
+        benchSearch(dir.path());
+        benchTyping(dir.path(), 100'000, 5);
+        benchTyping(dir.path(), 1'000'000, 3);
+    }
+    if (wanted("completion"))
+        benchCompletion();
+    if (wanted("bases"))
+        benchBases(dir.path());
+    if (wanted("media"))
+        benchMedia(dir.path());
+    // "printjob": the print job's figure alone.
+    if (wanted("print") || wanted("printjob"))
+        benchPrint(dir.path(), cups, wanted("print"));
+    if (wanted("cddb"))
+        benchCddb(3);
+    if (wanted("folder"))
+        benchFolder(dir.path());
     return 0;
 }

@@ -1,12 +1,18 @@
 #include "BenchCommon.h"
 #include "core/catalogue/BaseFiles.h"
 #include "core/catalogue/TrackTable.h"
+#include "core/modGlobalData.h"
 #include "core/print/ListViewPrinter.h"
+#include "support/PrivateCups.h"
 #include "ui/platform/ListView.h"
+#include "ui/platform/Modal.h"
+#include "ui/platform/MsgBox.h"
 #include "ui/print/ListViewSource.h"
 #include "ui/print/PainterSurface.h"
+#include "ui/print/PrintCommand.h"
 #include "ui/print/ReportPage.h"
 
+#include <QDialog>
 #include <QFile>
 #include <QFont>
 #include <QImage>
@@ -14,6 +20,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <QPushButton>
 
 #include <cstdio>
 #include <functional>
@@ -76,10 +83,10 @@ void plainPage(QPainter &painter, const ListViewSource &source, int firstRow, in
     }
 }
 
-// Draws the report page after page through `page` (which gets the painter and the page's number), and
-// reports the time of the whole run beside `baseline`, with the run's peak memory above the resident
-// size before it.
-void measure(const char *work, int rows, int runs, const std::function<void(bool plain)> &run)
+// Times `run(false)` beside `run(true)`, the baseline, and reports the median of each with the work's
+// peak memory above the resident size before it.
+void measure(const char *work, int rows, int runs, const std::function<void(bool plain)> &run,
+             const char *baseline = "plain drawText of the cells")
 {
     std::vector<double> times, baselines;
     long growth = 0;
@@ -90,20 +97,15 @@ void measure(const char *work, int rows, int runs, const std::function<void(bool
         times.push_back(timeMs([&] { run(false); }));
         growth = std::max(growth, peakKiB() - before);
     }
-    report(work, rows, median(times), median(baselines), "plain drawText of the cells", "rows");
+    report(work, rows, median(times), median(baselines), baseline, "rows");
     std::printf("%-28s %9d rows    peak memory %.1f MiB above the resident size before the run\n", work, rows,
                 growth / 1024.0);
     std::fflush(stdout);
 }
 
-} // namespace
-
-void benchPrint(const QString &dir)
+// The report of `rows` rows page after page onto an image, and the whole document into a PDF file.
+void benchReports(const QString &dir, const TrackTable &table, int rows)
 {
-    const int rows = 100'000;
-    TrackTable table;
-    BaseFiles::forEachLine(generateBase(rows),
-                           [&table](const QString &line) { table.AddTrack(TrackRecord::fromLine(line)); });
     ListView lv;
     const int widths[] = {40, 45, 30, 140, 180, 140, 50, 50, 80, 90, 120, 40};
     for (int c = 0; c < 12; ++c)
@@ -156,4 +158,77 @@ void benchPrint(const QString &dir)
     std::printf("%-28s %9d rows    PDF file %.1f MiB\n", "Report to PDF (2500 pp)", rows,
                 QFile(pdf).size() / 1048576.0);
     std::fflush(stdout);
+}
+
+// A whole print job through the print command, from "Распечатать..." to the job handed to a print server
+// of the bench's own, beside the same report drawn once into a PDF file on the printer's page.
+void benchPrintJob(const QString &dir, const TrackTable &table, TestSupport::PrivateCups &cups)
+{
+    const int rows = 60'000;
+    const char *work = "Print job (60 000 rows)";
+    const QString queue = QStringLiteral("Bench");
+    if (!cups.start() || !cups.addQueue(queue)) {
+        std::printf("%-28s skipped: no print server of the bench's own (%s)\n", work, qPrintable(cups.error()));
+        return;
+    }
+    ListView lv;
+    lv.setFont(listFont());
+    const int widths[] = {40, 45, 30, 140, 180, 140, 50, 50, 80, 90, 120, 40};
+    for (int c = 0; c < 12; ++c)
+        lv.addColumn(QStringLiteral("Column %1").arg(c + 1), widths[c], c == 6 ? Qt::AlignRight : Qt::AlignLeft);
+    std::vector<int> tags(static_cast<size_t>(rows));
+    std::iota(tags.begin(), tags.end(), 1);
+    lv.setSourceRows([&table](int tag) -> const FieldList & { return table.at(tag); }, std::move(tags));
+    const ListViewSource source(&lv);
+
+    modGlobalData g;
+    QWidget owner;
+    PrintCommand command(g.paths, g.editor, g.options, &lv, &owner);
+    // The printer dialog keeps its first printer, and the question is answered "Да".
+    const auto answerer = MsgBox::setAnswerer([](const MsgBox::Request &) { return MsgBox::Yes; });
+    const auto driver = Modal::setDriver(
+        [](QDialog *dialog) { dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click(); });
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(queue);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    const QString pdf = dir + QStringLiteral("/job.pdf");
+    int jobs = 0;
+    measure(
+        work, rows, 3,
+        [&](bool plain) {
+            if (!plain) {
+                command.print();
+                ++jobs;
+                return;
+            }
+            QPrinter target(QPrinter::HighResolution);
+            target.setOutputFormat(QPrinter::PdfFormat);
+            target.setOutputFileName(pdf);
+            target.setResolution(printer.resolution());
+            target.setPageLayout(printer.pageLayout());
+            ReportPage::printDocument(source, target, listFont());
+        },
+        "report drawn once into a PDF");
+    MsgBox::setAnswerer(answerer);
+    Modal::setDriver(driver);
+    // The figure counts only if every job reached the printer whole.
+    const bool printed = cups.waitForJobs() && cups.completedJobs(queue) == jobs;
+    std::printf("%-28s %9d rows    %d of %d jobs printed, the last %.1f MiB\n", work, rows,
+                printed ? jobs : cups.completedJobs(queue), jobs, QFile(cups.outputPath(queue)).size() / 1048576.0);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+void benchPrint(const QString &dir, TestSupport::PrivateCups &cups, bool reports)
+{
+    const int rows = 100'000;
+    TrackTable table;
+    BaseFiles::forEachLine(generateBase(rows),
+                           [&table](const QString &line) { table.AddTrack(TrackRecord::fromLine(line)); });
+    if (reports)
+        benchReports(dir, table, rows);
+    benchPrintJob(dir, table, cups);
 }

@@ -2,7 +2,7 @@
 
 #include "ListViewSource.h"
 #include "PainterSurface.h"
-#include "PrintServerReply.h"
+#include "PrintServer.h"
 #include "ReportPage.h"
 #include "core/edit/EditorState.h"
 #include "core/print/ListViewPrinter.h"
@@ -15,6 +15,7 @@
 #include "ui/platform/VisualStyle.h"
 #include "ui/platform/moddialog.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QPageLayout>
@@ -23,9 +24,9 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QProcess>
 #include <QProgressDialog>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <stdexcept>
 
@@ -41,6 +42,23 @@ QFont reportFont(const QWidget *list)
     if (font.pointSizeF() <= 0 && font.pixelSize() > 0)
         font.setPointSizeF(font.pixelSize() * 72.0 / list->logicalDpiY());
     return font;
+}
+
+// Qt's printer does not say when it could not write its file (a full disk): the document is whole only
+// when it ends with its trailer and the cross-reference table is where the trailer says.
+bool isWholeDocument(QFile &file)
+{
+    const qint64 size = file.size();
+    const qint64 tailSize = qMin<qint64>(size, 64);
+    if (!file.seek(size - tailSize))
+        return false;
+    const QByteArray tail = file.read(tailSize);
+    const qsizetype start = tail.lastIndexOf("startxref");
+    if (start < 0 || !tail.trimmed().endsWith("%%EOF"))
+        return false;
+    bool number = false;
+    const qint64 table = tail.mid(start + 9).trimmed().split('\n').value(0).trimmed().toLongLong(&number);
+    return number && table > 0 && file.seek(table) && file.read(4) == "xref";
 }
 
 } // namespace
@@ -106,6 +124,21 @@ PrintCommand::Outcome PrintCommand::printOn(const QString &printerName)
     if (!printer.setPageSize(QPageSize(QPageSize::A4)) || !printer.setPageOrientation(QPageLayout::Landscape))
         return Outcome::Failed;
 
+    // Qt's printer hands its job to the print server when its painter ends, whatever happened before: it
+    // cannot take back a document it has begun. So the printer draws its job into a file of our own (a
+    // name without ".pdf" keeps the printer's own engine, page and resolution: the file holds the very
+    // document it would have sent), and only a job drawn to its end is handed over.
+    // Without a file name (an unnamed temporary file that could not be given one), the printer would
+    // go straight to the print server.
+    QTemporaryFile spool(QDir::tempPath() + QStringLiteral("/cratebook-print-XXXXXX.job"));
+    const QString spoolName = spool.open() ? spool.fileName() : QString();
+    if (spoolName.isEmpty())
+        return Outcome::Failed;
+    printer.setOutputFileName(spoolName);
+    if (printer.outputFileName() != spoolName || printer.outputFormat() != QPrinter::NativeFormat ||
+        printer.printerName() != printerName)
+        return Outcome::Failed;
+
     m_source = std::make_unique<ListViewSource>(m_list);
     m_report = std::make_unique<ListViewPrinter>();
     const int pages = ReportPage::pageCount(m_source->itemCount());
@@ -113,7 +146,7 @@ PrintCommand::Outcome PrintCommand::printOn(const QString &printerName)
     std::unique_ptr<QProgressDialog> progress;
     if (pages >= kProgressPages) {
         progress = std::make_unique<QProgressDialog>(QStringLiteral("Подготовка страниц к печати..."),
-                                                     QStringLiteral("Отмена"), 0, 2 * pages, m_owner);
+                                                     QStringLiteral("Отмена"), 0, pages, m_owner);
         progress->setObjectName(QStringLiteral("printProgress"));
         progress->setWindowTitle(QStringLiteral("Печать"));
         progress->setWindowModality(Qt::ApplicationModal);
@@ -125,46 +158,34 @@ PrintCommand::Outcome PrintCommand::printOn(const QString &printerName)
         progress->setValue(0);
     }
 
-    // Qt spools a print job and hands it to the print server when the painter ends, whatever happened
-    // before: it cannot take back a document it has begun. So every page is first drawn on a PDF that
-    // nobody keeps, on the printer's own page and resolution; that is where a failure shows or the user
-    // stops the job, and only a report drawn to its end is then drawn again onto the printer.
     try {
-        QFile discard(QProcess::nullDevice());
-        if (!discard.open(QIODevice::WriteOnly))
-            return Outcome::Failed;
-        QPdfWriter rehearsal(&discard);
-        rehearsal.setResolution(printer.resolution());
-        if (!rehearsal.setPageLayout(printer.pageLayout()))
-            return Outcome::Failed;
-        ListViewPrinter trial;
-        ReportPage::configure(trial, *m_source);
-        if (!drawPages(rehearsal, trial, progress.get(), true))
-            return Outcome::Stopped;
-
-        if (progress) {
-            // From here on the pages go to the printer, and a job on its way cannot be stopped.
-            progress->setLabelText(QStringLiteral("Отправка страниц на принтер..."));
-            progress->setCancelButton(nullptr);
-        }
         ReportPage::configure(*m_report, *m_source);
-        drawPages(printer, *m_report, progress.get(), false);
-        // The printer's document has ended, and with it the job went to the print server, which may
-        // have refused it.
-        if (PrintServerReply::lastRequestFailed())
-            return Outcome::Failed;
+        if (!drawPages(printer, *m_report, progress.get()))
+            return Outcome::Stopped;
     } catch (const std::exception &) {
+        return Outcome::Failed;
+    }
+    if (!isWholeDocument(spool))
+        return Outcome::Failed;
+    if (progress) {
+        // From here on the job is on its way to the printer, and cannot be stopped.
+        progress->setLabelText(QStringLiteral("Отправка страниц на принтер..."));
+        progress->setCancelButton(nullptr);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    QString why;
+    if (!PrintServer::submit(printer, spoolName, &why)) {
+        qWarning("The print server refused the job: %s", qPrintable(why));
         return Outcome::Failed;
     }
     return Outcome::Printed;
 }
 
-bool PrintCommand::drawPages(QPagedPaintDevice &device, ListViewPrinter &report, QProgressDialog *progress,
-                             bool rehearsal)
+bool PrintCommand::drawPages(QPrinter &printer, ListViewPrinter &report, QProgressDialog *progress)
 {
     const int pages = ReportPage::pageCount(m_source->itemCount());
     QPainter painter;
-    if (!painter.begin(&device))
+    if (!painter.begin(&printer))
         throw std::runtime_error("the printer cannot be drawn on");
     painter.setFont(reportFont(m_list));
     PainterSurface surface(painter, true);
@@ -174,17 +195,17 @@ bool PrintCommand::drawPages(QPagedPaintDevice &device, ListViewPrinter &report,
         if (page == pages)
             throw std::runtime_error("the report runs past its last page");
         ReportPage::draw(surface, report, ++page, pages);
-        if (rehearsal)
-            Q_EMIT pageDrawn(page, pages);
+        Q_EMIT pageDrawn(page, pages);
         if (progress) {
-            progress->setValue(rehearsal ? page : pages + page);
-            if (rehearsal && progress->wasCanceled())
+            progress->setValue(page);
+            if (progress->wasCanceled())
                 return false;
         }
-        if (!report.LastRowPrinted && !device.newPage())
+        if (!report.LastRowPrinted && !printer.newPage())
             throw std::runtime_error("the printer refuses a new page");
     }
     report.LastRowPrinted = false;
+    // The printer has an output file: ending its document writes the file and sends nothing.
     if (!painter.end())
         throw std::runtime_error("the printer does not end the document");
     return true;

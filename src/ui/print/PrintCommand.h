@@ -8,7 +8,7 @@
 class ListView;
 class ListViewPrinter;
 class ListViewSource;
-class QPagedPaintDevice;
+class QPrinter;
 class QProgressDialog;
 class QWidget;
 class frmPrinter;
@@ -40,8 +40,8 @@ public Q_SLOTS:
     void savePdf();
 
 Q_SIGNALS:
-    // A page of a print job has been made ready (1-based, of `pageCount`); the job reaches the printer
-    // only once every page is ready.
+    // A page of a print job has been drawn (1-based, of `pageCount`); each page is drawn once, and the
+    // job reaches the printer only once every page is drawn.
     void pageDrawn(int page, int pageCount);
 
 private:
@@ -50,9 +50,9 @@ private:
     // Nothing is printed while the editor is open or when the list is empty (which is then said).
     bool canStart();
     Outcome printOn(const QString &printerName);
-    // Draws every page of `report` on `device`, one at a time, and ends the device's document; false
+    // Draws every page of `report` on `printer`, one at a time, and ends the printer's document; false
     // when the user stopped it. A failure is thrown (std::exception).
-    bool drawPages(QPagedPaintDevice &device, ListViewPrinter &report, QProgressDialog *progress, bool rehearsal);
+    bool drawPages(QPrinter &printer, ListViewPrinter &report, QProgressDialog *progress);
     bool writePdf(const QString &path);
     void fail();
 

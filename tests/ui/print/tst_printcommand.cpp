@@ -2,6 +2,7 @@
 // preview and its PDF export. What was printed is read back with pdfinfo and pdftotext.
 
 #include "core/modGlobalData.h"
+#include "support/FaultShim.h"
 #include "support/PrivateCups.h"
 #include "ui/platform/ListView.h"
 #include "ui/platform/Modal.h"
@@ -24,6 +25,7 @@
 #include <functional>
 #include <numeric>
 #include <stdexcept>
+#include <utility>
 
 using TestSupport::PrivateCups;
 
@@ -105,11 +107,20 @@ private Q_SLOTS:
     void printsNothing_data();
     void printsNothing();
     void stoppedOrFailedJobPrintsNothing();
+    void failedJobFilePrintsNothing();
     void previewAndPdf();
     void noPrinter();
 
 private:
-    bool printedNothing() { return m_cups.waitForJobs() && QFileInfo(m_cups.outputPath(kFirst)).dir().isEmpty(); }
+    bool printedNothing()
+    {
+        return m_cups.waitForJobs() && QFileInfo(m_cups.outputPath(kFirst)).dir().isEmpty() && spoolFiles().isEmpty();
+    }
+    // A job is drawn into a file of its own before it is handed over; the file goes, whatever happens.
+    static QStringList spoolFiles()
+    {
+        return QDir::temp().entryList({QStringLiteral("cratebook-print-*")}, QDir::Files | QDir::Hidden);
+    }
     QStringList asked() const
     {
         QStringList texts;
@@ -160,6 +171,7 @@ void tst_PrintCommand::init()
     m_shown.clear();
     m_files.clear();
     m_answer = MsgBox::Yes;
+    m_fileAnswer.clear();
     g.editor.iEditorOpen = false;
     m_drive = [](QDialog *dialog) { dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click(); };
 }
@@ -225,15 +237,46 @@ void tst_PrintCommand::printsOnChosenPrinter()
     const QString chosen = line == 0 ? kFirst : kSecond;
     const QString other = line == 0 ? kSecond : kFirst;
     const int jobs = m_cups.completedJobs(chosen);
+    // The rows are read from a source that counts the reads.
     ListView list;
-    fill(list, rows);
+    fill(list, 0);
+    FieldList texts;
+    int reads = 0;
+    std::vector<int> tags(rows);
+    std::iota(tags.begin(), tags.end(), 1);
+    list.setSourceRows(
+        [&](int tag) -> const FieldList & {
+            ++reads;
+            return texts = rowTexts(tag);
+        },
+        tags);
     PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
     m_drive = [line](QDialog *dialog) {
         dialog->findChild<QComboBox *>(QStringLiteral("cmbPrinters"))->setCurrentIndex(line);
         dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     };
+    QList<int> drawn;
+    connect(&command, &PrintCommand::pageDrawn, this, [&drawn](int page) { drawn.append(page); });
+    // Reads are counted from the confirmation on: the list reads a row of its own while the dialog shows.
+    const MsgBox::Answerer answerer = MsgBox::setAnswerer(nullptr);
+    MsgBox::setAnswerer([&](const MsgBox::Request &request) {
+        reads = 0;
+        return answerer(request);
+    });
     command.print();
+    MsgBox::setAnswerer(answerer);
+    const int printReads = std::exchange(reads, 0);
 
+    // Each page is drawn once: the job reads the rows as often as the same report saved as a PDF does.
+    QList<int> pages((rows + 39) / 40);
+    std::iota(pages.begin(), pages.end(), 1);
+    QCOMPARE(drawn, pages);
+    QTemporaryDir folder;
+    m_fileAnswer = folder.filePath(QStringLiteral("report.pdf"));
+    command.savePdf();
+    QVERIFY(reads > 0);
+    QCOMPARE(printReads, reads);
+    QCOMPARE(spoolFiles(), QStringList());
     QCOMPARE(asked(), QStringList{kQuestion + "|2"});
     QCOMPARE(m_asked.at(0).buttons, MsgBox::YesNo);
     QVERIFY2(m_cups.waitForJobs(), qPrintable(m_cups.error()));
@@ -291,22 +334,28 @@ void tst_PrintCommand::printsNothing()
 
 void tst_PrintCommand::stoppedOrFailedJobPrintsNothing()
 {
-    // Six pages: the job shows its progress, and "Отмена" there after the second page stops it.
+    // Six pages: the job shows its progress, one step a page, and "Отмена" there stops it, after the
+    // second page or after the last one, until the job is handed over.
     ListView list;
     fill(list, 201);
-    PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
-    int lastPage = 0;
-    connect(&command, &PrintCommand::pageDrawn, this, [&](int page) {
-        lastPage = page;
-        auto *progress = m_owner.findChild<QProgressDialog *>(QStringLiteral("printProgress"));
-        QVERIFY(progress && progress->isVisible());
-        if (page == 2)
-            progress->cancel();
-    });
-    command.print();
-    QCOMPARE(lastPage, 2);
-    QCOMPARE(asked(), QStringList{kQuestion + "|2"});
-    QVERIFY(printedNothing());
+    for (const int stopAt : {2, 6}) {
+        PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
+        int lastPage = 0;
+        connect(&command, &PrintCommand::pageDrawn, this, [&](int page) {
+            lastPage = page;
+            auto *progress = m_owner.findChild<QProgressDialog *>(QStringLiteral("printProgress"));
+            QVERIFY(progress && progress->isVisible());
+            QCOMPARE(progress->labelText(), QStringLiteral("Подготовка страниц к печати..."));
+            QCOMPARE(progress->maximum(), 6);
+            if (page == stopAt)
+                progress->cancel();
+        });
+        m_asked.clear();
+        command.print();
+        QCOMPARE(lastPage, stopAt);
+        QCOMPARE(asked(), QStringList{kQuestion + "|2"});
+        QVERIFY(printedNothing());
+    }
 
     // The second page cannot read its rows: the job fails there, and its first page stays away too.
     ListView failing;
@@ -334,9 +383,57 @@ void tst_PrintCommand::stoppedOrFailedJobPrintsNothing()
     fill(three, 3);
     PrintCommand refused(g.paths, g.editor, g.options, &three, &m_owner);
     m_asked.clear();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^The print server refused the job: .+")));
     refused.print();
     QCOMPARE(asked(), QStringList({kQuestion + "|2", kFailure + "|1"}));
     QVERIFY(printedNothing());
+}
+
+void tst_PrintCommand::failedJobFilePrintsNothing()
+{
+    // A job is drawn into a file in the temporary folder before it is handed over (six pages: more than
+    // one write), and the printer's description is read from there too. Each operation in that folder
+    // fails in turn, once and from then on (as on a full disk): the job is printed whole, or nothing is
+    // printed and the user is told.
+    ListView list;
+    fill(list, 201);
+    PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
+    const QString folder = QDir::tempPath();
+    FaultShim::arm(folder, 0, FaultShim::Mode::Once);
+    command.print();
+    const int operations = FaultShim::operations();
+    FaultShim::disarm();
+    QVERIFY(operations >= 5);
+    QVERIFY(m_cups.waitForJobs());
+    checkReport(m_cups.outputPath(kFirst), 201);
+
+    for (const FaultShim::Mode mode : {FaultShim::Mode::Once, FaultShim::Mode::FromThenOn}) {
+        for (int n = 1; n <= operations; ++n) {
+            m_cups.clearOutput();
+            m_asked.clear();
+            FaultShim::arm(folder, n, mode);
+            command.print();
+            FaultShim::disarm();
+            const QString what = QStringLiteral("%1 %2 (%3)")
+                                     .arg(mode == FaultShim::Mode::Once ? "once at" : "from")
+                                     .arg(n)
+                                     .arg(FaultShim::operationName(n));
+            // From then on, a removal still works (it frees room).
+            QVERIFY2(FaultShim::failed() || mode == FaultShim::Mode::FromThenOn, qPrintable(what));
+            QVERIFY(m_cups.waitForJobs());
+            if (QFile::exists(m_cups.outputPath(kFirst))) {
+                QVERIFY2(asked() == QStringList{kQuestion + "|2"}, qPrintable(what));
+                checkReport(m_cups.outputPath(kFirst), 201);
+            } else {
+                QVERIFY2(asked() == QStringList({kQuestion + "|2", kFailure + "|1"}), qPrintable(what));
+            }
+            // Only a removal that fails itself leaves the file.
+            const QStringList left = spoolFiles();
+            for (const QString &file : left)
+                QDir::temp().remove(file);
+            QVERIFY2(left.isEmpty() || FaultShim::operationName(n) == QLatin1String("unlink"), qPrintable(what));
+        }
+    }
 }
 
 void tst_PrintCommand::previewAndPdf()
