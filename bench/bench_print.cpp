@@ -103,16 +103,22 @@ void measure(const char *work, int rows, int runs, const std::function<void(bool
     std::fflush(stdout);
 }
 
+// The list's twelve columns as a base shows them, with the first `rows` tracks of `table` as its rows.
+void showTracks(ListView &lv, const TrackTable &table, int rows)
+{
+    const int widths[] = {40, 45, 30, 140, 180, 140, 50, 50, 80, 90, 120, 40};
+    for (int c = 0; c < 12; ++c)
+        lv.addColumn(QStringLiteral("Column %1").arg(c + 1), widths[c], c == 6 ? Qt::AlignRight : Qt::AlignLeft);
+    std::vector<int> tags(static_cast<size_t>(rows));
+    std::iota(tags.begin(), tags.end(), 1);
+    lv.setSourceRows([&table](int tag) -> const FieldList & { return table.at(tag); }, std::move(tags));
+}
+
 // The report of `rows` rows page after page onto an image, and the whole document into a PDF file.
 void benchReports(const QString &dir, const TrackTable &table, int rows)
 {
     ListView lv;
-    const int widths[] = {40, 45, 30, 140, 180, 140, 50, 50, 80, 90, 120, 40};
-    for (int c = 0; c < 12; ++c)
-        lv.addColumn(QStringLiteral("Column %1").arg(c + 1), widths[c], c == 6 ? Qt::AlignRight : Qt::AlignLeft);
-    std::vector<int> tags(size_t(table.count()));
-    std::iota(tags.begin(), tags.end(), 1);
-    lv.setSourceRows([&table](int tag) -> const FieldList & { return table.at(tag); }, std::move(tags));
+    showTracks(lv, table, table.count());
     const ListViewSource source(&lv);
     const int pages = ReportPage::pageCount(rows);
 
@@ -173,12 +179,7 @@ void benchPrintJob(const QString &dir, const TrackTable &table, TestSupport::Pri
     }
     ListView lv;
     lv.setFont(listFont());
-    const int widths[] = {40, 45, 30, 140, 180, 140, 50, 50, 80, 90, 120, 40};
-    for (int c = 0; c < 12; ++c)
-        lv.addColumn(QStringLiteral("Column %1").arg(c + 1), widths[c], c == 6 ? Qt::AlignRight : Qt::AlignLeft);
-    std::vector<int> tags(static_cast<size_t>(rows));
-    std::iota(tags.begin(), tags.end(), 1);
-    lv.setSourceRows([&table](int tag) -> const FieldList & { return table.at(tag); }, std::move(tags));
+    showTracks(lv, table, rows);
     const ListViewSource source(&lv);
 
     modGlobalData g;
