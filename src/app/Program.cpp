@@ -1,5 +1,6 @@
 #include "Program.h"
 
+#include "StartupTrace.h"
 #include "core/catalogue/BaseFiles.h"
 #include "core/catalogue/Numbers.h"
 #include "core/system/AtomicFile.h"
@@ -217,6 +218,7 @@ void Program::createWindows()
 {
     main = new frmMain(g, settings);
     main->Form_Load();
+    StartupTrace::watch(main);
     main->setUnloadHandler([this] { unloadWindows(); });
     popup = new frmPopup(main);
     killBase = new frmKillBase(g.options, main);

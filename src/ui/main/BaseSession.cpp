@@ -30,6 +30,7 @@ void BaseSession::LoadBase()
     // Before anything is written: what the files hold that the next save will drop or change.
     reportLosses({{path, read.losses, TrackRecord::kFieldCount},
                   {m_paths.tracklistPath(), tracklistLosses, m_tracklist->columnCount()}});
+    Q_EMIT loadFinished(m_catalogue.count());
 }
 
 void BaseSession::reportLosses(const QVector<FileLosses> &files)

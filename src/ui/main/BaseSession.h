@@ -44,6 +44,10 @@ public:
     // Tells the user that `path` could not be written, for `reason`; the next saveOrLetGo() names it.
     void reportWriteFailure(const QString &path, const QString &reason);
 
+Q_SIGNALS:
+    // The open base is read whole (or could not be read), with `count` tracks.
+    void loadFinished(int count);
+
 private:
     struct FileLosses
     {

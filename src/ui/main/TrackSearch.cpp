@@ -92,6 +92,7 @@ std::shared_ptr<const SearchIndex> TrackSearch::searchIndex()
     if (!m_searchIndex || m_searchIndexVersion != tracks.version()) {
         m_searchIndex = SearchIndex::build(tracks);
         m_searchIndexVersion = tracks.version();
+        Q_EMIT indexReady();
     }
     return m_searchIndex;
 }

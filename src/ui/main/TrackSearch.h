@@ -45,6 +45,8 @@ public:
 
 Q_SIGNALS:
     void statusChanged(const QString &text);
+    // The index of the catalogue as it is now was built: searches start at once.
+    void indexReady();
     // Top-left corner (screen coordinates) of the search options window.
     void searchOptionsWanted(const QPoint &topLeft);
 
