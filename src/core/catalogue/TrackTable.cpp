@@ -1,5 +1,7 @@
 #include "TrackTable.h"
 
+#include <iterator>
+
 TrackRecord TrackRecord::fromList(const QStringList &fields)
 {
     QStringList padded = fields.mid(0, kFieldCount);
@@ -27,6 +29,20 @@ int TrackTable::AddTrack(const TrackRecord &record)
         m_hasTracks = true;
     }
     return int(m_slots.size());
+}
+
+void TrackTable::appendTable(TrackTable &&piece)
+{
+    if (!piece.hasTracks())
+        return;
+    ++m_version;
+    if (!m_hasTracks) {
+        m_slots.clear();
+        m_hasTracks = true;
+    }
+    m_slots.insert(m_slots.end(), std::make_move_iterator(piece.m_slots.begin()),
+                   std::make_move_iterator(piece.m_slots.end()));
+    piece.ClearTracks();
 }
 
 void TrackTable::removeTrack(int i)

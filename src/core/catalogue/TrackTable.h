@@ -64,6 +64,9 @@ public:
     // Removes track `i` (1 <= i <= count()); the tracks after it move up one place in unchanged order.
     // Removing the last track leaves the empty table.
     void removeTrack(int i);
+    // Moves the tracks of `piece` to the end of this table, in their order; `piece` is left empty. A base
+    // read in pieces is put together so, without copying its records again.
+    void appendTable(TrackTable &&piece);
     // Prepares room for `n` more records; a load of a large base then grows the table once.
     void reserve(int n) { m_slots.reserve(m_slots.size() + size_t(n)); }
 
