@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <limits>
 
 namespace BaseFiles {
 
@@ -34,17 +35,16 @@ bool readAll(const QString &path, QByteArray &bytes, ReadResult &result)
     return true;
 }
 
-// Whether `bytes` are UTF-8 rather than the code page: a byte order mark, or text beyond ASCII whose
-// first sequences are all valid UTF-8. Text in Windows-1251 fails at its first letter: a Cyrillic letter
-// there is a byte of 0xC0 or more, and two of them in a row are never a UTF-8 sequence.
-bool looksLikeUtf8(const QByteArray &bytes)
+// How many multi-byte UTF-8 sequences `size` bytes at `p` hold, counting on from `sequences` and
+// stopping at 64: enough to tell. -1 at the first byte that UTF-8 cannot hold there. Text in Windows-1251
+// fails at its first letter: a Cyrillic letter there is a byte of 0xC0 or more, and two of them in a row
+// are never a UTF-8 sequence.
+constexpr int kEnoughSequences = 64;
+
+int countUtf8Sequences(const char *bytes, qsizetype size, int sequences)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return true;
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const qsizetype size = bytes.size();
-    int sequences = 0;
-    for (qsizetype i = 0; i < size && sequences < 64;) {
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes);
+    for (qsizetype i = 0; i < size && sequences >= 0 && sequences < kEnoughSequences;) {
         const unsigned char c = p[i];
         if (c < 0x80) {
             ++i;
@@ -52,16 +52,29 @@ bool looksLikeUtf8(const QByteArray &bytes)
         }
         const int length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
         if (length == 0 || i + length > size)
-            return false;
+            return -1;
         for (int k = 1; k < length; ++k) {
             if ((p[i + k] & 0xC0) != 0x80)
-                return false;
+                return -1;
         }
         i += length;
         ++sequences;
     }
-    return sequences > 0;
+    return sequences;
 }
+
+const QByteArray kByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// Whether `bytes` are UTF-8 rather than the code page: a byte order mark, or text beyond ASCII whose
+// first sequences are all valid UTF-8.
+bool looksLikeUtf8(const QByteArray &bytes)
+{
+    return bytes.startsWith(kByteOrderMark) || countUtf8Sequences(bytes.constData(), bytes.size(), 0) > 0;
+}
+
+// Line `lineNumber` of a base file becomes the next track of `table`; what the next save will not keep
+// of it is counted in `losses`.
+void takeBaseLine(const QString &line, int lineNumber, TrackTable &table, Losses &losses);
 
 void noteLongLine(Losses &losses, int lineNumber)
 {
@@ -89,15 +102,10 @@ QStringList listBases(const QString &dataPath)
 
 ReadResult readBase(const QString &path, TrackTable &table)
 {
-    ReadResult result;
-    QByteArray bytes;
-    if (!readAll(path, bytes, result))
-        return result;
-    result.losses = readBaseBytes(bytes, table);
-
-    QFile file(path);
-    file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
-    return result;
+    BaseReader reader(path);
+    while (reader.readPiece(table, std::numeric_limits<int>::max())) {
+    }
+    return reader.result();
 }
 
 Losses readBaseBytes(const QByteArray &bytes, TrackTable &table)
@@ -106,22 +114,112 @@ Losses readBaseBytes(const QByteArray &bytes, TrackTable &table)
     Losses losses;
     losses.otherEncoding = looksLikeUtf8(bytes);
     int lineNumber = 0;
-    forEachLine(bytes, [&](const QString &line) {
-        ++lineNumber;
-        bool longLine = false;
-        TrackRecord record = TrackRecord::fromLine(line, &longLine);
-        if (longLine)
-            noteLongLine(losses, lineNumber);
-        // A record without a media type is not written; only a line that is blank through and through
-        // loses nothing.
-        if (record.isEmpty(TrackRecord::MediaType) &&
-            std::any_of(line.begin(), line.end(), [](QChar c) { return c != QLatin1Char('\t'); })) {
-            if (losses.droppedLines++ == 0)
-                losses.firstDroppedLine = lineNumber;
-        }
-        table.AddTrack(std::move(record));
-    });
+    forEachLine(bytes, [&](const QString &line) { takeBaseLine(line, ++lineNumber, table, losses); });
     return losses;
+}
+
+namespace {
+
+void takeBaseLine(const QString &line, int lineNumber, TrackTable &table, Losses &losses)
+{
+    bool longLine = false;
+    TrackRecord record = TrackRecord::fromLine(line, &longLine);
+    if (longLine)
+        noteLongLine(losses, lineNumber);
+    // A record without a media type is not written; only a line that is blank through and through
+    // loses nothing.
+    if (record.isEmpty(TrackRecord::MediaType) &&
+        std::any_of(line.begin(), line.end(), [](QChar c) { return c != QLatin1Char('\t'); })) {
+        if (losses.droppedLines++ == 0)
+            losses.firstDroppedLine = lineNumber;
+    }
+    table.AddTrack(std::move(record));
+}
+
+} // namespace
+
+BaseReader::BaseReader(const QString &path, qint64 chunkBytes)
+    : m_file(path), m_chunkBytes(std::max<qint64>(chunkBytes, 1))
+{
+    m_result.exists = QFileInfo(path).isFile();
+    if (!m_result.exists) {
+        m_atEnd = true;
+        return;
+    }
+    if (!m_file.open(QIODevice::ReadOnly)) {
+        m_result.ok = false;
+        m_result.error = systemErrorText(m_file.errorString());
+        m_atEnd = true;
+        return;
+    }
+    m_fileSize = m_file.size();
+}
+
+bool BaseReader::fill()
+{
+    if (m_eof)
+        return false;
+    m_buffer.remove(0, m_pos);
+    m_pos = 0;
+    const qsizetype kept = m_buffer.size();
+    m_buffer.resize(kept + qsizetype(m_chunkBytes));
+    const qint64 got = m_file.read(m_buffer.data() + kept, m_chunkBytes);
+    if (got < 0) {
+        m_buffer.resize(kept);
+        m_result.ok = false;
+        m_result.error = systemErrorText(m_file.errorString());
+        m_eof = true;
+        return false;
+    }
+    m_buffer.resize(kept + qsizetype(got));
+    if (got == 0)
+        m_eof = true;
+    return got > 0;
+}
+
+bool BaseReader::readPiece(TrackTable &piece, int maxTracks)
+{
+    for (int taken = 0; taken < maxTracks && !m_atEnd;) {
+        // The next line ends at CR, LF or CR LF; a CR at the end of what is read waits for the next
+        // chunk, which may begin with its LF.
+        const char *data = m_buffer.constData();
+        const qsizetype size = m_buffer.size();
+        qsizetype end = m_pos;
+        while (end < size && data[end] != '\r' && data[end] != '\n')
+            ++end;
+        if ((end == size || (data[end] == '\r' && end + 1 == size)) && !m_eof) {
+            fill();
+            continue;
+        }
+        if (!m_result.ok)
+            break;
+        if (m_pos == size) { // the end of the file
+            finish();
+            break;
+        }
+        if (m_lineNumber == 0 && m_buffer.startsWith(kByteOrderMark))
+            m_utf8Sequences = kEnoughSequences;
+        if (m_utf8Sequences >= 0 && m_utf8Sequences < kEnoughSequences)
+            m_utf8Sequences = countUtf8Sequences(data + m_pos, end - m_pos, m_utf8Sequences);
+        takeBaseLine(Cp1251::decode(QByteArrayView(data + m_pos, end - m_pos)), ++m_lineNumber, piece, m_result.losses);
+        ++taken;
+        if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n')
+            ++end;
+        m_consumed += std::min(end + 1, size) - m_pos;
+        m_pos = std::min(end + 1, size);
+    }
+    if (!m_result.ok)
+        m_atEnd = true;
+    return !m_atEnd;
+}
+
+void BaseReader::finish()
+{
+    m_atEnd = true;
+    m_result.losses.otherEncoding = m_utf8Sequences > 0;
+    m_file.close();
+    m_buffer = QByteArray();
+    m_file.setPermissions(m_file.permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
 }
 
 QByteArray baseFileContent(TrackTable &table, const std::function<void(int)> &tabsReplaced)

@@ -3,6 +3,7 @@
 #include "FieldList.h"
 #include "TrackTable.h"
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -51,6 +52,46 @@ ReadResult readBase(const QString &path, TrackTable &table);
 // The same for the bytes of a base file already read: appends their tracks to `table` and returns what
 // the next write would not keep.
 Losses readBaseBytes(const QByteArray &bytes, TrackTable &table);
+
+// Reads a base file piece by piece, as readBase() would read it whole: a large base can be shown while
+// the rest of it is still being read, and the file's bytes are never all held at once. Each piece
+// holds the tracks of the next lines in their order; the pieces put together are the table readBase()
+// gives, with the same losses once the file is read to its end.
+class BaseReader
+{
+public:
+    // `chunkBytes`: how much of the file is read at a time.
+    explicit BaseReader(const QString &path, qint64 chunkBytes = 1 << 20);
+
+    // Appends the tracks of up to `maxTracks` more lines to `piece`. False once there is nothing more
+    // to read: the file is read to its end, or could not be read (see result()); the last tracks may
+    // come with that answer.
+    bool readPiece(TrackTable &piece, int maxTracks);
+    // Whether the file is read to its end (or could not be read).
+    bool atEnd() const { return m_atEnd; }
+    // What was read so far; once atEnd(), what readBase() would have answered. A readable file is made
+    // writable for the owner when its end is reached, as readBase() does.
+    const ReadResult &result() const { return m_result; }
+    // The file's size in bytes, and how many of them the lines read so far took.
+    qint64 fileSize() const { return m_fileSize; }
+    qint64 bytesRead() const { return m_consumed; }
+
+private:
+    bool fill();
+    void finish();
+
+    QFile m_file;
+    qint64 m_chunkBytes;
+    qint64 m_fileSize = 0;
+    qint64 m_consumed = 0;
+    QByteArray m_buffer; // bytes read but not yet taken as lines, from m_pos on
+    qsizetype m_pos = 0;
+    bool m_eof = false;
+    bool m_atEnd = false;
+    int m_lineNumber = 0;
+    int m_utf8Sequences = 0; // multi-byte UTF-8 sequences seen so far; -1: a byte that UTF-8 cannot hold
+    ReadResult m_result;
+};
 
 // The lines of a base file for `table`: every TAB inside a field is first replaced by a space, in the
 // table too, and `tabsReplaced`, when given, is told each track that changed so; records whose media

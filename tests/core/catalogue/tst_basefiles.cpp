@@ -13,6 +13,32 @@ namespace {
 const QByteArray kArtist = QByteArray::fromHex("c0f0f2e8f1f2");
 const QByteArray kTitle = QByteArray::fromHex("cde0e7e2e0ede8e5");
 
+// The file read in pieces of `tracks` tracks, `chunk` bytes at a time, must give exactly the table and
+// the losses of reading its bytes in one go.
+void checkReadInPieces(const QString &path, int tracks, qint64 chunk)
+{
+    TrackTable whole;
+    const BaseFiles::Losses expected = BaseFiles::readBaseBytes(readBytes(path), whole);
+    BaseFiles::BaseReader reader(path, chunk);
+    TrackTable table;
+    bool more = true;
+    while (more) {
+        TrackTable piece;
+        more = reader.readPiece(piece, tracks);
+        QVERIFY(piece.count() <= tracks);
+        table.appendTable(std::move(piece));
+    }
+    QVERIFY(reader.atEnd());
+    QVERIFY(reader.result().ok);
+    QCOMPARE(table.count(), whole.count());
+    for (int i = 1; i <= whole.count(); ++i)
+        QCOMPARE(table.at(i), whole.at(i));
+    const BaseFiles::Losses &l = reader.result().losses;
+    QCOMPARE((QList<int>{l.longLines, l.firstLongLine, l.droppedLines, l.firstDroppedLine, int(l.otherEncoding)}),
+             (QList<int>{expected.longLines, expected.firstLongLine, expected.droppedLines, expected.firstDroppedLine,
+                         int(expected.otherEncoding)}));
+}
+
 } // namespace
 
 class tst_basefiles : public QObject
@@ -102,6 +128,9 @@ void tst_basefiles::lineEnds()
     QCOMPARE(table.count(), tracks);
     QCOMPARE(table.field(1, TrackRecord::MediaNumber), QStringLiteral("1"));
     QCOMPARE(table.field(tracks, TrackRecord::MediaNumber), QStringLiteral("2"));
+    // A line end may fall anywhere in what is read at a time, a CR LF split across two reads too.
+    for (const qint64 chunk : {1, 2, 3, 5, 1 << 20})
+        checkReadInPieces(path("a.dat"), 1, chunk);
     // Whatever the line ends were, the file is written back with CR LF and without the blank lines.
     QVERIFY(BaseFiles::writeBase(path("a.dat"), table));
     QCOMPARE(readBytes(path("a.dat")),
@@ -294,6 +323,8 @@ void tst_basefiles::lossesAreFound()
     QCOMPARE((QList<int>{l.longLines, l.firstLongLine, l.droppedLines, l.firstDroppedLine, int(l.otherEncoding)}),
              expected);
     QCOMPARE(l.any(), expected != QList<int>({0, 0, 0, 0, 0}));
+    for (const qint64 chunk : {1, 4})
+        checkReadInPieces(path(QStringLiteral("b.dat")), 2, chunk);
     writeBytes(path(QStringLiteral("open.dat")), "CD\t1\r\n");
     const BaseCheck::Verdict verdict =
         BaseCheck::check(path(QStringLiteral("b.dat")), path(QStringLiteral("open.dat")));
