@@ -11,7 +11,9 @@
 #include "ui/edit/frmAddEdit.h"
 #include "ui/edit/frmCDDB.h"
 #include "ui/folder/frmAddFolder.h"
+#include "ui/main/BaseSession.h"
 #include "ui/main/BasesCommands.h"
+#include "ui/main/CatalogueList.h"
 #include "ui/main/TrackCommands.h"
 #include "ui/main/TrackSearch.h"
 #include "ui/main/WindowGeometry.h"
@@ -218,7 +220,7 @@ void Program::createWindows()
 {
     main = new frmMain(g, settings);
     main->Form_Load();
-    StartupTrace::watch(main);
+    StartupTrace::watch(main, main->features().list->view(), main->features().session, main->features().search);
     main->setUnloadHandler([this] { unloadWindows(); });
     popup = new frmPopup(main);
     killBase = new frmKillBase(g.options, main);

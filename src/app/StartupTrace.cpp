@@ -1,36 +1,35 @@
 #include "StartupTrace.h"
 
 #include "ui/main/BaseSession.h"
-#include "ui/main/CatalogueList.h"
 #include "ui/main/TrackSearch.h"
-#include "ui/main/frmMain.h"
 #include "ui/platform/ListView.h"
 
 #include <QEvent>
 #include <QLoggingCategory>
 #include <QTimer>
+#include <QWidget>
 
 namespace {
 Q_LOGGING_CATEGORY(lcStartup, "cratebook.startup", QtWarningMsg)
 }
 
-void StartupTrace::watch(frmMain *main)
+void StartupTrace::watch(QWidget *window, ListView *list, BaseSession *session, TrackSearch *search)
 {
     if (lcStartup().isInfoEnabled())
-        new StartupTrace(main);
+        new StartupTrace(window, list, session, search);
 }
 
-StartupTrace::StartupTrace(frmMain *main) : QObject(main), m_main(main)
+StartupTrace::StartupTrace(QWidget *window, ListView *list, BaseSession *session, TrackSearch *search)
+    : QObject(window), m_window(window), m_list(list), m_search(search)
 {
-    const frmMain::Features &f = main->features();
-    f.list->view()->viewport()->installEventFilter(this);
-    connect(f.session, &BaseSession::loadFinished, this, &StartupTrace::baseLoaded);
-    connect(f.search, &TrackSearch::indexReady, this, &StartupTrace::searchReady);
+    list->viewport()->installEventFilter(this);
+    connect(session, &BaseSession::loadFinished, this, &StartupTrace::baseLoaded);
+    connect(search, &TrackSearch::indexReady, this, &StartupTrace::searchReady);
 }
 
 bool StartupTrace::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Paint && !m_rowsShown && m_main->features().list->view()->count() > 0) {
+    if (event->type() == QEvent::Paint && !m_rowsShown && m_list->count() > 0) {
         m_rowsShown = true;
         watched->removeEventFilter(this);
         qCInfo(lcStartup, "first rows shown");
@@ -48,13 +47,13 @@ void StartupTrace::baseLoaded(int count)
         qCInfo(lcStartup, "base loaded: %d tracks", count);
         finishWhenDone();
     };
-    if (m_main->isVisible()) {
+    if (m_window->isVisible()) {
         report();
     } else {
         auto *shown = new QTimer(this);
         shown->setInterval(1);
         connect(shown, &QTimer::timeout, this, [this, shown, report] {
-            if (!m_main->isVisible())
+            if (!m_window->isVisible())
                 return;
             shown->deleteLater();
             report();
@@ -65,7 +64,7 @@ void StartupTrace::baseLoaded(int count)
 
 void StartupTrace::searchReady()
 {
-    if (m_searchReady || !m_main->features().search->iBaseLoaded())
+    if (m_searchReady || !m_search->iBaseLoaded())
         return;
     m_searchReady = true;
     qCInfo(lcStartup, "search ready");

@@ -2,8 +2,9 @@
 
 #include <QObject>
 
-class frmMain;
-class QElapsedTimer;
+class BaseSession;
+class ListView;
+class TrackSearch;
 
 // Milestones of the program's start, written to the log category "cratebook.startup" (off unless
 // QT_LOGGING_RULES="cratebook.startup.info=true"), so that the start can be timed from outside:
@@ -15,19 +16,22 @@ class StartupTrace : public QObject
     Q_OBJECT
 
 public:
-    // Watches `main` until every milestone was passed; does nothing when the category is off.
-    static void watch(frmMain *main);
+    // Watches the main window `window`, its track list, base session and search until every milestone
+    // was passed; does nothing when the category is off.
+    static void watch(QWidget *window, ListView *list, BaseSession *session, TrackSearch *search);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    explicit StartupTrace(frmMain *main);
+    StartupTrace(QWidget *window, ListView *list, BaseSession *session, TrackSearch *search);
     void baseLoaded(int count);
     void searchReady();
     void finishWhenDone();
 
-    frmMain *m_main;
+    QWidget *m_window;
+    ListView *m_list;
+    TrackSearch *m_search;
     bool m_rowsShown = false;
     bool m_loaded = false;
     bool m_searchReady = false;

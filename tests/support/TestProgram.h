@@ -4,6 +4,7 @@
 
 #include "TestFiles.h"
 #include "app/Program.h"
+#include "ui/main/BaseSession.h"
 #include "ui/main/frmMain.h"
 #include "ui/platform/Modal.h"
 #include "ui/platform/MsgBox.h"
@@ -11,6 +12,7 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -128,14 +130,24 @@ private:
 class Session
 {
 public:
-    // Writes base `baseName` (in DATA) and, when given, settings.ini; then starts the program.
-    bool start(const QString &baseName, const QByteArray &base, const QByteArray &settings = QByteArray())
+    // Writes base `baseName` (in DATA) and, when given, settings.ini; then starts the program and, unless
+    // told not to, waits until a base large enough to be read in the background is read.
+    bool start(const QString &baseName, const QByteArray &base, const QByteArray &settings = QByteArray(),
+               bool waitForLoad = true)
     {
         writeBytes(folder.data(baseName), base);
         if (!settings.isEmpty())
             writeBytes(folder.file(QStringLiteral("settings.ini")), settings);
         program = std::make_unique<Program>(folder.path());
-        return program->Main();
+        if (!program->Main())
+            return false;
+        if (waitForLoad) {
+            QElapsedTimer waited;
+            waited.start();
+            while (program->main->features().session->isLoading() && waited.elapsed() < 60'000)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        }
+        return !waitForLoad || !program->main->features().session->isLoading();
     }
     // Closes the program as the user would and returns how many modal windows were left for the driver
     // to close: a test expects none.

@@ -2,7 +2,6 @@
 
 #include "core/sort/ShelfSort.h"
 
-
 Catalogue::Catalogue(QObject *parent) : QObject(parent)
 {
     connect(this, &Catalogue::trackAdded, this, &Catalogue::addCompletionValues);
@@ -40,6 +39,30 @@ BaseFiles::ReadResult Catalogue::readBase(const QString &path)
 void Catalogue::clear()
 {
     m_tracks.ClearTracks();
+    Q_EMIT tableReplaced();
+}
+
+void Catalogue::startLoading()
+{
+    m_loading = true;
+    m_tracks.ClearTracks();
+    Q_EMIT loadStarted();
+}
+
+void Catalogue::appendLoaded(TrackTable &&piece, int expectedTracks)
+{
+    if (!piece.hasTracks())
+        return;
+    const int first = m_tracks.count() + 1;
+    if (first == 1 && expectedTracks > piece.count())
+        m_tracks.reserve(expectedTracks + expectedTracks / 50); // the guess may fall a little short
+    m_tracks.appendTable(std::move(piece));
+    Q_EMIT tracksAppended(first, m_tracks.count());
+}
+
+void Catalogue::finishLoading()
+{
+    m_loading = false;
     Q_EMIT tableReplaced();
 }
 

@@ -47,6 +47,14 @@ public:
     // large base is never held twice); see BaseFiles::readBase().
     BaseFiles::ReadResult readBase(const QString &path);
     void clear();
+    // A base read in pieces (BaseLoader): the table is emptied, the pieces are appended as they come,
+    // and the end of the load counts as one replacement of the table, as readBase() does. Meanwhile
+    // only the list follows the appended tracks; what is worked out from the whole table waits.
+    void startLoading();
+    // `expectedTracks`: how many the whole load is likely to bring, so the table grows once, not by steps.
+    void appendLoaded(TrackTable &&piece, int expectedTracks = 0);
+    void finishLoading();
+    bool isLoading() const { return m_loading; }
     // Writes the tracks to the base file `path` (a TAB inside a field becomes a space there and here,
     // announced as a change of its track). False, with the reason in `error`, when it could not.
     bool writeBase(const QString &path, QString *error);
@@ -62,10 +70,14 @@ Q_SIGNALS:
     // Sent once the track is gone: the indexes above `index` are already one lower.
     void trackRemoved(int index);
     void tableReplaced();
+    // A load in pieces began (the table is empty), and tracks `first` to `last` of it arrived.
+    void loadStarted();
+    void tracksAppended(int first, int last);
 
 private:
     void addCompletionValues(int index);
 
     TrackTable m_tracks;
     modAutoComplete m_completion;
+    bool m_loading = false;
 };

@@ -1,6 +1,7 @@
 #include "BaseSession.h"
 
 #include "TracklistPanel.h"
+#include "core/catalogue/BaseLoader.h"
 #include "core/catalogue/Catalogue.h"
 #include "core/settings/ProgramPaths.h"
 #include "ui/platform/MsgBox.h"
@@ -10,15 +11,48 @@
 #include <QWidget>
 
 BaseSession::BaseSession(Catalogue &catalogue, const ProgramPaths &paths, TracklistPanel *tracklist, QWidget *owner)
-    : QObject(owner), m_catalogue(catalogue), m_paths(paths), m_tracklist(tracklist), m_owner(owner)
-{}
+    : QObject(owner), m_catalogue(catalogue), m_paths(paths), m_tracklist(tracklist), m_owner(owner),
+      m_loader(new BaseLoader(this))
+{
+    connect(m_loader, &BaseLoader::piecesReady, this, &BaseSession::takeLoadedPieces);
+    connect(m_loader, &BaseLoader::finished, this, [this](const BaseFiles::ReadResult &read) {
+        m_catalogue.finishLoading();
+        baseRead(m_loadingPath, read);
+    });
+}
+
+bool BaseSession::isLoading() const
+{
+    return m_loader->isRunning();
+}
 
 void BaseSession::LoadBase()
 {
+    // A load under way gives way to this one: nothing of it was changed or written.
+    m_loader->cancel();
     const QString path = m_paths.baseFilePath();
-    const BaseFiles::ReadResult read = m_catalogue.readBase(path);
-    m_baseUnreadable = !read.ok;
     m_baseUnsaved = false;
+    if (QFileInfo(path).size() < m_backgroundFrom) {
+        baseRead(path, m_catalogue.readBase(path));
+        return;
+    }
+    // The base is read while the window goes on: the first tracks show at once, the rest as they come.
+    m_loadingPath = path;
+    m_baseUnreadable = false;
+    m_catalogue.startLoading();
+    Q_EMIT loadStarted();
+    m_loader->start(path);
+}
+
+void BaseSession::takeLoadedPieces()
+{
+    for (TrackTable &piece : m_loader->takePieces())
+        m_catalogue.appendLoaded(std::move(piece), m_loader->expectedTracks());
+}
+
+void BaseSession::baseRead(const QString &path, const BaseFiles::ReadResult &read)
+{
+    m_baseUnreadable = !read.ok;
     if (!read.ok) {
         MsgBox::show(m_owner,
                      QStringLiteral("Не удалось прочитать файл базы \"%1\".\r\n%2\r\n"
@@ -70,6 +104,9 @@ void BaseSession::reportLosses(const QVector<FileLosses> &files)
 
 bool BaseSession::SaveBase()
 {
+    // Part of the base is read: writing it now would cut the file short.
+    if (isLoading())
+        return false;
     bool ok = true;
     const QString path = m_paths.baseFilePath();
     QString error;
@@ -86,6 +123,8 @@ bool BaseSession::SaveBase()
 
 bool BaseSession::SaveTracklist()
 {
+    if (isLoading())
+        return false;
     const QString path = m_paths.tracklistPath();
     QString error;
     if (!m_tracklist->SaveTracklist(path, &error)) {
@@ -97,6 +136,10 @@ bool BaseSession::SaveTracklist()
 
 void BaseSession::reloadRestoredBase()
 {
+    if (isLoading()) {
+        LoadBase(); // nothing read so far was changed: the restored file is read afresh
+        return;
+    }
     const bool tracklistSaved = SaveTracklist();
     if (m_baseUnsaved || !tracklistSaved) {
         const QString loss =
@@ -115,6 +158,10 @@ void BaseSession::reloadRestoredBase()
 
 bool BaseSession::saveOrLetGo(const QString &question)
 {
+    // While the base is still being read nothing of it was changed: there is nothing to save (the next
+    // LoadBase() lets the load go).
+    if (isLoading())
+        return true;
     // When the save fails, the tracks in memory are the only copy of the changes: they are let go only
     // when the user says so, knowing which files were not written.
     m_failedWrites.clear();
@@ -132,6 +179,10 @@ bool BaseSession::saveOrLetGo(const QString &question)
 
 bool BaseSession::saveForClose()
 {
+    if (isLoading()) {
+        m_loader->cancel(); // a close while the base is read writes nothing
+        return true;
+    }
     if (!m_saveOnClose) {
         SaveTracklist();
         return true;

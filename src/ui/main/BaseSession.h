@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVector>
 
+class BaseLoader;
 class Catalogue;
 class ProgramPaths;
 class QWidget;
@@ -22,8 +23,14 @@ class BaseSession : public QObject
 public:
     BaseSession(Catalogue &catalogue, const ProgramPaths &paths, TracklistPanel *tracklist, QWidget *owner);
 
-    // Reads the open base into the catalogue and reloads the Tracklist.
+    // Reads the open base into the catalogue and reloads the Tracklist. A large base is read in the
+    // background: its tracks show as they come, and the load ends with loadFinished(); until then
+    // nothing is written (a save writes nothing and answers false, a close lets the load go).
     void LoadBase();
+    bool isLoading() const;
+    // Base files from this size on are read in the background; smaller ones at once.
+    void setBackgroundLoadFrom(qint64 bytes) { m_backgroundFrom = bytes; }
+    static constexpr qint64 kBackgroundLoadFrom = qint64(4) << 20;
     // Writes the open base and the Tracklist. False when a file could not be written (the user has been
     // told which, and the previous file is intact).
     bool SaveBase();
@@ -45,6 +52,8 @@ public:
     void reportWriteFailure(const QString &path, const QString &reason);
 
 Q_SIGNALS:
+    // A background load began: the catalogue is empty and fills as the file is read.
+    void loadStarted();
     // The open base is read whole (or could not be read), with `count` tracks.
     void loadFinished(int count);
 
@@ -55,6 +64,9 @@ private:
         BaseFiles::Losses losses;
         int fields = 0; // how many fields a line keeps
     };
+    // The base's file is read: what follows a load, in the background or not.
+    void baseRead(const QString &path, const BaseFiles::ReadResult &read);
+    void takeLoadedPieces();
     // Tells, in one message, what the files just loaded hold that the next save will not keep.
     void reportLosses(const QVector<FileLosses> &files);
 
@@ -68,4 +80,7 @@ private:
     bool m_baseUnsaved = false;
     bool m_saveOnClose = true;
     QStringList m_failedWrites; // files the last save could not write, for the question that follows
+    BaseLoader *m_loader;
+    QString m_loadingPath;
+    qint64 m_backgroundFrom = kBackgroundLoadFrom;
 };

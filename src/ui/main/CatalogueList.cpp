@@ -11,6 +11,8 @@ CatalogueList::CatalogueList(const Catalogue &catalogue, ListView *lv, QObject *
     connect(&catalogue, &Catalogue::trackChanged, this, &CatalogueList::trackChanged);
     connect(&catalogue, &Catalogue::trackRemoved, this, &CatalogueList::trackRemoved);
     connect(&catalogue, &Catalogue::tableReplaced, this, &CatalogueList::showAll);
+    connect(&catalogue, &Catalogue::loadStarted, this, &CatalogueList::loadStarted);
+    connect(&catalogue, &Catalogue::tracksAppended, this, &CatalogueList::tracksAppended);
 }
 
 ListView::TextSource CatalogueList::recordSource() const
@@ -63,6 +65,22 @@ void CatalogueList::trackAdded(int index)
     m_lv->setSelectedRow(row);
     m_lv->ensureVisible(row);
     Q_EMIT statusChanged(loadedText(index));
+}
+
+void CatalogueList::loadStarted()
+{
+    m_lv->setSourceRows(recordSource(), {});
+    Q_EMIT statusChanged(QStringLiteral("Идет загрузка базы..."));
+}
+
+void CatalogueList::tracksAppended(int first, int last)
+{
+    std::vector<int> tags(size_t(last - first + 1));
+    std::iota(tags.begin(), tags.end(), first);
+    if (!m_lv->hasSourceRows())
+        m_lv->setSourceRows(recordSource(), {});
+    m_lv->appendSourceRows(tags);
+    Q_EMIT statusChanged(QStringLiteral("Идет загрузка базы... Загружено треков: ") + QString::number(last));
 }
 
 void CatalogueList::trackChanged(int index)

@@ -38,6 +38,9 @@ private:
     void trackAdded(int index);
     void trackChanged(int index);
     void trackRemoved(int index);
+    // A base read in pieces: the list empties, then shows each piece as it arrives, unselected.
+    void loadStarted();
+    void tracksAppended(int first, int last);
     // The row showing track `index`, or -1; the selected row is looked at first.
     int rowOf(int index) const;
     ListView::TextSource recordSource() const;

@@ -26,6 +26,7 @@ TrackSearch::TrackSearch(const Catalogue &catalogue, CatalogueList *list, QLineE
     connect(&catalogue, &Catalogue::trackChanged, this, &TrackSearch::catalogueChanged);
     connect(&catalogue, &Catalogue::trackRemoved, this, &TrackSearch::catalogueChanged);
     connect(&catalogue, &Catalogue::tableReplaced, this, &TrackSearch::tableReplaced);
+    connect(&catalogue, &Catalogue::loadStarted, this, &TrackSearch::loadStarted);
 }
 
 TrackSearch::~TrackSearch()
@@ -47,7 +48,8 @@ void TrackSearch::catalogueChanged()
     m_preparing = true;
     QTimer::singleShot(0, this, [this] {
         m_preparing = false;
-        searchIndex();
+        if (!m_catalogue.isLoading()) // a base being read is indexed once it is whole
+            searchIndex();
     });
 }
 
@@ -58,6 +60,14 @@ void TrackSearch::tableReplaced()
     m_searching = false;
     m_baseLoaded = true;
     catalogueChanged();
+}
+
+void TrackSearch::loadStarted()
+{
+    // The index waits for the whole base (tableReplaced()).
+    ++*m_searchGeneration;
+    m_searching = false;
+    m_baseLoaded = false;
 }
 
 void TrackSearch::setSearchFields(quint16 fields)

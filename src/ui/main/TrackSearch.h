@@ -31,7 +31,7 @@ public:
     void MainFind();
     void Text1_Change();
     bool isSearching() const { return m_searching; }
-    // Set by the first table the catalogue shows, the first base loaded: nothing is searched before.
+    // Set once a base is loaded whole: nothing is searched before, nor while a base is being read.
     bool iBaseLoaded() const { return m_baseLoaded; }
     // The fields the search looks in (bit f for track field f); the search runs again.
     void setSearchFields(quint16 fields);
@@ -56,6 +56,7 @@ protected:
 private:
     void catalogueChanged();
     void tableReplaced();
+    void loadStarted();
     std::shared_ptr<const SearchIndex> searchIndex();
     void showSearchResult(quint64 generation, quint64 version, std::vector<int> found);
 

@@ -3,6 +3,7 @@
 #include "BaseSession.h"
 #include "BasesCommands.h"
 #include "CatalogueList.h"
+#include "LoadingLock.h"
 #include "MainWindowUi.h"
 #include "TextExportCommand.h"
 #include "TrackCommands.h"
@@ -64,6 +65,17 @@ void frmMain::createFeatures()
     connect(f.bases, &BasesCommands::closeWanted, this, &QWidget::close);
     connect(f.backups, &BackupCommands::reloadWanted, f.session, &BaseSession::reloadRestoredBase);
 
+    // While a large base is read, its tracks show as they come, but nothing may change, save or replace
+    // it: the menus that could, the context menu, the buttons and the search box wait for the end.
+    m_loadingLock =
+        new LoadingLock({ui->mnuFile, ui->mnuHi, ui->mnuDataBase, ui->mnuBackupMenu, ui->mnuC1},
+                        {ui->Frame1, ui->Command1, ui->Command2, ui->Command3, ui->cmdUp, ui->cmdDown}, this);
+    connect(f.session, &BaseSession::loadStarted, m_loadingLock, &LoadingLock::lock);
+    connect(f.session, &BaseSession::loadFinished, this, [this] {
+        m_loadingLock->unlock();
+        UpdateMenus();
+    });
+
     for (const ColumnInfo &column : Catalogue::arColumns())
         ui->lv->addColumn(column.caption, column.width);
     LVXS = std::make_unique<uSc_ListView_Xtended_Sort>();
@@ -77,15 +89,15 @@ void frmMain::connectTrackList()
         FillTexts(row);
     });
     connect(ui->lv, &ListView::dblClick, this, [this] {
-        if (ui->lv->selectedRow() >= 0)
+        if (ui->lv->selectedRow() >= 0 && !isLoading())
             EditCurent();
     });
     connect(ui->lv, &ListView::keyDown, this, [this](int key, Qt::KeyboardModifiers) {
-        if (key == Qt::Key_Delete)
+        if (key == Qt::Key_Delete && !isLoading())
             m_features.tracks->mnuDelRecord_Click();
     });
     connect(ui->lv, &ListView::keyPress, this, [this](int character) {
-        if (character == 13)
+        if (character == 13 && !isLoading())
             EditCurent();
         else if (character == 27 && ui->lv->selectedRow() >= 0)
             ui->lv->setSelectedRow(-1);
@@ -110,7 +122,7 @@ void frmMain::connectTrackList()
                 UpdateMenus();
             });
     connect(ui->lv, &ListView::mouseUp, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint &pos) {
-        if (button != Qt::RightButton || g.editor.iEditorOpen)
+        if (button != Qt::RightButton || g.editor.iEditorOpen || isLoading())
             return;
         UpdateMenus();
         ui->mnuC1->setDefaultAction(ui->mnuEditRecord);
@@ -311,8 +323,15 @@ void frmMain::DXP()
     g.options.iDisableXP = classic ? 1 : 0;
 }
 
+bool frmMain::isLoading() const
+{
+    return m_loadingLock->isLocked();
+}
+
 void frmMain::UpdateMenus()
 {
+    if (isLoading())
+        return; // the lock gives the commands back, then they are set again
     const bool selected = ui->lv->selectedRow() >= 0;
     for (QAction *item : {ui->mnuEditRecord, ui->mnuEditRecord2, ui->mnuDelRecord, ui->mnuDelRecord2,
                           ui->mnuCopyI->menuAction(), ui->mnuNewRecord3, ui->mnuNewRecord31})

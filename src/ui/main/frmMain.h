@@ -14,6 +14,7 @@ class BasesCommands;
 class CTooltip;
 class CatalogueList;
 class ListView;
+class LoadingLock;
 struct MainWindowUi;
 class PrintCommand;
 class QAction;
@@ -73,6 +74,8 @@ public:
     // Puts the keyboard focus in the track list, so its keys (Enter, Delete, the arrows) work at once.
     void focusTrackList();
 
+    // Whether the open base is still being read: its commands are disabled meanwhile.
+    bool isLoading() const;
     // Enables the track commands that need a selected track, or disables them.
     void UpdateMenus();
     // Hands the editor the track shown in row `row` of the track list (recordChosen).
@@ -115,6 +118,7 @@ private:
     std::unique_ptr<uSc_ListView_Xtended_Sort> LVXS;
     // The balloon tip of the track list's column headers, and the watcher of the header that shows it.
     CTooltip *TT = nullptr;
+    LoadingLock *m_loadingLock = nullptr;
     mSubclass *m_headerWatch = nullptr;
 
     modGlobalData &g;

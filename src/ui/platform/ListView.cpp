@@ -23,10 +23,7 @@
 class ListHeaderView : public QHeaderView
 {
 public:
-    explicit ListHeaderView(QWidget *parent)
-        : QHeaderView(Qt::Horizontal, parent)
-    {
-    }
+    explicit ListHeaderView(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) {}
 
     bool isFlat() const { return m_flat; }
     void setFlat(bool flat)
@@ -61,8 +58,8 @@ void ListHeaderView::paintSection(QPainter *painter, const QRect &rect, int logi
     if (m_flat) {
         // Flat: the section is a plain field with a thin line at its right and bottom edges.
         const QPalette &pal = opt.palette;
-        painter->fillRect(rect, (opt.state & QStyle::State_Sunken) ? pal.button().color().darker(110)
-                                                                   : pal.button().color());
+        painter->fillRect(rect,
+                          (opt.state & QStyle::State_Sunken) ? pal.button().color().darker(110) : pal.button().color());
         painter->setPen(pal.color(QPalette::Mid));
         painter->drawLine(rect.topRight(), rect.bottomRight());
         painter->drawLine(rect.bottomLeft(), rect.bottomRight());
@@ -85,13 +82,13 @@ void ListHeaderView::paintSection(QPainter *painter, const QRect &rect, int logi
         style()->drawControl(QStyle::CE_HeaderLabel, &label, painter, this);
 
     if (!icon.isNull()) {
-        const int textWidth = std::min(painter->fontMetrics().horizontalAdvance(label.text),
-                                       std::max(label.rect.width(), 0));
-        const QRect textRect = QStyle::alignedRect(
-            layoutDirection(), (label.textAlignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter,
-            QSize(textWidth, label.rect.height()), label.rect);
-        const int x = layoutDirection() == Qt::RightToLeft ? textRect.left() - kGap - extent
-                                                           : textRect.right() + 1 + kGap;
+        const int textWidth =
+            std::min(painter->fontMetrics().horizontalAdvance(label.text), std::max(label.rect.width(), 0));
+        const QRect textRect =
+            QStyle::alignedRect(layoutDirection(), (label.textAlignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter,
+                                QSize(textWidth, label.rect.height()), label.rect);
+        const int x =
+            layoutDirection() == Qt::RightToLeft ? textRect.left() - kGap - extent : textRect.right() + 1 + kGap;
         const QRect iconRect(x, rect.top() + (rect.height() - extent) / 2, extent, extent);
         icon.paint(painter, iconRect, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
     }
@@ -154,9 +151,7 @@ void acceptAsCopy(QDropEvent *event)
 } // namespace
 
 ListView::ListView(QWidget *parent)
-    : QTreeView(parent)
-    , m_model(new ListViewModel(this))
-    , m_header(new ListHeaderView(this))
+    : QTreeView(parent), m_model(new ListViewModel(this)), m_header(new ListHeaderView(this))
 {
     setHeader(m_header);
     setModel(m_model);
@@ -319,6 +314,11 @@ void ListView::setSourceRows(TextSource source, std::vector<int> tags)
     m_model->setSourceRows(std::move(source), std::move(tags));
 }
 
+void ListView::appendSourceRows(const std::vector<int> &tags)
+{
+    m_model->appendSourceRows(tags);
+}
+
 bool ListView::hasSourceRows() const
 {
     return m_model->hasSourceRows();
@@ -453,8 +453,7 @@ QModelIndex ListView::indexAt(const QPoint &point) const
     return {};
 }
 
-QItemSelectionModel::SelectionFlags ListView::selectionCommand(const QModelIndex &index,
-                                                               const QEvent *event) const
+QItemSelectionModel::SelectionFlags ListView::selectionCommand(const QModelIndex &index, const QEvent *event) const
 {
     // One row or none. A press or a key selects the row it lands on: a Ctrl+click does not unselect
     // it and a Ctrl+arrow does not leave the new row unselected. A release, or a move with a button
@@ -530,8 +529,7 @@ void ListView::startRowDrag(int row)
     if (!self)
         return;
     // The drag swallowed the button's release: report it, so every mouseDown has its mouseUp.
-    Q_EMIT mouseUp(Qt::LeftButton, QGuiApplication::keyboardModifiers(),
-                   viewport()->mapFromGlobal(QCursor::pos()));
+    Q_EMIT mouseUp(Qt::LeftButton, QGuiApplication::keyboardModifiers(), viewport()->mapFromGlobal(QCursor::pos()));
 }
 
 void ListView::dragEnterEvent(QDragEnterEvent *event)
@@ -576,8 +574,8 @@ void ListView::keyPressEvent(QKeyEvent *event)
         const int after = selectedRow();
         if (after >= 0 && after != before)
             Q_EMIT itemClick(after);
-    } else if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape
-               || key == Qt::Key_Delete || key == Qt::Key_Backspace) {
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_Delete ||
+               key == Qt::Key_Backspace) {
         // These keys only raise the signals: what they do is up to the window that owns the list, and
         // a dialog must not take Enter or Esc from under it.
         event->accept();
@@ -625,8 +623,8 @@ void ListView::mouseMoveEvent(QMouseEvent *event)
     // While the left button is held the window selects the row under the pointer itself, so inside
     // the list a move is only reported. A drag out of the list starts when the left button, pressed
     // on a row, carries the pointer outside the list's viewport.
-    const bool startDrag = m_dragSource && m_pressRow >= 0 && (event->buttons() & Qt::LeftButton)
-                           && !viewport()->rect().contains(pos);
+    const bool startDrag =
+        m_dragSource && m_pressRow >= 0 && (event->buttons() & Qt::LeftButton) && !viewport()->rect().contains(pos);
 
     Q_EMIT mouseMove(event->buttons(), event->modifiers(), pos);
 

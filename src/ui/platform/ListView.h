@@ -85,6 +85,10 @@ public:
     //   row into an ordinary row holding its texts (slow for a long list, and meant for rare use);
     // - item() and items() are built on demand, see there.
     void setSourceRows(TextSource source, std::vector<int> tags);
+    // Appends source rows with the Tags `tags` at the end, even while the list is sorted (they stay
+    // there until the next sort): one insert, the rows already shown keep their place, selection and
+    // scroll position. The list must hold source rows already.
+    void appendSourceRows(const std::vector<int> &tags);
     bool hasSourceRows() const;
 
     // With source rows the item is built for the call: the reference is valid until the next call on

@@ -47,8 +47,8 @@ const FieldList &noTexts()
 // Below this many distinct texts the keys are made on the calling thread alone.
 constexpr size_t kParallelKeys = 20000;
 
-std::vector<QCollatorSortKey> makeKeys(const QCollator &collator, const std::vector<QStringView> &texts,
-                                       size_t from, size_t to)
+std::vector<QCollatorSortKey> makeKeys(const QCollator &collator, const std::vector<QStringView> &texts, size_t from,
+                                       size_t to)
 {
     std::vector<QCollatorSortKey> keys;
     keys.reserve(to - from);
@@ -96,8 +96,7 @@ std::vector<QCollatorSortKey> sortKeys(const QCollator &collator, const std::vec
 
 // Reorders `items` in place so that new row i is old row order[i]. Each cycle of the permutation is
 // followed once, so every row is moved once and no second vector of rows is allocated.
-template<typename Row>
-void permute(Row *rows, int n, const QVector<int> &order)
+template <typename Row> void permute(Row *rows, int n, const QVector<int> &order)
 {
     std::vector<bool> done(static_cast<size_t>(n), false);
     for (int first = 0; first < n; ++first) {
@@ -117,11 +116,7 @@ void permute(Row *rows, int n, const QVector<int> &order)
 
 } // namespace
 
-ListViewModel::ListViewModel(QObject *parent)
-    : QAbstractTableModel(parent)
-    , m_collator(makeCollator())
-{
-}
+ListViewModel::ListViewModel(QObject *parent) : QAbstractTableModel(parent), m_collator(makeCollator()) {}
 
 ListViewModel::~ListViewModel() = default;
 
@@ -386,6 +381,20 @@ void ListViewModel::setSourceRows(ListTextSource source, std::vector<int> tags)
         permute(m_tags.data(), int(m_tags.size()), order);
     }
     endResetModel();
+}
+
+void ListViewModel::appendSourceRows(const std::vector<int> &tags)
+{
+    if (!m_hasSource || tags.empty())
+        return;
+    const int first = rows();
+    beginInsertRows(QModelIndex(), first, first + int(tags.size()) - 1);
+    m_tags.insert(m_tags.end(), tags.begin(), tags.end());
+    if (m_itemsCopyValid) {
+        for (const int tag : tags)
+            m_itemsCopy.append(ListItem{m_source(tag), tag, false, QColor()});
+    }
+    endInsertRows();
 }
 
 void ListViewModel::dropSourceRows()

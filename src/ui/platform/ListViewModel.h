@@ -24,7 +24,8 @@ class ListViewModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    struct Column {
+    struct Column
+    {
         QString text;
         Qt::Alignment alignment = Qt::AlignLeft;
         QString tag;
@@ -79,6 +80,7 @@ public:
     int appendItem(ListItem item);
     void setItems(QVector<ListItem> items);
     void setSourceRows(ListTextSource source, std::vector<int> tags);
+    void appendSourceRows(const std::vector<int> &tags);
     bool hasSourceRows() const { return m_hasSource; }
     void clearItems();
     void removeItem(int row);

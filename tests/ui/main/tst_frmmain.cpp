@@ -3,6 +3,9 @@
 #include "support/UrlCatcher.h"
 #include "ui/controls/SplitterBar.h"
 #include "ui/controls/mSubclass.h"
+#include "ui/edit/frmAddEdit.h"
+#include "ui/main/BaseSession.h"
+#include "ui/main/BasesCommands.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmPopup.h"
 #include "ui/platform/ListView.h"
@@ -12,6 +15,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSignalSpy>
 
 using namespace MainParts;
@@ -48,6 +52,9 @@ private Q_SLOTS:
     void hiddenItemsStayHidden();
     void buttonsHaveNames();
     void catalogueChangesReachListSearchAndCompletion();
+    void piecesOfALoadShowAsTheyCome();
+    void largeBaseLoadsInTheBackground_data();
+    void largeBaseLoadsInTheBackground();
     void visualStyleSwitch();
     void onTopSwitch();
     void activationClosesSearchOptions();
@@ -189,6 +196,106 @@ void tst_frmmain::catalogueChangesReachListSearchAndCompletion()
     catalogue.clear();
     QCOMPARE(list->count(), 0);
     QVERIFY(completion.FindValue(artistList, QStringLiteral("Zappa")) > 0);
+}
+
+void tst_frmmain::piecesOfALoadShowAsTheyCome()
+{
+    // A base read in pieces: each piece shows at once, unselected; the end is one replacement, after
+    // which the list, the search and the completion lists are as after any load.
+    Catalogue &catalogue = m_program->g.catalogue;
+    ListView *list = lv(w);
+    const auto piece = [](int first, int count) {
+        TrackTable table;
+        for (int i = first; i < first + count; ++i)
+            table.AddTrack(TrackRecord::fromLine(QStringLiteral("CD\t%1\t1\tPiece %1").arg(i)));
+        return table;
+    };
+    catalogue.startLoading();
+    QCOMPARE(list->count(), 0);
+    QVERIFY(!w->features().search->iBaseLoaded());
+    catalogue.appendLoaded(piece(1, 3));
+    list->verticalScrollBar()->setValue(1);
+    catalogue.appendLoaded(piece(4, 2));
+    QCOMPARE(list->count(), 5);
+    QCOMPARE(list->itemText(4, TrackRecord::Artist), QStringLiteral("Piece 5"));
+    QCOMPARE(list->selectedRow(), -1);
+    QCOMPARE(w->statusText(), QStringLiteral("Идет загрузка базы... Загружено треков: 5"));
+    QVERIFY(!w->features().search->iBaseLoaded());
+
+    catalogue.finishLoading();
+    QCOMPARE(list->count(), 5);
+    QCOMPARE(list->selectedRow(), 4);
+    QCOMPARE(w->statusText(), QStringLiteral("Загружено 5 треков"));
+    QVERIFY(w->features().search->iBaseLoaded());
+    QVERIFY(catalogue.colAutoComplete().FindValue(boxOf(TrackRecord::Artist), QStringLiteral("Piece 5")) > 0);
+}
+
+void tst_frmmain::largeBaseLoadsInTheBackground_data()
+{
+    QTest::addColumn<QString>("interruption");
+    QTest::newRow("load runs to its end") << QString();
+    QTest::newRow("window closed while loading") << QStringLiteral("close");
+    QTest::newRow("another base opened while loading") << QStringLiteral("switch");
+}
+
+void tst_frmmain::largeBaseLoadsInTheBackground()
+{
+    QFETCH(QString, interruption);
+    QVERIFY(m_session->finish() == 0);
+    m_session.reset(); // its hooks go before the next session sets its own
+    m_session = std::make_unique<Session>();
+    const int tracks = int(BaseSession::kBackgroundLoadFrom / baseLines(1).size()) + 1000;
+    writeBytes(m_session->folder.data(QStringLiteral("Other.dat")), baseLines(3));
+    writeBytes(m_session->folder.data(QStringLiteral("otbor.lst")), "1\tA\tT\t3:00\tCD #1\r\n");
+    QVERIFY(m_session->start(QStringLiteral("Big.dat"), baseLines(tracks), QByteArray(), false));
+    w = m_session->program->main;
+    const QMap<QString, QByteArray> before = snapshot(m_session->folder.data(QString()));
+    BaseSession *session = w->features().session;
+    QVERIFY(session->isLoading());
+
+    // Until the end nothing can change, save or replace the base: not the menus, their keys, the
+    // buttons, the search box, nor the list's own keys.
+    for (const char *name : {"mnuFile", "mnuHi", "mnuDataBase", "mnuBackupMenu", "mnuC1"}) {
+        for (QAction *item : menu(w, name)->actions())
+            QVERIFY2(!item->isEnabled() || item->isSeparator(), qPrintable(item->text()));
+    }
+    for (const char *name : {"Command5", "Command8", "cmdFind", "cmdOptions", "cmdExit", "Command1", "cmdUp"})
+        QVERIFY2(!button(w, name)->isEnabled(), name);
+    QVERIFY(!Text1(w)->isEnabled());
+    QVERIFY(!w->features().search->iBaseLoaded());
+    QTest::keyClick(w, Qt::Key_F1);
+    QTest::keyClick(lv(w), Qt::Key_Return);
+    QTest::keyClick(lv(w), Qt::Key_Delete);
+    QVERIFY(!m_session->program->g.editor.iEditorOpen);
+    QVERIFY(!w->SaveCurentH());
+
+    if (interruption == QLatin1String("close")) {
+        QVERIFY(w->close());
+        QVERIFY(m_session->program->main == nullptr || !session->isLoading());
+    } else if (interruption == QLatin1String("switch")) {
+        QVERIFY(w->features().bases->mnuSelectBase_Click(1)); // "Big", then "Other"
+        QCOMPARE(lv(w)->count(), 3);
+    } else {
+        QSignalSpy finished(session, &BaseSession::loadFinished);
+        QVERIFY(finished.wait(30'000));
+        QCOMPARE(finished.first().first().toInt(), tracks);
+        // Then as after any load: the last row selected and shown in the editor, the status, the
+        // Tracklist, the commands given back and the search ready.
+        QCOMPARE(lv(w)->count(), tracks);
+        QCOMPARE(lv(w)->selectedRow(), tracks - 1);
+        QCOMPARE(m_session->program->addEdit->txt[boxOf(TrackRecord::Artist)]->text(),
+                 QStringLiteral("Artist %1").arg(tracks));
+        QCOMPARE(w->statusText(), QStringLiteral("Загружено %1 треков").arg(tracks));
+        QCOMPARE(lv2(w)->count(), 1);
+        QVERIFY(Text1(w)->isEnabled());
+        QVERIFY(button(w, "Command5")->isEnabled());
+        QVERIFY(action(w, "mnuSort")->isEnabled());
+        QVERIFY(action(w, "mnuEditRecord2")->isEnabled());
+        QVERIFY(w->features().search->iBaseLoaded());
+    }
+    // None of it wrote a base or the Tracklist; nothing was asked.
+    QVERIFY(snapshot(m_session->folder.data(QString())) == before);
+    QCOMPARE(m_session->answers.texts(), QStringList());
 }
 
 void tst_frmmain::visualStyleSwitch()
