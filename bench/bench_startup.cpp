@@ -57,6 +57,13 @@ double statusMiB(const QByteArray &status, const QByteArray &key)
     return -1;
 }
 
+// Puts the file at `path` on the disk, so that writing it back does not overlap a timed start.
+bool syncFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && ::fsync(f.handle()) == 0;
+}
+
 QByteArray readStatus(qint64 pid)
 {
     QFile f(QStringLiteral("/proc/%1/status").arg(pid));
@@ -105,9 +112,12 @@ std::optional<Run> startOnce(const QString &dir, const QString &program, const Q
     const QString binary = folder + QLatin1Char('/') + QFileInfo(program).fileName();
     if (!QDir().mkpath(folder + QStringLiteral("/DATA")) || !QFile::copy(program, binary))
         return fail(QStringLiteral("could not copy %1 into %2").arg(program, folder));
-    writeFile(folder + QStringLiteral("/DATA/Bench.dat"), content);
+    const QString base = folder + QStringLiteral("/DATA/Bench.dat");
+    writeFile(base, content);
     const QString screens = root.path() + QStringLiteral("/screens.json");
     writeFile(screens, kScreens);
+    if (QFileInfo(base).size() != content.size() || !syncFile(base) || !syncFile(binary))
+        return fail(QStringLiteral("could not write the base into %1").arg(folder));
 
     QProcess process;
     process.setProcessEnvironment(programEnvironment(root.path(), screens));
