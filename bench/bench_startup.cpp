@@ -140,6 +140,7 @@ std::optional<Run> startOnce(const QString &dir, const QString &program, const Q
     process.start(binary, {});
     if (!process.waitForStarted(kTimeoutMs))
         return fail(QStringLiteral("%1 did not start: %2").arg(binary, process.errorString()));
+    const qint64 pid = process.processId();
     while (seenCount < MilestoneCount && wrong.isEmpty()) {
         const qint64 left = kTimeoutMs - clock.elapsed();
         if (left <= 0 || !process.waitForReadyRead(int(left)))
@@ -168,19 +169,19 @@ std::optional<Run> startOnce(const QString &dir, const QString &program, const Q
         }
     }
     if (seenCount == MilestoneCount && wrong.isEmpty()) {
-        const QByteArray status = readStatus(process.processId());
+        const QByteArray status = readStatus(pid);
         run.peakMiB = statusMiB(status, "VmHWM");
         run.residentMiB = statusMiB(status, "VmRSS");
     }
     const bool ended = process.state() == QProcess::NotRunning;
     if (!ended)
-        ::kill(-pid_t(process.processId()), SIGKILL);
+        ::kill(-pid_t(pid), SIGKILL);
     process.kill();
     process.waitForFinished(kTimeoutMs);
 
     if (seenCount == MilestoneCount && wrong.isEmpty()) {
         if (run.peakMiB < 0 || run.residentMiB < 0)
-            return fail(QStringLiteral("could not read /proc/%1/status").arg(process.processId()));
+            return fail(QStringLiteral("could not read /proc/%1/status").arg(pid));
         return run;
     }
     if (wrong.isEmpty()) {
