@@ -37,3 +37,5 @@ void benchMedia(const QString &dir);
 void benchPrint(const QString &dir, TestSupport::PrivateCups &cups, bool reports = true);
 void benchCddb(int runs);
 void benchFolder(const QString &dir);
+// The start of the real program binary at `program`, timed from outside to each start-up milestone.
+void benchStartup(const QString &dir, const QString &program);

@@ -112,30 +112,6 @@ QString writeProgramFolder(const QString &folder, const QByteArray &content)
     return path;
 }
 
-void benchStartup(const QString &dir, int tracks, int runs)
-{
-    const QByteArray content = generateBase(tracks);
-    std::vector<double> shown, raw;
-    const auto previous = MsgBox::setAnswerer([](const MsgBox::Request &) { return MsgBox::Yes; });
-    for (int r = 0; r < runs; ++r) {
-        QTemporaryDir folder(dir + QStringLiteral("/startXXXXXX"));
-        const QString base = writeProgramFolder(folder.path(), content);
-        raw.push_back(timeMs([&] {
-            TrackTable table;
-            BaseFiles::readBase(base, table);
-        }));
-        Program program(folder.path());
-        shown.push_back(timeMs([&] {
-            program.Main();
-            QCoreApplication::processEvents();
-        }));
-        program.main->features().session->setSaveOnClose(false);
-        program.main->close();
-    }
-    MsgBox::setAnswerer(previous);
-    report("Start to main window shown", tracks, median(shown), median(raw), "LoadBase alone");
-}
-
 void benchTrackCommands(const QString &dir, int tracks, int runs)
 {
     const QByteArray content = generateBase(tracks);
@@ -157,9 +133,8 @@ void benchTrackCommands(const QString &dir, int tracks, int runs)
             texts.reserve(size_t(lv->count()));
             for (const ListItem &item : lv->items())
                 texts.push_back(item.texts.value(4));
-            std::stable_sort(texts.begin(), texts.end(), [](const QString &a, const QString &b) {
-                return a.compare(b, Qt::CaseInsensitive) < 0;
-            });
+            std::stable_sort(texts.begin(), texts.end(),
+                             [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
         }));
         columnSort.SetUp(lv);
         sort.push_back(timeMs([&] { columnSort.Sort(true, 5, 0); }));
@@ -306,8 +281,10 @@ int main(int argc, char *argv[])
         benchFiles(dir.path(), 100'000, 5);
         benchFiles(dir.path(), 1'000'000, 3);
     }
+    // `cratebook-bench startup [program]`: the start of another build of the program instead of this one's.
     if (wanted("startup"))
-        benchStartup(dir.path(), 100'000, 3);
+        benchStartup(dir.path(), only == QLatin1String("startup") && argc > 2 ? QString::fromLocal8Bit(argv[2])
+                                                                              : QStringLiteral(CRATEBOOK_PROGRAM));
     if (wanted("tracks"))
         benchTrackCommands(dir.path(), 100'000, 5);
     if (wanted("sort")) {
