@@ -45,9 +45,15 @@ fi
 [ "$(dpkg-deb -f "$deb" Package)" = cratebook ] || fail "package name: $(dpkg-deb -f "$deb" Package)"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version: $(dpkg-deb -f "$deb" Version)"
 depends=$(dpkg-deb -f "$deb" Depends)
-# Read from the binary by dpkg-shlibdeps, and the plug-ins it loads at run time named by hand.
-for needed in libqt6widgets6 libqt6network6 libtag1v5 libdiscid0 libc6 qt6-qpa-plugins libqt6svg6; do
+# Read from the binary by dpkg-shlibdeps (libqt6gui6 holds the X11 platform plug-in), and the SVG plug-in it
+# loads at run time named by hand.
+for needed in libqt6widgets6 libqt6gui6 libqt6network6 libtag1v5 libdiscid0 libc6 libqt6svg6; do
   grep -Eq "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed: $depends"
+done
+# What a clean system lacks for the rest: Qt's Russian texts, trusted certificates for HTTPS, xdg-open.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for wanted in qt6-translations-l10n ca-certificates xdg-utils; do
+  grep -Eq "(^|, )$wanted( |,|$)" <<<"$recommends" || fail "Recommends lacks $wanted: $recommends"
 done
 
 root="$scratch/root"
