@@ -1,6 +1,9 @@
 #include "BenchCommon.h"
 
+#include "app/Program.h"
 #include "core/text/Cp1251.h"
+#include "ui/main/BaseSession.h"
+#include "ui/main/frmMain.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -61,6 +64,12 @@ QByteArray generateBase(int tracks, quint32 seed)
         out += "\r\n";
     }
     return out;
+}
+
+void waitForLoad(const Program &program)
+{
+    while (program.main && program.main->features().session->isLoading())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
 }
 
 double median(std::vector<double> v)

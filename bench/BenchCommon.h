@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+class Program;
+
 namespace TestSupport {
 class PrivateCups;
 }
@@ -22,6 +24,8 @@ double median(std::vector<double> values);
 double timeMs(const std::function<void()> &work);
 // The longest time between two turns of the event loop while `running` holds, in ms.
 double longestTurn(const std::function<bool()> &running);
+// Waits until the base the program opened last is read whole (a large one is read in the background).
+void waitForLoad(const Program &program);
 // One line: the work, its size, its median time, and the baseline's median time beside it.
 void report(const char *work, int size, double ms, double baselineMs, const char *baseline,
             const char *unit = "tracks");

@@ -34,11 +34,15 @@ void benchSwitching(const QString &dir, int tracks, int runs)
     const auto previous = MsgBox::setAnswerer([](const MsgBox::Request &) { return MsgBox::Yes; });
     Program program(folder.path());
     program.Main();
+    waitForLoad(program);
     frmMain *w = program.main;
 
     std::vector<double> switching, baseline;
     for (int r = 0; r < runs; ++r) {
-        switching.push_back(timeMs([&] { w->features().bases->mnuSelectBase_Click(r % 2 == 0 ? 1 : 0); }));
+        switching.push_back(timeMs([&] {
+            w->features().bases->mnuSelectBase_Click(r % 2 == 0 ? 1 : 0);
+            waitForLoad(program);
+        }));
         baseline.push_back(timeMs([&] {
             program.g.catalogue.writeBase(r % 2 == 0 ? first : second, nullptr);
             TrackTable table;

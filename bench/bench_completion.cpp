@@ -1,5 +1,4 @@
 #include "BenchCommon.h"
-
 #include "core/edit/modAutoComplete.h"
 
 #include <QRandomGenerator>
@@ -24,7 +23,7 @@ QStringList generateValues(int count)
     static const char *const kLatin[] = {"ba", "de", "ki", "lo", "mu", "na", "or", "pe", "ri", "sa",
                                          "te", "vi", "xo", "ze", "an", "el", "is", "ou", "gr", "st"};
     static const char16_t *const kCyrillic[] = {u"ба", u"ве", u"го", u"да", u"жи", u"за", u"ко", u"ла", u"ми", u"но",
-                                                u"пе", u"ро", u"су", u"та", u"фе", u"хо", u"це", u"ша", u"ю", u"я"};
+                                                u"пе", u"ро", u"су", u"та", u"фе", u"хо", u"це", u"ша", u"ю",  u"я"};
     QRandomGenerator random(4321);
     const auto word = [&random](bool cyrillic) {
         QString w;

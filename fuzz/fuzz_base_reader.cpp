@@ -1,6 +1,7 @@
 // The base-file reader on any bytes: the table it reads holds one track per line with the line's TAB-separated
 // parts as its fields, and a save of that table, read again, gives the same tracks (those with a media type),
-// whose save is the same bytes again.
+// whose save is the same bytes again. Read in small pieces, a few bytes at a time, the file gives the same
+// tracks and the same losses.
 
 #include "FuzzSupport.h"
 #include "core/catalogue/BaseFiles.h"
@@ -32,6 +33,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray content = FuzzSupport::bytes(data, size);
     TrackTable table = readBase(content);
+
+    TrackTable wholeTable;
+    const BaseFiles::Losses whole = BaseFiles::readBaseBytes(content, wholeTable);
+    BaseFiles::BaseReader reader(FuzzSupport::writeFile(QStringLiteral("base.dat"), content), 3);
+    TrackTable pieces;
+    for (bool more = true; more;) {
+        TrackTable piece;
+        more = reader.readPiece(piece, 2);
+        FUZZ_CHECK(piece.count() <= 2);
+        pieces.appendTable(std::move(piece));
+    }
+    const BaseFiles::Losses &losses = reader.result().losses;
+    FUZZ_CHECK(reader.atEnd() && reader.result().ok);
+    FUZZ_CHECK(losses.longLines == whole.longLines && losses.firstLongLine == whole.firstLongLine &&
+               losses.droppedLines == whole.droppedLines && losses.firstDroppedLine == whole.firstDroppedLine &&
+               losses.otherEncoding == whole.otherEncoding);
+    FUZZ_CHECK(pieces.count() == table.count() && wholeTable.count() == table.count());
+    for (int i = 1; i <= table.count(); ++i)
+        FUZZ_CHECK_SAYING(pieces.at(i) == table.at(i) && wholeTable.at(i) == table.at(i), describe(pieces.at(i)));
 
     // One track per line, field f being part f of the line split at TAB.
     const QList<QByteArray> lines = FuzzSupport::lines(content);
