@@ -98,6 +98,9 @@ void SkinButton::paintEvent(QPaintEvent *)
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // A disabled button (its window is busy, say) shows its picture faded, so it reads as unavailable.
+    if (!isEnabled())
+        painter.setOpacity(0.35);
     painter.drawPixmap(0, 0, m_picture);
 }
 

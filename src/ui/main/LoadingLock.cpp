@@ -34,8 +34,10 @@ void LoadingLock::lock()
     // Each item on its own, not just the menu: a disabled item's shortcut key does nothing either.
     QList<QAction *> actions;
     for (const QPointer<QMenu> &menu : std::as_const(m_menus)) {
-        if (menu)
-            collectActions(menu, actions);
+        if (!menu)
+            continue;
+        actions.append(menu->menuAction()); // its title in the menu bar shows it greyed
+        collectActions(menu, actions);
     }
     for (QAction *action : std::as_const(actions)) {
         if (action->isEnabled() && !action->isSeparator()) {
