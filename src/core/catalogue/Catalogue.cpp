@@ -30,6 +30,7 @@ void Catalogue::removeTrack(int index)
 
 BaseFiles::ReadResult Catalogue::readBase(const QString &path)
 {
+    m_loading = false; // a load in pieces that was let go ends here too
     m_tracks.ClearTracks();
     const BaseFiles::ReadResult read = BaseFiles::readBase(path, m_tracks);
     Q_EMIT tableReplaced();
@@ -38,6 +39,7 @@ BaseFiles::ReadResult Catalogue::readBase(const QString &path)
 
 void Catalogue::clear()
 {
+    m_loading = false;
     m_tracks.ClearTracks();
     Q_EMIT tableReplaced();
 }

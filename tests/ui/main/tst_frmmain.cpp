@@ -275,6 +275,7 @@ void tst_frmmain::largeBaseLoadsInTheBackground()
     } else if (interruption == QLatin1String("switch")) {
         QVERIFY(w->features().bases->mnuSelectBase_Click(1)); // "Big", then "Other"
         QCOMPARE(lv(w)->count(), 3);
+        QVERIFY(!m_session->program->g.catalogue.isLoading());
     } else {
         QSignalSpy finished(session, &BaseSession::loadFinished);
         QVERIFY(finished.wait(30'000));
