@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray expectedSave;
     QList<TrackRecord> kept;
     for (int i = 1; i <= table.count(); ++i) {
-        const TrackRecord &record = table.at(i);
+        const TrackRecord record = table.at(i);
         FUZZ_CHECK(record.count() == TrackRecord::kFieldCount);
         const QList<QByteArray> parts = fields(lines[i - 1], TrackRecord::kFieldCount);
         for (int f = 0; f < TrackRecord::kFieldCount; ++f)

@@ -106,20 +106,23 @@ Losses readBaseBytes(const QByteArray &bytes, TrackTable &table)
     Losses losses;
     losses.otherEncoding = looksLikeUtf8(bytes);
     int lineNumber = 0;
-    forEachLine(bytes, [&](const QString &line) {
+    forEachLineBytes(bytes, [&](QByteArrayView bytesOfLine) {
         ++lineNumber;
+        // A line of exactly fourteen fields is kept as it is; any other becomes a record first.
         bool longLine = false;
-        TrackRecord record = TrackRecord::fromLine(line, &longLine);
+        if (!table.appendLine(bytesOfLine)) {
+            TrackRecord record = TrackRecord::fromLine(Cp1251::decode(bytesOfLine), &longLine);
+            table.AddTrack(record);
+        }
         if (longLine)
             noteLongLine(losses, lineNumber);
         // A record without a media type is not written; only a line that is blank through and through
         // loses nothing.
-        if (record.isEmpty(TrackRecord::MediaType) &&
-            std::any_of(line.begin(), line.end(), [](QChar c) { return c != QLatin1Char('\t'); })) {
+        const bool typed = !bytesOfLine.isEmpty() && bytesOfLine.front() != '\t';
+        if (!typed && std::any_of(bytesOfLine.begin(), bytesOfLine.end(), [](char c) { return c != '\t'; })) {
             if (losses.droppedLines++ == 0)
                 losses.firstDroppedLine = lineNumber;
         }
-        table.AddTrack(std::move(record));
     });
     return losses;
 }
@@ -128,16 +131,26 @@ QByteArray baseFileContent(TrackTable &table, const std::function<void(int)> &ta
 {
     QByteArray out;
     qsizetype estimate = 0;
-    for (int i = 1; i <= table.upperBound(); ++i)
-        estimate += table.at(i).joined().size() + 2;
+    for (int i = 1; i <= table.upperBound(); ++i) {
+        const QByteArrayView line = table.line(i);
+        estimate += (line.isEmpty() ? table.at(i).joined().size() : line.size()) + 2;
+    }
     out.reserve(estimate);
     for (int i = 1; i <= table.upperBound(); ++i) {
         if (table.replaceTabsInFields(i) && tabsReplaced)
             tabsReplaced(i);
-        const TrackRecord &record = table.at(i);
-        if (record.isEmpty(TrackRecord::MediaType))
-            continue;
-        Cp1251::encodeAppend(record.joined(), out);
+        // A track kept as its line is written as that line; the others are encoded from their record.
+        const QByteArrayView line = table.line(i);
+        if (!line.isEmpty()) {
+            if (line.front() == '\t')
+                continue;
+            out.append(line);
+        } else {
+            const TrackRecord record = table.at(i);
+            if (record.isEmpty(TrackRecord::MediaType))
+                continue;
+            Cp1251::encodeAppend(record.joined(), out);
+        }
         out += kLineEnd;
     }
     return out;

@@ -56,7 +56,7 @@ void Catalogue::sortIntoShelfOrder()
 
 void Catalogue::addCompletionValues(int index)
 {
-    const TrackRecord &record = m_tracks.at(index);
+    const TrackRecord record = m_tracks.at(index);
     for (TrackRecord::Field field :
          {TrackRecord::Artist, TrackRecord::Album, TrackRecord::Style, TrackRecord::Label, TrackRecord::Comment})
         m_completion.AddValue(boxOf(field), record.value(field));

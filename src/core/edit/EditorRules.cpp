@@ -10,8 +10,9 @@ namespace EditorRules {
 int findDuplicate(const TrackTable &table, const QString &mediaType, const QString &mediaNumber,
                   const QString &trackNumber)
 {
+    TrackRecord r;
     for (int i = 1; i <= table.count(); ++i) {
-        const TrackRecord &r = table.at(i);
+        table.read(i, r);
         if (r.at(TrackRecord::MediaType) == mediaType && r.at(TrackRecord::MediaNumber) == mediaNumber &&
             r.at(TrackRecord::TrackNumber) == trackNumber)
             return i;
@@ -33,8 +34,9 @@ QVector<int> duplicatePositions(const TrackTable &table, const QVector<TrackReco
             media.append(medium);
     }
     QSet<QStringList> taken;
+    TrackRecord r;
     for (int i = 1; i <= table.count(); ++i) {
-        const TrackRecord &r = table.at(i);
+        table.read(i, r);
         for (const auto &[type, number] : std::as_const(media)) {
             if (r.at(TrackRecord::MediaNumber) == number && r.at(TrackRecord::MediaType) == type)
                 taken.insert(key(r));
@@ -54,8 +56,9 @@ QVector<int> duplicatePositions(const TrackTable &table, const QVector<TrackReco
 qint64 nextMediaNumber(const TrackTable &table, const QString &mediaType)
 {
     qint64 largest = 0;
+    TrackRecord r;
     for (int i = 1; i <= table.count(); ++i) {
-        const TrackRecord &r = table.at(i);
+        table.read(i, r);
         if (r.at(TrackRecord::MediaType).compare(mediaType, Qt::CaseInsensitive) != 0)
             continue;
         const qint64 number = Numbers::roundHalfEven(Numbers::leadingNumber(r.at(TrackRecord::MediaNumber)));

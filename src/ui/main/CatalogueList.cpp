@@ -15,9 +15,9 @@ CatalogueList::CatalogueList(const Catalogue &catalogue, ListView *lv, QObject *
 
 ListView::TextSource CatalogueList::recordSource() const
 {
-    return [this](int tag) -> const FieldList & {
-        static const TrackRecord none;
-        return tag >= 1 && tag <= m_catalogue.count() ? m_catalogue.at(tag) : none;
+    // A row whose Tag has no track (yet, or any more) shows an empty record.
+    return [this](int tag) -> FieldList {
+        return tag >= 1 && tag <= m_catalogue.count() ? m_catalogue.at(tag) : TrackRecord();
     };
 }
 

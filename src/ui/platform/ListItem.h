@@ -21,5 +21,6 @@ struct ListItem
 // keeps inserting a row into a vector of a million rows cheap.
 Q_DECLARE_TYPEINFO(ListItem, Q_RELOCATABLE_TYPE);
 
-// Where a list's rows read their texts when they hold only a Tag (see ListView::setSourceRows).
-using ListTextSource = std::function<const FieldList &(int tag)>;
+// Where a list's rows read their texts when they hold only a Tag (see ListView::setSourceRows). The texts
+// are handed out by value: a source may make them when asked (the catalogue decodes its records so).
+using ListTextSource = std::function<FieldList(int tag)>;

@@ -350,7 +350,7 @@ void ListView::setItemText(int row, int column, const QString &text)
     m_model->setItemText(row, column, text);
 }
 
-const FieldList &ListView::itemTexts(int row) const
+FieldList ListView::itemTexts(int row) const
 {
     return m_model->rowTexts(row);
 }

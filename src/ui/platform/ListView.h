@@ -93,7 +93,7 @@ public:
     // Column 0 is the item's text, column k its sub-item k. Out of range: an empty text.
     QString itemText(int row, int column) const;
     void setItemText(int row, int column, const QString &text);
-    const FieldList &itemTexts(int row) const;
+    FieldList itemTexts(int row) const;
     void setItemTexts(int row, const FieldList &texts);
     int itemTag(int row) const;
     void setItemTag(int row, int tag);

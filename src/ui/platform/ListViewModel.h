@@ -69,7 +69,7 @@ public:
     // scratch item, valid until the next call.
     const ListItem &item(int row) const;
     // The texts of row `row`; empty for an index out of range.
-    const FieldList &rowTexts(int row) const;
+    FieldList rowTexts(int row) const;
     // The Tag of row `row`; 0 for an index out of range.
     int rowTag(int row) const;
     // Text of one cell; empty for an index out of range or a field the row does not have.

@@ -62,7 +62,7 @@ struct RecordTable {
     }
     ListView::TextSource source()
     {
-        return [this](int tag) -> const FieldList & { return records.at(size_t(tag)); };
+        return [this](int tag) -> FieldList { return records.at(size_t(tag)); };
     }
     std::vector<FieldList> records;
 };
