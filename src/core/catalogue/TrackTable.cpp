@@ -229,17 +229,29 @@ void TrackTable::read(int i, TrackRecord &record) const
 
 QString TrackTable::field(int i, int f) const
 {
+    QString text;
+    readField(i, f, text);
+    return text;
+}
+
+void TrackTable::readField(int i, int f, QString &text) const
+{
     const QByteArrayView bytes = line(i);
-    if (bytes.isEmpty())
-        return at(i).value(f);
-    if (f < 0 || f >= TrackRecord::kFieldCount)
-        return QString();
+    if (bytes.isEmpty()) {
+        text = at(i).value(f);
+        return;
+    }
+    if (f < 0 || f >= TrackRecord::kFieldCount) {
+        text.clear();
+        return;
+    }
+    // The line has exactly one TAB between each two fields.
     const char *begin = bytes.data();
     const char *end = begin + bytes.size();
     for (int k = 0; k < f; ++k)
         begin = static_cast<const char *>(std::memchr(begin, kTab, size_t(end - begin))) + 1;
     const void *tab = std::memchr(begin, kTab, size_t(end - begin));
-    return Cp1251::decode(QByteArrayView(begin, tab ? static_cast<const char *>(tab) : end));
+    Cp1251::decodeInto(QByteArrayView(begin, tab ? static_cast<const char *>(tab) : end), text);
 }
 
 QByteArrayView TrackTable::line(int i) const

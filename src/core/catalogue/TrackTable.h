@@ -95,6 +95,8 @@ public:
     void read(int i, TrackRecord &record) const;
     // Field `f` of slot `i`; only that field is decoded.
     QString field(int i, int f) const;
+    // Field `f` of slot `i` into `text`, reusing its room, for walks that look at one field of every track.
+    void readField(int i, int f, QString &text) const;
     // The line of slot `i` exactly as a base file holds it (code page, fields joined by TAB, no line end),
     // when the slot is kept so; an empty view when it is kept as a whole record.
     QByteArrayView line(int i) const;

@@ -337,14 +337,43 @@ FoldedText foldText(const char16_t *src, qsizetype n, uchar *out)
 // Writes the class byte of each of the `n` bytes of the code page at `src` to `out`.
 FoldedText foldBytes(const char *src, qsizetype n, uchar *out)
 {
-    const std::array<uchar, 256> &classOf = foldTables().classOfByte;
+    const FoldTables &fold = foldTables();
     FoldedText result;
-    for (qsizetype i = 0; i < n; ++i) {
-        const uchar byte = classOf[uchar(src[i])];
+    const auto foldOne = [&](qsizetype i) {
+        const uchar byte = fold.classOfByte[uchar(src[i])];
         result.tabs += byte == kFieldSeparator;
         result.newline |= byte == kRecordSeparator;
         out[i] = byte;
+    };
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    if (fold.plainLettersComputable) {
+        // Sixteen bytes at a time: ASCII (lower-cased) and А..я (bytes 0xC0 and up, as 0xE0 + letter) are
+        // computed; sixteen bytes with any other among them go through the table.
+        const __m128i tab = _mm_set1_epi8(char(kFieldSeparator));
+        const __m128i newline = _mm_set1_epi8(char(kRecordSeparator));
+        for (; i + 16 <= n; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+            // As signed bytes: ASCII is 0..127, А..я -64..-1, the rest of the upper half -128..-65.
+            if (_mm_movemask_epi8(_mm_cmpgt_epi8(v, _mm_set1_epi8(-65))) != 0xFFFF) {
+                for (qsizetype k = i; k < i + 16; ++k)
+                    foldOne(k);
+                continue;
+            }
+            const __m128i ascii = _mm_cmpgt_epi8(v, _mm_set1_epi8(-1));
+            const __m128i upper =
+                _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(0x40)), _mm_cmplt_epi8(v, _mm_set1_epi8(0x5B)));
+            const __m128i latin = _mm_add_epi8(v, _mm_and_si128(upper, _mm_set1_epi8(0x20)));
+            const __m128i russian = _mm_or_si128(_mm_and_si128(v, _mm_set1_epi8(0x1F)), _mm_set1_epi8(char(0xE0)));
+            const __m128i bytes = _mm_or_si128(_mm_and_si128(ascii, latin), _mm_andnot_si128(ascii, russian));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), bytes);
+            result.tabs += bitCount(quint32(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tab))));
+            result.newline |= _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, newline)) != 0;
+        }
     }
+#endif
+    for (; i < n; ++i)
+        foldOne(i);
     return result;
 }
 

@@ -188,17 +188,18 @@ void sortTable(TrackTable &table)
         texts.append(text.utf16(), size_t(text.size()));
         return ref;
     };
-    TrackRecord record;
+    QString type;
+    QString mediaText;
+    QString track;
     for (int i = 0; i < n; ++i) {
-        table.read(i + 1, record);
+        table.readField(i + 1, TrackRecord::MediaType, type);
+        table.readField(i + 1, TrackRecord::MediaNumber, mediaText);
+        table.readField(i + 1, TrackRecord::TrackNumber, track);
         Key &k = keys[size_t(i)];
-        const QStringView type = record.at(TrackRecord::MediaType);
         k.type = keep(type);
-        k.kind = type == u"CD" ? Cd : type == u"LP" ? Lp : Other;
-        const QStringView mediaText = record.at(TrackRecord::MediaNumber);
+        k.kind = QStringView(type) == u"CD" ? Cd : QStringView(type) == u"LP" ? Lp : Other;
         k.mediaText = keep(mediaText);
         k.media = numberOf(mediaText);
-        const QStringView track = record.at(TrackRecord::TrackNumber);
         if (k.kind == Cd) {
             k.track = numberOf(track);
         } else if (k.kind == Lp && !track.isEmpty()) {

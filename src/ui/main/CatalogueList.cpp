@@ -37,7 +37,13 @@ void CatalogueList::showAll()
 
 void CatalogueList::showRows(std::vector<int> tags)
 {
-    m_lv->setSourceRows(recordSource(), std::move(tags));
+    // The sort of a column reads only that field of each track.
+    m_lv->setSourceRows(recordSource(), std::move(tags), [this](int tag, int column, QString &text) {
+        if (tag >= 1 && tag <= m_catalogue.count())
+            m_catalogue.arTracks().readField(tag, column, text);
+        else
+            text.clear();
+    });
     if (m_lv->count() == 0)
         return;
     const int last = m_lv->count() - 1;

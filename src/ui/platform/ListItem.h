@@ -24,3 +24,6 @@ Q_DECLARE_TYPEINFO(ListItem, Q_RELOCATABLE_TYPE);
 // Where a list's rows read their texts when they hold only a Tag (see ListView::setSourceRows). The texts
 // are handed out by value: a source may make them when asked (the catalogue decodes its records so).
 using ListTextSource = std::function<FieldList(int tag)>;
+// A quicker way to one text of a source row, which a sort of many rows uses when it is given: writes the
+// text of column `column` of the row whose Tag is `tag` into `text`, reusing the room `text` has.
+using ListColumnSource = std::function<void(int tag, int column, QString &text)>;

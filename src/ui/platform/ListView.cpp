@@ -313,10 +313,10 @@ void ListView::setItems(QVector<ListItem> items)
     m_model->setItems(std::move(items));
 }
 
-void ListView::setSourceRows(TextSource source, std::vector<int> tags)
+void ListView::setSourceRows(TextSource source, std::vector<int> tags, ColumnSource columnSource)
 {
     m_pressRow = -1;
-    m_model->setSourceRows(std::move(source), std::move(tags));
+    m_model->setSourceRows(std::move(source), std::move(tags), std::move(columnSource));
 }
 
 bool ListView::hasSourceRows() const

@@ -30,9 +30,11 @@ class ListView : public QTreeView
     Q_OBJECT
 
 public:
-    // The texts of the row whose Tag is `tag`. The reference must stay valid, and the texts unchanged,
-    // until the list call that asked for it returns: a sort holds the texts of every row at once.
+    // The texts of the row whose Tag is `tag`, made when asked. The texts must not change while a list
+    // call that asked for them runs.
     using TextSource = ListTextSource;
+    // Optional, for a quick sort: one text of the row whose Tag is `tag` (see ListColumnSource).
+    using ColumnSource = ListColumnSource;
 
     explicit ListView(QWidget *parent = nullptr);
     ~ListView() override;
@@ -84,7 +86,7 @@ public:
     // - setItemText(), and setItemBold() or setItemColor() with a non-default look, first turn every
     //   row into an ordinary row holding its texts (slow for a long list, and meant for rare use);
     // - item() and items() are built on demand, see there.
-    void setSourceRows(TextSource source, std::vector<int> tags);
+    void setSourceRows(TextSource source, std::vector<int> tags, ColumnSource columnSource = {});
     bool hasSourceRows() const;
 
     // With source rows the item is built for the call: the reference is valid until the next call on

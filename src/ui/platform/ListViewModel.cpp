@@ -363,7 +363,7 @@ void ListViewModel::setItems(QVector<ListItem> items)
     endResetModel();
 }
 
-void ListViewModel::setSourceRows(ListTextSource source, std::vector<int> tags)
+void ListViewModel::setSourceRows(ListTextSource source, std::vector<int> tags, ListColumnSource columnSource)
 {
     if (!source)
         source = [](int) { return FieldList(); };
@@ -373,6 +373,7 @@ void ListViewModel::setSourceRows(ListTextSource source, std::vector<int> tags)
     m_items.squeeze();
     m_hasSource = true;
     m_source = std::move(source);
+    m_columnSource = std::move(columnSource);
     m_tags = std::move(tags);
     if (m_sorted && m_tags.size() > 1) {
         const QVector<int> order = sortPermutation();
@@ -385,6 +386,7 @@ void ListViewModel::dropSourceRows()
 {
     m_hasSource = false;
     m_source = nullptr;
+    m_columnSource = nullptr;
     std::vector<int>().swap(m_tags);
     m_itemsCopy = QVector<ListItem>();
     m_itemsCopyValid = false;
@@ -565,13 +567,19 @@ QVector<int> ListViewModel::sortPermutation() const
     // media type repeats its texts many times, and making a key is the costly part. Comparing two keys
     // is then a byte comparison, far cheaper than collating the texts again at every comparison.
     // A source may make a row's texts only when asked, so each distinct text is copied once, when first
-    // seen; the table of distinct texts views those copies.
+    // seen; the table of distinct texts views those copies. A column source reads just the one text.
     QHash<QStringView, int> distinctOf;
     std::vector<QString> texts;
     std::vector<int> rowDistinct(static_cast<size_t>(n));
+    const bool byColumn = m_hasSource && m_columnSource;
+    QString columnText;
     for (int row = 0; row < n; ++row) {
-        const FieldList fields = rowTexts(row);
-        const QStringView text = fields.at(m_sortKey);
+        FieldList fields;
+        if (byColumn)
+            m_columnSource(m_tags[size_t(row)], m_sortKey, columnText);
+        else
+            fields = rowTexts(row);
+        const QStringView text = byColumn ? QStringView(columnText) : fields.at(m_sortKey);
         auto it = distinctOf.constFind(text);
         if (it == distinctOf.cend()) {
             texts.push_back(text.toString());

@@ -78,7 +78,7 @@ public:
     int addItem(ListItem item);
     int appendItem(ListItem item);
     void setItems(QVector<ListItem> items);
-    void setSourceRows(ListTextSource source, std::vector<int> tags);
+    void setSourceRows(ListTextSource source, std::vector<int> tags, ListColumnSource columnSource = {});
     bool hasSourceRows() const { return m_hasSource; }
     void clearItems();
     void removeItem(int row);
@@ -122,6 +122,7 @@ private:
     // Source mode: the rows are m_tags, their texts m_source(tag); m_items is empty.
     bool m_hasSource = false;
     ListTextSource m_source;
+    ListColumnSource m_columnSource;
     std::vector<int> m_tags;
     // Source mode: what items() and item() hand out. m_itemsCopy is valid while m_itemsCopyValid.
     mutable QVector<ListItem> m_itemsCopy;
