@@ -124,6 +124,7 @@ Losses readBaseBytes(const QByteArray &bytes, TrackTable &table)
                 losses.firstDroppedLine = lineNumber;
         }
     });
+    table.squeeze();
     return losses;
 }
 

@@ -127,6 +127,14 @@ void TrackTable::trimLastBlock()
     block.bytes.squeeze();
 }
 
+void TrackTable::squeeze()
+{
+    trimLastBlock();
+    // A few slots to spare are not worth copying the others for.
+    if (m_slots.capacity() - m_slots.size() > m_slots.size() / 8)
+        m_slots.shrink_to_fit();
+}
+
 int TrackTable::AddTrack(const TrackRecord &record)
 {
     ++m_version;

@@ -83,6 +83,8 @@ public:
     void appendTable(TrackTable &&piece);
     // Prepares room for `n` more tracks; a load of a large base then grows the table once.
     void reserve(int n) { m_slots.reserve(m_slots.size() + size_t(std::max(n, 0))); }
+    // Gives back the room kept for more tracks (a load ends so): the next track added takes new room.
+    void squeeze();
 
     bool hasTracks() const { return m_hasTracks; }
     int count() const { return m_hasTracks ? int(m_slots.size()) : 0; }
