@@ -233,7 +233,7 @@ void benchTyping(const QString &dir, int tracks, int runs)
             baseline.push_back(timeMs([&] {
                 int found = 0;
                 for (int i = 1; i <= program.g.catalogue.arTracks().count(); ++i) {
-                    const TrackRecord &rec = program.g.catalogue.arTracks().at(i);
+                    const TrackRecord rec = program.g.catalogue.arTracks().at(i);
                     for (int field = 0; field < 12; ++field) {
                         if (rec.at(field).contains(text, Qt::CaseInsensitive)) {
                             ++found;

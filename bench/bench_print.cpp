@@ -111,7 +111,7 @@ void showTracks(ListView &lv, const TrackTable &table, int rows)
         lv.addColumn(QStringLiteral("Column %1").arg(c + 1), widths[c], c == 6 ? Qt::AlignRight : Qt::AlignLeft);
     std::vector<int> tags(static_cast<size_t>(rows));
     std::iota(tags.begin(), tags.end(), 1);
-    lv.setSourceRows([&table](int tag) -> const FieldList & { return table.at(tag); }, std::move(tags));
+    lv.setSourceRows([&table](int tag) -> FieldList { return table.at(tag); }, std::move(tags));
 }
 
 // The report of `rows` rows page after page onto an image, and the whole document into a PDF file.

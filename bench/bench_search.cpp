@@ -18,7 +18,7 @@ int plainScan(const TrackTable &table, const QString &needle, quint16 fields)
 {
     int found = 0;
     for (int i = 1; i <= table.count(); ++i) {
-        const TrackRecord &record = table.at(i);
+        const TrackRecord record = table.at(i);
         for (int f = 0; f < 12; ++f) {
             if ((fields & (1u << f)) && record.at(f).contains(needle, Qt::CaseInsensitive)) {
                 ++found;

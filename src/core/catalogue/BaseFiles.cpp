@@ -74,7 +74,7 @@ bool looksLikeUtf8(const QByteArray &bytes)
 
 // Line `lineNumber` of a base file becomes the next track of `table`; what the next save will not keep
 // of it is counted in `losses`.
-void takeBaseLine(const QString &line, int lineNumber, TrackTable &table, Losses &losses);
+void takeBaseLine(QByteArrayView line, int lineNumber, TrackTable &table, Losses &losses);
 
 void noteLongLine(Losses &losses, int lineNumber)
 {
@@ -105,6 +105,7 @@ ReadResult readBase(const QString &path, TrackTable &table)
     BaseReader reader(path);
     while (reader.readPiece(table, std::numeric_limits<int>::max())) {
     }
+    table.squeeze();
     return reader.result();
 }
 
@@ -114,26 +115,28 @@ Losses readBaseBytes(const QByteArray &bytes, TrackTable &table)
     Losses losses;
     losses.otherEncoding = looksLikeUtf8(bytes);
     int lineNumber = 0;
-    forEachLine(bytes, [&](const QString &line) { takeBaseLine(line, ++lineNumber, table, losses); });
+    forEachLineBytes(bytes, [&](QByteArrayView line) { takeBaseLine(line, ++lineNumber, table, losses); });
+    table.squeeze();
     return losses;
 }
 
 namespace {
 
-void takeBaseLine(const QString &line, int lineNumber, TrackTable &table, Losses &losses)
+void takeBaseLine(QByteArrayView line, int lineNumber, TrackTable &table, Losses &losses)
 {
+    // A line of exactly fourteen fields is kept as it is; any other becomes a record first.
     bool longLine = false;
-    TrackRecord record = TrackRecord::fromLine(line, &longLine);
+    if (!table.appendLine(line))
+        table.AddTrack(TrackRecord::fromLine(Cp1251::decode(line), &longLine));
     if (longLine)
         noteLongLine(losses, lineNumber);
     // A record without a media type is not written; only a line that is blank through and through
     // loses nothing.
-    if (record.isEmpty(TrackRecord::MediaType) &&
-        std::any_of(line.begin(), line.end(), [](QChar c) { return c != QLatin1Char('\t'); })) {
+    const bool typed = !line.isEmpty() && line.front() != '\t';
+    if (!typed && std::any_of(line.begin(), line.end(), [](char c) { return c != '\t'; })) {
         if (losses.droppedLines++ == 0)
             losses.firstDroppedLine = lineNumber;
     }
-    table.AddTrack(std::move(record));
 }
 
 } // namespace
@@ -201,7 +204,7 @@ bool BaseReader::readPiece(TrackTable &piece, int maxTracks)
             m_utf8Sequences = kEnoughSequences;
         if (m_utf8Sequences >= 0 && m_utf8Sequences < kEnoughSequences)
             m_utf8Sequences = countUtf8Sequences(data + m_pos, end - m_pos, m_utf8Sequences);
-        takeBaseLine(Cp1251::decode(QByteArrayView(data + m_pos, end - m_pos)), ++m_lineNumber, piece, m_result.losses);
+        takeBaseLine(QByteArrayView(data + m_pos, end - m_pos), ++m_lineNumber, piece, m_result.losses);
         ++taken;
         if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n')
             ++end;
@@ -226,16 +229,26 @@ QByteArray baseFileContent(TrackTable &table, const std::function<void(int)> &ta
 {
     QByteArray out;
     qsizetype estimate = 0;
-    for (int i = 1; i <= table.upperBound(); ++i)
-        estimate += table.at(i).joined().size() + 2;
+    for (int i = 1; i <= table.upperBound(); ++i) {
+        const QByteArrayView line = table.line(i);
+        estimate += (line.isEmpty() ? table.at(i).joined().size() : line.size()) + 2;
+    }
     out.reserve(estimate);
     for (int i = 1; i <= table.upperBound(); ++i) {
         if (table.replaceTabsInFields(i) && tabsReplaced)
             tabsReplaced(i);
-        const TrackRecord &record = table.at(i);
-        if (record.isEmpty(TrackRecord::MediaType))
-            continue;
-        Cp1251::encodeAppend(record.joined(), out);
+        // A track kept as its line is written as that line; the others are encoded from their record.
+        const QByteArrayView line = table.line(i);
+        if (!line.isEmpty()) {
+            if (line.front() == '\t')
+                continue;
+            out.append(line);
+        } else {
+            const TrackRecord record = table.at(i);
+            if (record.isEmpty(TrackRecord::MediaType))
+                continue;
+            Cp1251::encodeAppend(record.joined(), out);
+        }
         out += kLineEnd;
     }
     return out;

@@ -118,12 +118,19 @@ QString baseNameError(const QString &name);
 
 // Calls `lineHandler(QStringView line)` for every line of `bytes`, decoded from the code page.
 template <typename Handler> void forEachLine(const QByteArray &bytes, Handler &&lineHandler);
+// Calls `lineHandler(QByteArrayView line)` for every line of `bytes`, as bytes of the code page.
+template <typename Handler> void forEachLineBytes(const QByteArray &bytes, Handler &&lineHandler);
 
 } // namespace BaseFiles
 
 #include "core/text/Cp1251.h"
 
 template <typename Handler> void BaseFiles::forEachLine(const QByteArray &bytes, Handler &&lineHandler)
+{
+    forEachLineBytes(bytes, [&lineHandler](QByteArrayView line) { lineHandler(Cp1251::decode(line)); });
+}
+
+template <typename Handler> void BaseFiles::forEachLineBytes(const QByteArray &bytes, Handler &&lineHandler)
 {
     const char *data = bytes.constData();
     const qsizetype size = bytes.size();
@@ -132,7 +139,7 @@ template <typename Handler> void BaseFiles::forEachLine(const QByteArray &bytes,
         qsizetype end = start;
         while (end < size && data[end] != '\r' && data[end] != '\n')
             ++end;
-        lineHandler(Cp1251::decode(QByteArrayView(data + start, end - start)));
+        lineHandler(QByteArrayView(data + start, end - start));
         if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n')
             ++end;
         start = end + 1;

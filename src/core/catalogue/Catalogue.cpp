@@ -65,6 +65,7 @@ void Catalogue::appendLoaded(TrackTable &&piece, int expectedTracks)
 void Catalogue::finishLoading()
 {
     m_loading = false;
+    m_tracks.squeeze();
     Q_EMIT tableReplaced();
 }
 
@@ -81,7 +82,7 @@ void Catalogue::sortIntoShelfOrder()
 
 void Catalogue::addCompletionValues(int index)
 {
-    const TrackRecord &record = m_tracks.at(index);
+    const TrackRecord record = m_tracks.at(index);
     for (TrackRecord::Field field :
          {TrackRecord::Artist, TrackRecord::Album, TrackRecord::Style, TrackRecord::Label, TrackRecord::Comment})
         m_completion.AddValue(boxOf(field), record.value(field));

@@ -35,7 +35,7 @@ public:
     const TrackTable &arTracks() const { return m_tracks; }
     const modAutoComplete &colAutoComplete() const { return m_completion; }
     int count() const { return m_tracks.count(); }
-    const TrackRecord &at(int index) const { return m_tracks.at(index); }
+    TrackRecord at(int index) const { return m_tracks.at(index); }
 
     // Appends `record` and returns its index, the new track count.
     int addTrack(const TrackRecord &record);

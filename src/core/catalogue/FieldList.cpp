@@ -36,16 +36,25 @@ FieldList FieldList::fromList(const QStringList &fields)
 
 FieldList FieldList::fromJoined(const QString &line, int count, bool *dropped)
 {
+    FieldList list;
+    list.m_text = line;
+    list.split(count, dropped);
+    return list;
+}
+
+void FieldList::split(int count, bool *dropped)
+{
     if (dropped)
         *dropped = false;
-    FieldList list;
     count = std::clamp(count, 0, kMaxFields);
-    list.m_count = quint8(count);
-    if (count == 0)
-        return list;
-    list.m_text = line;
-    const QChar *data = line.constData();
-    const qsizetype size = line.size();
+    m_count = quint8(count);
+    if (count == 0) {
+        m_text.clear();
+        return;
+    }
+    m_start[0] = 0;
+    const QChar *data = m_text.constData();
+    const qsizetype size = m_text.size();
     int field = 1;
     qsizetype pos = 0;
     for (; field < count; ++field) {
@@ -53,25 +62,24 @@ FieldList FieldList::fromJoined(const QString &line, int count, bool *dropped)
         if (tab == data + size)
             break;
         pos = tab - data + 1;
-        list.m_start[size_t(field)] = quint32(pos);
+        m_start[size_t(field)] = quint32(pos);
     }
     if (field < count) {
         // Fewer parts than fields: pad with empty fields so the joined text keeps its shape.
-        list.m_text.reserve(size + (count - field));
+        m_text.reserve(size + (count - field));
         for (; field < count; ++field) {
-            list.m_text += kTab;
-            list.m_start[size_t(field)] = quint32(list.m_text.size());
+            m_text += kTab;
+            m_start[size_t(field)] = quint32(m_text.size());
         }
     } else {
         // More parts than fields: the last field ends at the next TAB; the rest is dropped.
         const QChar *tab = std::find(data + pos, data + size, kTab);
         if (tab != data + size) {
-            list.m_text.truncate(tab - data);
+            m_text.truncate(tab - data);
             if (dropped)
                 *dropped = true;
         }
     }
-    return list;
 }
 
 QStringView FieldList::at(int i) const

@@ -51,6 +51,10 @@ public:
     bool operator!=(const FieldList &other) const { return !(*this == other); }
 
 private:
+    friend class TrackTable;
+    // Sets the field starts from m_text, split at TAB into `count` fields, as fromJoined() describes.
+    void split(int count, bool *dropped);
+
     QString m_text;
     std::array<quint32, kMaxFields> m_start{};
     quint8 m_count = 0;

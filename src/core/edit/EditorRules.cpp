@@ -10,10 +10,17 @@ namespace EditorRules {
 int findDuplicate(const TrackTable &table, const QString &mediaType, const QString &mediaNumber,
                   const QString &trackNumber)
 {
+    // Field by field, each read only when the ones before matched.
+    QString text;
     for (int i = 1; i <= table.count(); ++i) {
-        const TrackRecord &r = table.at(i);
-        if (r.at(TrackRecord::MediaType) == mediaType && r.at(TrackRecord::MediaNumber) == mediaNumber &&
-            r.at(TrackRecord::TrackNumber) == trackNumber)
+        table.readField(i, TrackRecord::MediaType, text);
+        if (text != mediaType)
+            continue;
+        table.readField(i, TrackRecord::MediaNumber, text);
+        if (text != mediaNumber)
+            continue;
+        table.readField(i, TrackRecord::TrackNumber, text);
+        if (text == trackNumber)
             return i;
     }
     return 0;
@@ -33,8 +40,9 @@ QVector<int> duplicatePositions(const TrackTable &table, const QVector<TrackReco
             media.append(medium);
     }
     QSet<QStringList> taken;
+    TrackRecord r;
     for (int i = 1; i <= table.count(); ++i) {
-        const TrackRecord &r = table.at(i);
+        table.read(i, r);
         for (const auto &[type, number] : std::as_const(media)) {
             if (r.at(TrackRecord::MediaNumber) == number && r.at(TrackRecord::MediaType) == type)
                 taken.insert(key(r));
@@ -54,11 +62,13 @@ QVector<int> duplicatePositions(const TrackTable &table, const QVector<TrackReco
 qint64 nextMediaNumber(const TrackTable &table, const QString &mediaType)
 {
     qint64 largest = 0;
+    QString text;
     for (int i = 1; i <= table.count(); ++i) {
-        const TrackRecord &r = table.at(i);
-        if (r.at(TrackRecord::MediaType).compare(mediaType, Qt::CaseInsensitive) != 0)
+        table.readField(i, TrackRecord::MediaType, text);
+        if (text.compare(mediaType, Qt::CaseInsensitive) != 0)
             continue;
-        const qint64 number = Numbers::roundHalfEven(Numbers::leadingNumber(r.at(TrackRecord::MediaNumber)));
+        table.readField(i, TrackRecord::MediaNumber, text);
+        const qint64 number = Numbers::roundHalfEven(Numbers::leadingNumber(text));
         largest = std::max(largest, number);
     }
     return largest < std::numeric_limits<qint64>::max() ? largest + 1 : largest;

@@ -100,7 +100,7 @@ void modAutoComplete::feed(const TrackTable &table)
 {
     const int last = table.count();
     for (int i = std::max(1, last - (kFedTracks - 1)); i <= last; ++i) {
-        const TrackRecord &record = table.at(i);
+        const TrackRecord record = table.at(i);
         for (const int field : kFedFields) {
             const QStringView text = record.at(field);
             if (!text.isEmpty())

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <new>
 #include <numeric>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -102,6 +103,8 @@ struct FoldTables
 {
     // For each UTF-16 code unit: 0x100 | its class byte when the code page holds it, 0 otherwise.
     std::array<quint16, 65536> classOf{};
+    // The class byte of each byte of the code page.
+    std::array<uchar, 256> classOfByte{};
     // The case fold of each class and its byte, sorted by fold, for folding a search text.
     std::vector<std::pair<char32_t, uchar>> foldToClass;
 
@@ -128,6 +131,7 @@ struct FoldTables
                     break;
             }
             classOf[chars[size_t(b)]] = quint16(0x100 | name);
+            classOfByte[size_t(b)] = uchar(name);
             foldToClass.emplace_back(folds[size_t(b)], uchar(name));
         }
         std::sort(foldToClass.begin(), foldToClass.end());
@@ -330,6 +334,62 @@ FoldedText foldText(const char16_t *src, qsizetype n, uchar *out)
     return result;
 }
 
+// Writes the class byte of each of the `n` bytes of the code page at `src` to `out`.
+FoldedText foldBytes(const char *src, qsizetype n, uchar *out)
+{
+    const FoldTables &fold = foldTables();
+    FoldedText result;
+    const auto foldOne = [&](qsizetype i) {
+        const uchar byte = fold.classOfByte[uchar(src[i])];
+        result.tabs += byte == kFieldSeparator;
+        result.newline |= byte == kRecordSeparator;
+        out[i] = byte;
+    };
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    if (fold.plainLettersComputable) {
+        // Sixteen bytes at a time: ASCII (lower-cased) and А..я (bytes 0xC0 and up, as 0xE0 + letter) are
+        // computed; sixteen bytes with any other among them go through the table.
+        const __m128i tab = _mm_set1_epi8(char(kFieldSeparator));
+        const __m128i newline = _mm_set1_epi8(char(kRecordSeparator));
+        for (; i + 16 <= n; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+            // As signed bytes: ASCII is 0..127, А..я -64..-1, the rest of the upper half -128..-65.
+            if (_mm_movemask_epi8(_mm_cmpgt_epi8(v, _mm_set1_epi8(-65))) != 0xFFFF) {
+                for (qsizetype k = i; k < i + 16; ++k)
+                    foldOne(k);
+                continue;
+            }
+            const __m128i ascii = _mm_cmpgt_epi8(v, _mm_set1_epi8(-1));
+            const __m128i upper =
+                _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(0x40)), _mm_cmplt_epi8(v, _mm_set1_epi8(0x5B)));
+            const __m128i latin = _mm_add_epi8(v, _mm_and_si128(upper, _mm_set1_epi8(0x20)));
+            const __m128i russian = _mm_or_si128(_mm_and_si128(v, _mm_set1_epi8(0x1F)), _mm_set1_epi8(char(0xE0)));
+            const __m128i bytes = _mm_or_si128(_mm_and_si128(ascii, latin), _mm_andnot_si128(ascii, russian));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), bytes);
+            result.tabs += bitCount(quint32(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tab))));
+            result.newline |= _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, newline)) != 0;
+        }
+    }
+#endif
+    for (; i < n; ++i)
+        foldOne(i);
+    return result;
+}
+
+// The length of the searched part of a line of the base file, which has every field: up to the TAB after
+// field 11, found from the end since the fields after it are short.
+qsizetype searchedLength(QByteArrayView line)
+{
+    qsizetype end = line.size();
+    for (int tabs = 0; tabs < TrackRecord::kFieldCount - kSearchedFields; ++tabs) {
+        do
+            --end;
+        while (line[end] != char(kFieldSeparator));
+    }
+    return end;
+}
+
 // The length of the searched part of `record`: fields 0..11 with the TABs between them.
 qsizetype searchedLength(const TrackRecord &record)
 {
@@ -484,7 +544,8 @@ std::shared_ptr<const SearchIndex> SearchIndex::build(const TrackTable &table)
     qsizetype total = 1;
     for (int t = 0; t < n; ++t) {
         data->starts[size_t(t)] = total;
-        total += searchedLength(table.at(t + 1)) + 1;
+        const QByteArrayView line = table.line(t + 1);
+        total += (line.isEmpty() ? searchedLength(table.at(t + 1)) : searchedLength(line)) + 1;
     }
     data->starts[size_t(n)] = total;
     data->text = allocateLarge<uchar>(size_t(total + kPadding));
@@ -495,24 +556,35 @@ std::shared_ptr<const SearchIndex> SearchIndex::build(const TrackTable &table)
     int chunkForeign = 0;
     qsizetype pos = 1;
     for (int t = 0; t < n; ++t) {
-        const TrackRecord &record = table.at(t + 1);
         const qsizetype length = data->starts[size_t(t + 1)] - data->starts[size_t(t)] - 1;
         data->starts[size_t(t)] = pos;
-        // The searched part is the start of the joined text: fields 0..11 and the TABs between them.
-        const QString &joined = record.joined();
-        // (A record always has all its fields; one that did not would be left to the plain rule.)
-        const FoldedText folded =
-            joined.size() >= length ? foldText(reinterpret_cast<const char16_t *>(joined.utf16()), length, buffer + pos)
-                                    : FoldedText{true, 0, false};
+        // A track kept as its line has every character in the code page: its bytes are folded directly,
+        // and a record is made only for an odd one. Any other is folded from its joined text.
+        const QByteArrayView line = table.line(t + 1);
+        std::optional<TrackRecord> record;
+        FoldedText folded;
+        if (!line.isEmpty()) {
+            folded = foldBytes(line.data(), length, buffer + pos);
+        } else {
+            record = table.at(t + 1);
+            // The searched part is the start of the joined text: fields 0..11 and the TABs between them.
+            const QString &joined = record->joined();
+            // (A record always has all its fields; one that did not would be left to the plain rule.)
+            folded = joined.size() >= length
+                         ? foldText(reinterpret_cast<const char16_t *>(joined.utf16()), length, buffer + pos)
+                         : FoldedText{true, 0, false};
+        }
         if (folded.foreign) {
             ++chunkForeign;
             data->foreignTracks.push_back(t);
-            data->foreignRecords.push_back(record);
+            data->foreignRecords.push_back(*record);
         } else {
             if (folded.tabs != kSearchedFields - 1 || folded.newline) {
-                writeOddRecord(record, buffer + pos);
+                if (!record)
+                    record = table.at(t + 1);
+                writeOddRecord(*record, buffer + pos);
                 data->oddTracks.push_back(t);
-                data->oddRecords.push_back(record);
+                data->oddRecords.push_back(*record);
             }
             pos += length;
         }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string>
 #include <vector>
 
 // Why sorting gives exactly what the passes give.
@@ -45,10 +46,18 @@ namespace {
 
 enum Kind : quint8 { Cd, Lp, Other };
 
+// A text of a record, copied into the sort's own buffer of characters (the records are made one at a
+// time from the table, and do not outlive the reading of their keys).
+struct TextRef
+{
+    quint32 start = 0;
+    quint32 size = 0;
+};
+
 struct Key
 {
-    QStringView type;
-    QStringView mediaText;
+    TextRef type;
+    TextRef mediaText;
     double media = 0;
     double track = 0;
     Kind kind = Other;
@@ -75,7 +84,7 @@ template <typename Same, typename Fn> void forEachRun(Iter begin, Iter end, Same
 class Sorter
 {
 public:
-    explicit Sorter(const std::vector<Key> &keys) : m_keys(keys) {}
+    Sorter(const std::vector<Key> &keys, const std::u16string &texts) : m_keys(keys), m_texts(texts) {}
 
     void sortAll(Iter begin, Iter end)
     {
@@ -84,7 +93,7 @@ public:
             [this](int a, int b) {
                 const Key &x = m_keys[size_t(a)];
                 const Key &y = m_keys[size_t(b)];
-                return x.kind == Other ? y.kind == Other && x.type == y.type : y.kind != Other;
+                return x.kind == Other ? y.kind == Other && text(x.type) == text(y.type) : y.kind != Other;
             },
             [this](Iter first, Iter last) {
                 if (m_keys[size_t(*first)].kind == Other) {
@@ -100,6 +109,7 @@ public:
 
 private:
     const Key &key(int i) const { return m_keys[size_t(i)]; }
+    QStringView text(TextRef ref) const { return QStringView(m_texts).mid(ref.start, ref.size); }
 
     template <typename T> void sortBy(Iter first, Iter last, T Key::*member)
     {
@@ -112,7 +122,9 @@ private:
         sortBy(begin, end, &Key::media);
         forEachRun(
             begin, end,
-            [this](int a, int b) { return key(a).media == key(b).media && key(a).mediaText == key(b).mediaText; },
+            [this](int a, int b) {
+                return key(a).media == key(b).media && text(key(a).mediaText) == text(key(b).mediaText);
+            },
             [this](Iter first, Iter last) {
                 if (key(*first).kind == Cd)
                     sortBy(first, last, &Key::track);
@@ -135,6 +147,7 @@ private:
     }
 
     const std::vector<Key> &m_keys;
+    const std::u16string &m_texts;
 };
 
 } // namespace
@@ -169,14 +182,24 @@ void sortTable(TrackTable &table)
         return;
 
     std::vector<Key> keys(static_cast<size_t>(n));
+    std::u16string texts;
+    const auto keep = [&texts](QStringView text) {
+        const TextRef ref{quint32(texts.size()), quint32(text.size())};
+        texts.append(text.utf16(), size_t(text.size()));
+        return ref;
+    };
+    QString type;
+    QString mediaText;
+    QString track;
     for (int i = 0; i < n; ++i) {
-        const TrackRecord &record = table.at(i + 1);
+        table.readField(i + 1, TrackRecord::MediaType, type);
+        table.readField(i + 1, TrackRecord::MediaNumber, mediaText);
+        table.readField(i + 1, TrackRecord::TrackNumber, track);
         Key &k = keys[size_t(i)];
-        k.type = record.at(TrackRecord::MediaType);
-        k.kind = k.type == u"CD" ? Cd : k.type == u"LP" ? Lp : Other;
-        k.mediaText = record.at(TrackRecord::MediaNumber);
-        k.media = numberOf(k.mediaText);
-        const QStringView track = record.at(TrackRecord::TrackNumber);
+        k.type = keep(type);
+        k.kind = QStringView(type) == u"CD" ? Cd : QStringView(type) == u"LP" ? Lp : Other;
+        k.mediaText = keep(mediaText);
+        k.media = numberOf(mediaText);
         if (k.kind == Cd) {
             k.track = numberOf(track);
         } else if (k.kind == Lp && !track.isEmpty()) {
@@ -190,17 +213,8 @@ void sortTable(TrackTable &table)
 
     std::vector<int> order(static_cast<size_t>(n));
     std::iota(order.begin(), order.end(), 0);
-    Sorter(keys).sortAll(order.begin(), order.end());
-
-    // The keys look into the table's records, so the new order is gathered before the first write.
-    std::vector<TrackRecord> sorted;
-    sorted.reserve(size_t(n));
-    for (int i : order)
-        sorted.push_back(table.at(i + 1));
-    for (int p = 0; p < n; ++p) {
-        if (order[size_t(p)] != p)
-            table.setRecord(p + 1, sorted[size_t(p)]);
-    }
+    Sorter(keys, texts).sortAll(order.begin(), order.end());
+    table.reorder(order);
 }
 
 } // namespace ShelfSort

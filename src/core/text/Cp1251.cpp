@@ -205,9 +205,16 @@ namespace Cp1251 {
 
 QString decode(QByteArrayView bytes)
 {
+    QString result;
+    decodeInto(bytes, result);
+    return result;
+}
+
+void decodeInto(QByteArrayView bytes, QString &result)
+{
     const std::array<char16_t, 256> &table = tables().toUnicode;
     const qsizetype size = bytes.size();
-    QString result(size, Qt::Uninitialized);
+    result.resize(size);
     const uchar *src = reinterpret_cast<const uchar *>(bytes.data());
     char16_t *dst = reinterpret_cast<char16_t *>(result.data());
     qsizetype i = 0;
@@ -227,7 +234,6 @@ QString decode(QByteArrayView bytes)
             ++i;
         }
     }
-    return result;
 }
 
 QByteArray encode(QStringView text)
@@ -331,6 +337,29 @@ bool canEncode(QStringView text)
             return false;
     }
     return true;
+}
+
+bool encodeExact(QStringView text, char *out)
+{
+    const Tables &t = tables();
+    const char16_t *src = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = src[i];
+        if (c < 0x80) {
+            out[i] = char(c);
+            continue;
+        }
+        if (!t.isExact(c))
+            return false;
+        out[i] = char(t.toByte[c]);
+    }
+    return true;
+}
+
+char16_t decodeByte(quint8 byte)
+{
+    return tables().toUnicode[byte];
 }
 
 QString roundTrip(QStringView text)

@@ -17,12 +17,20 @@
 namespace Cp1251 {
 
 QString decode(QByteArrayView bytes);
+// Decodes `bytes` into `out`, replacing what it held; its room is reused when it has enough, so decoding
+// many texts one after another into one string allocates once.
+void decodeInto(QByteArrayView bytes, QString &out);
 QByteArray encode(QStringView text);
 // Appends the encoding of `text` to `out` (no allocation per call when `out` has room).
 void encodeAppend(QStringView text, QByteArray &out);
 
 // True when every character of `text` has its own byte in the code page, so encode() loses nothing.
 bool canEncode(QStringView text);
+// Writes the byte of every character of `text` to `out` (text.size() bytes) and returns true, when every
+// character has a byte of its own; returns false as soon as one has not, `out` then partly written.
+bool encodeExact(QStringView text, char *out);
+// The character `byte` stands for (what decode() makes of it).
+char16_t decodeByte(quint8 byte);
 // What `text` becomes after a write and a read back: the characters the code page cannot hold replaced
 // as encode() replaces them.
 QString roundTrip(QStringView text);

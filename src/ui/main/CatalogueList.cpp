@@ -17,9 +17,20 @@ CatalogueList::CatalogueList(const Catalogue &catalogue, ListView *lv, QObject *
 
 ListView::TextSource CatalogueList::recordSource() const
 {
-    return [this](int tag) -> const FieldList & {
-        static const TrackRecord none;
-        return tag >= 1 && tag <= m_catalogue.count() ? m_catalogue.at(tag) : none;
+    // A row whose Tag has no track (yet, or any more) shows an empty record.
+    return [this](int tag) -> FieldList {
+        return tag >= 1 && tag <= m_catalogue.count() ? m_catalogue.at(tag) : TrackRecord();
+    };
+}
+
+ListView::ColumnSource CatalogueList::columnSource() const
+{
+    // The sort of a column reads only that field of each track.
+    return [this](int tag, int column, QString &text) {
+        if (tag >= 1 && tag <= m_catalogue.count())
+            m_catalogue.arTracks().readField(tag, column, text);
+        else
+            text.clear();
     };
 }
 
@@ -39,7 +50,7 @@ void CatalogueList::showAll()
 
 void CatalogueList::showRows(std::vector<int> tags)
 {
-    m_lv->setSourceRows(recordSource(), std::move(tags));
+    m_lv->setSourceRows(recordSource(), std::move(tags), columnSource());
     if (m_lv->count() == 0)
         return;
     const int last = m_lv->count() - 1;
@@ -69,7 +80,7 @@ void CatalogueList::trackAdded(int index)
 
 void CatalogueList::loadStarted()
 {
-    m_lv->setSourceRows(recordSource(), {});
+    m_lv->setSourceRows(recordSource(), {}, columnSource());
     Q_EMIT statusChanged(QStringLiteral("Идет загрузка базы..."));
 }
 
@@ -78,7 +89,7 @@ void CatalogueList::tracksAppended(int first, int last)
     std::vector<int> tags(size_t(last - first + 1));
     std::iota(tags.begin(), tags.end(), first);
     if (!m_lv->hasSourceRows())
-        m_lv->setSourceRows(recordSource(), {});
+        m_lv->setSourceRows(recordSource(), {}, columnSource());
     m_lv->appendSourceRows(tags);
     Q_EMIT statusChanged(QStringLiteral("Идет загрузка базы... Загружено треков: ") + QString::number(last));
 }

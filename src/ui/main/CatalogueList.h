@@ -44,6 +44,7 @@ private:
     // The row showing track `index`, or -1; the selected row is looked at first.
     int rowOf(int index) const;
     ListView::TextSource recordSource() const;
+    ListView::ColumnSource columnSource() const;
 
     const Catalogue &m_catalogue;
     ListView *m_lv;

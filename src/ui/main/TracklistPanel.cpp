@@ -83,7 +83,7 @@ void TracklistPanel::addToTracklist()
         return;
     ListView *lv2 = m_ui.lv2;
     const int n = lv2->count();
-    const FieldList &track = m_ui.lv->itemTexts(row);
+    const FieldList track = m_ui.lv->itemTexts(row);
     const int added = lv2->appendItem(FieldList::fromList(
         {QString::number(n + 1), track.at(TrackRecord::Artist).toString(), track.at(TrackRecord::Title).toString(),
          track.at(TrackRecord::Duration).toString(),

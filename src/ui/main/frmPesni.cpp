@@ -27,15 +27,16 @@ void frmPesni::fill(const TrackTable &table, const QString &artist)
 {
     const QString wanted = artist.toUpper();
     QVector<ListItem> rows;
+    TrackRecord r;
     for (int i = 1; i <= table.count(); ++i) {
-        const TrackRecord &r = table.at(i);
+        table.read(i, r);
         if (r.at(TrackRecord::Artist).toString().toUpper() != wanted)
             continue;
         ListItem item;
-        item.texts = FieldList::fromList({QString::number(rows.size() + 1), r.value(TrackRecord::Title),
-                                          r.value(TrackRecord::Album), r.value(TrackRecord::Duration),
-                                          r.value(TrackRecord::MediaType) + QStringLiteral(" #") +
-                                              r.value(TrackRecord::MediaNumber)});
+        item.texts = FieldList::fromList(
+            {QString::number(rows.size() + 1), r.value(TrackRecord::Title), r.value(TrackRecord::Album),
+             r.value(TrackRecord::Duration),
+             r.value(TrackRecord::MediaType) + QStringLiteral(" #") + r.value(TrackRecord::MediaNumber)});
         rows.append(item);
     }
     lv2->setItems(std::move(rows));

@@ -21,5 +21,9 @@ struct ListItem
 // keeps inserting a row into a vector of a million rows cheap.
 Q_DECLARE_TYPEINFO(ListItem, Q_RELOCATABLE_TYPE);
 
-// Where a list's rows read their texts when they hold only a Tag (see ListView::setSourceRows).
-using ListTextSource = std::function<const FieldList &(int tag)>;
+// Where a list's rows read their texts when they hold only a Tag (see ListView::setSourceRows). The texts
+// are handed out by value: a source may make them when asked (the catalogue decodes its records so).
+using ListTextSource = std::function<FieldList(int tag)>;
+// A quicker way to one text of a source row, which a sort of many rows uses when it is given: writes the
+// text of column `column` of the row whose Tag is `tag` into `text`, reusing the room `text` has.
+using ListColumnSource = std::function<void(int tag, int column, QString &text)>;

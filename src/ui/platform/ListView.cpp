@@ -308,10 +308,10 @@ void ListView::setItems(QVector<ListItem> items)
     m_model->setItems(std::move(items));
 }
 
-void ListView::setSourceRows(TextSource source, std::vector<int> tags)
+void ListView::setSourceRows(TextSource source, std::vector<int> tags, ColumnSource columnSource)
 {
     m_pressRow = -1;
-    m_model->setSourceRows(std::move(source), std::move(tags));
+    m_model->setSourceRows(std::move(source), std::move(tags), std::move(columnSource));
 }
 
 void ListView::appendSourceRows(const std::vector<int> &tags)
@@ -350,7 +350,7 @@ void ListView::setItemText(int row, int column, const QString &text)
     m_model->setItemText(row, column, text);
 }
 
-const FieldList &ListView::itemTexts(int row) const
+FieldList ListView::itemTexts(int row) const
 {
     return m_model->rowTexts(row);
 }

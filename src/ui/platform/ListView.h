@@ -30,9 +30,11 @@ class ListView : public QTreeView
     Q_OBJECT
 
 public:
-    // The texts of the row whose Tag is `tag`. The reference must stay valid, and the texts unchanged,
-    // until the list call that asked for it returns: a sort holds the texts of every row at once.
+    // The texts of the row whose Tag is `tag`, made when asked. The texts must not change while a list
+    // call that asked for them runs.
     using TextSource = ListTextSource;
+    // Optional, for a quick sort: one text of the row whose Tag is `tag` (see ListColumnSource).
+    using ColumnSource = ListColumnSource;
 
     explicit ListView(QWidget *parent = nullptr);
     ~ListView() override;
@@ -84,7 +86,7 @@ public:
     // - setItemText(), and setItemBold() or setItemColor() with a non-default look, first turn every
     //   row into an ordinary row holding its texts (slow for a long list, and meant for rare use);
     // - item() and items() are built on demand, see there.
-    void setSourceRows(TextSource source, std::vector<int> tags);
+    void setSourceRows(TextSource source, std::vector<int> tags, ColumnSource columnSource = {});
     // Appends source rows with the Tags `tags` at the end, even while the list is sorted (they stay
     // there until the next sort): one insert, the rows already shown keep their place, selection and
     // scroll position. The list must hold source rows already.
@@ -97,7 +99,7 @@ public:
     // Column 0 is the item's text, column k its sub-item k. Out of range: an empty text.
     QString itemText(int row, int column) const;
     void setItemText(int row, int column, const QString &text);
-    const FieldList &itemTexts(int row) const;
+    FieldList itemTexts(int row) const;
     void setItemTexts(int row, const FieldList &texts);
     int itemTag(int row) const;
     void setItemTag(int row, int tag);

@@ -38,30 +38,23 @@ const ListItem &noItem()
     return item;
 }
 
-const FieldList &noTexts()
-{
-    static const FieldList texts;
-    return texts;
-}
-
 // Below this many distinct texts the keys are made on the calling thread alone.
 constexpr size_t kParallelKeys = 20000;
 
-std::vector<QCollatorSortKey> makeKeys(const QCollator &collator, const std::vector<QStringView> &texts, size_t from,
+std::vector<QCollatorSortKey> makeKeys(const QCollator &collator, const std::vector<QString> &texts, size_t from,
                                        size_t to)
 {
     std::vector<QCollatorSortKey> keys;
     keys.reserve(to - from);
-    // The text is only read while its key is made: no copy of it is needed.
     for (size_t i = from; i < to; ++i)
-        keys.push_back(collator.sortKey(QString::fromRawData(texts[i].data(), texts[i].size())));
+        keys.push_back(collator.sortKey(texts[i]));
     return keys;
 }
 
 // The collation keys of `texts`, in order. Making a key is the costly part of a sort, and the keys are
 // independent of one another, so a large set is shared out among the processor's cores; each worker
 // has a collator of its own, since one collator must not be used by two threads at once.
-std::vector<QCollatorSortKey> sortKeys(const QCollator &collator, const std::vector<QStringView> &texts)
+std::vector<QCollatorSortKey> sortKeys(const QCollator &collator, const std::vector<QString> &texts)
 {
     const size_t count = texts.size();
     const size_t threads = count < kParallelKeys ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8);
@@ -146,8 +139,8 @@ QVariant ListViewModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole: {
         // Only what a cell can show: a field of megabytes would otherwise be laid out whole at every paint.
-        const QStringView text = rowTexts(row).at(col);
-        return text.left(kMaxShownCharacters).toString();
+        const FieldList texts = rowTexts(row);
+        return texts.at(col).left(kMaxShownCharacters).toString();
     }
     case Qt::FontRole:
         if (!m_hasSource && m_items[row].bold) {
@@ -298,10 +291,10 @@ const ListItem &ListViewModel::item(int row) const
     return m_scratch;
 }
 
-const FieldList &ListViewModel::rowTexts(int row) const
+FieldList ListViewModel::rowTexts(int row) const
 {
     if (!validRow(row))
-        return noTexts();
+        return FieldList();
     return m_hasSource ? m_source(m_tags[size_t(row)]) : m_items[row].texts;
 }
 
@@ -365,16 +358,17 @@ void ListViewModel::setItems(QVector<ListItem> items)
     endResetModel();
 }
 
-void ListViewModel::setSourceRows(ListTextSource source, std::vector<int> tags)
+void ListViewModel::setSourceRows(ListTextSource source, std::vector<int> tags, ListColumnSource columnSource)
 {
     if (!source)
-        source = [](int) -> const FieldList & { return noTexts(); };
+        source = [](int) { return FieldList(); };
     beginResetModel();
     dropSourceRows();
     m_items.clear();
     m_items.squeeze();
     m_hasSource = true;
     m_source = std::move(source);
+    m_columnSource = std::move(columnSource);
     m_tags = std::move(tags);
     if (m_sorted && m_tags.size() > 1) {
         const QVector<int> order = sortPermutation();
@@ -401,6 +395,7 @@ void ListViewModel::dropSourceRows()
 {
     m_hasSource = false;
     m_source = nullptr;
+    m_columnSource = nullptr;
     std::vector<int>().swap(m_tags);
     m_itemsCopy = QVector<ListItem>();
     m_itemsCopyValid = false;
@@ -580,16 +575,24 @@ QVector<int> ListViewModel::sortPermutation() const
     // Collation keys are made once per distinct text, not per row: a column such as the artist or the
     // media type repeats its texts many times, and making a key is the costly part. Comparing two keys
     // is then a byte comparison, far cheaper than collating the texts again at every comparison.
-    // The texts are viewed, not copied: rows and source records stay put while the sort runs.
+    // A source may make a row's texts only when asked, so each distinct text is copied once, when first
+    // seen; the table of distinct texts views those copies. A column source reads just the one text.
     QHash<QStringView, int> distinctOf;
-    std::vector<QStringView> texts;
+    std::vector<QString> texts;
     std::vector<int> rowDistinct(static_cast<size_t>(n));
+    const bool byColumn = m_hasSource && m_columnSource;
+    QString columnText;
     for (int row = 0; row < n; ++row) {
-        const QStringView text = rowTexts(row).at(m_sortKey);
+        FieldList fields;
+        if (byColumn)
+            m_columnSource(m_tags[size_t(row)], m_sortKey, columnText);
+        else
+            fields = rowTexts(row);
+        const QStringView text = byColumn ? QStringView(columnText) : fields.at(m_sortKey);
         auto it = distinctOf.constFind(text);
         if (it == distinctOf.cend()) {
-            it = distinctOf.insert(text, int(texts.size()));
-            texts.push_back(text);
+            texts.push_back(text.toString());
+            it = distinctOf.insert(texts.back(), int(texts.size() - 1));
         }
         rowDistinct[size_t(row)] = it.value();
     }

@@ -70,7 +70,7 @@ public:
     // scratch item, valid until the next call.
     const ListItem &item(int row) const;
     // The texts of row `row`; empty for an index out of range.
-    const FieldList &rowTexts(int row) const;
+    FieldList rowTexts(int row) const;
     // The Tag of row `row`; 0 for an index out of range.
     int rowTag(int row) const;
     // Text of one cell; empty for an index out of range or a field the row does not have.
@@ -79,7 +79,7 @@ public:
     int addItem(ListItem item);
     int appendItem(ListItem item);
     void setItems(QVector<ListItem> items);
-    void setSourceRows(ListTextSource source, std::vector<int> tags);
+    void setSourceRows(ListTextSource source, std::vector<int> tags, ListColumnSource columnSource = {});
     void appendSourceRows(const std::vector<int> &tags);
     bool hasSourceRows() const { return m_hasSource; }
     void clearItems();
@@ -124,6 +124,7 @@ private:
     // Source mode: the rows are m_tags, their texts m_source(tag); m_items is empty.
     bool m_hasSource = false;
     ListTextSource m_source;
+    ListColumnSource m_columnSource;
     std::vector<int> m_tags;
     // Source mode: what items() and item() hand out. m_itemsCopy is valid while m_itemsCopyValid.
     mutable QVector<ListItem> m_itemsCopy;

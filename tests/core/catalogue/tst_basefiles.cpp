@@ -86,6 +86,12 @@ void tst_basefiles::baseRoundTripIsByteExact_data()
     }
     everyByte += "\t\t\t\t\t\t\t\t\t\t\r\n";
     QTest::newRow("every byte but the line breaks") << everyByte;
+    QByteArray many;
+    for (int i = 0; i < 3000; ++i)
+        many += "CD\t" + QByteArray::number(i) + "\t1\t" + kTitle + "\t\t\t\t\t\t\t\t\t\t\r\n";
+    QTest::newRow("lines over many blocks") << many;
+    QTest::newRow("a line longer than a block") << QByteArray(
+        "CD\t1\t1\t" + QByteArray(5 << 20, 'x') + "\t\t\t\t\t\t\t\t\t\t\r\nLP\t2\t\t\t\t\t\t\t\t\t\t\t\t\r\n");
 }
 
 void tst_basefiles::baseRoundTripIsByteExact()
@@ -296,6 +302,10 @@ void tst_basefiles::lossesAreFound_data()
         << full + full + "\t5\t1\tA\r\n \r\n\t\t\t\tx\r\n"
         << QList<int>{0, 0, 2, 3, 0}
         << QStringLiteral("строки без типа носителя не будут прочитаны: 2 (первая из них — строка 3)");
+    QTest::newRow("whole lines without a media type")
+        << full + "\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n\t1\t1\tA\t\t\t\t\t\t\t\t\t\t\r\n"
+        << QList<int>{0, 0, 1, 3, 0}
+        << QStringLiteral("строки без типа носителя не будут прочитаны: 1 (первая из них — строка 3)");
     QTest::newRow("utf-8 with a byte order mark") << "\xEF\xBB\xBF" + full << QList<int>{0, 0, 0, 0, 1} << utf8;
     QTest::newRow("utf-8 without one") << QByteArray("CD\t1\t1\t\xD0\x90\xD0\xB1\r\n") << QList<int>{0, 0, 0, 0, 1}
                                        << utf8;

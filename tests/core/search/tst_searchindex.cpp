@@ -85,7 +85,7 @@ QString randomNeedle(QRandomGenerator &random, const TrackTable &table)
         return QString();
     if (kind <= 2 || !table.hasTracks())
         return randomText(random, 4, 15);
-    const TrackRecord &record = table.at(1 + random.bounded(table.count()));
+    const TrackRecord record = table.at(1 + random.bounded(table.count()));
     const QString source = kind == 3 ? record.joined() : record.value(random.bounded(14));
     QString needle = source.mid(random.bounded(int(source.size()) + 1), 1 + random.bounded(6));
     for (QChar &c : needle) {

@@ -62,7 +62,7 @@ struct RecordTable {
     }
     ListView::TextSource source()
     {
-        return [this](int tag) -> const FieldList & { return records.at(size_t(tag)); };
+        return [this](int tag) -> FieldList { return records.at(size_t(tag)); };
     }
     std::vector<FieldList> records;
 };
@@ -693,15 +693,19 @@ void tst_listview::sourceRowsSortLikeItems_data()
 {
     QTest::addColumn<int>("order");
     QTest::addColumn<int>("key");
-    QTest::newRow("by name, ascending") << 0 << 1;
-    QTest::newRow("by name, descending") << 1 << 1;
-    QTest::newRow("by number, descending") << 1 << 0;
+    QTest::addColumn<bool>("byColumn"); // the source also gives single texts, which the sort then reads
+    QTest::newRow("by name, ascending") << 0 << 1 << false;
+    QTest::newRow("by name, descending") << 1 << 1 << false;
+    QTest::newRow("by number, descending") << 1 << 0 << false;
+    QTest::newRow("by name, ascending, one text at a time") << 0 << 1 << true;
+    QTest::newRow("by number, descending, one text at a time") << 1 << 0 << true;
 }
 
 void tst_listview::sourceRowsSortLikeItems()
 {
     QFETCH(int, order);
     QFETCH(int, key);
+    QFETCH(bool, byColumn);
 
     // Every name twice under different Tags, so the stability of the sort shows in the Tags.
     QStringList names = kMixed;
@@ -720,8 +724,15 @@ void tst_listview::sourceRowsSortLikeItems()
         list->setSortOrder(order);
         list->setSortKey(key);
     }
+    // The column source gives the records' own texts: a sort reading a wrong column or Tag through it shows.
+    int columnReads = 0;
+    const ListView::ColumnSource columnSource = [&](int tag, int column, QString &text) {
+        ++columnReads;
+        text = table.records.at(size_t(tag)).value(column);
+    };
+    const auto setSource = [&] { sourced.setSourceRows(table.source(), tags, byColumn ? columnSource : nullptr); };
     plain.setItems(items);
-    sourced.setSourceRows(table.source(), tags);
+    setSource();
     const int selected = 3;
     const int selectedTag = sourced.itemTag(selected);
     sourced.setSelectedRow(selected);
@@ -737,9 +748,11 @@ void tst_listview::sourceRowsSortLikeItems()
     QCOMPARE(sourced.currentIndex().row(), sourced.selectedRow());
     QCOMPARE(clicks.count(), 0);
 
+    QCOMPARE(columnReads > 0, byColumn);
+
     // Rows handed to a sorted list come sorted, in both modes alike; so do the other key and order.
     plain.setItems(items);
-    sourced.setSourceRows(table.source(), tags);
+    setSource();
     QCOMPARE(rowTags(sourced), rowTags(plain));
     plain.setSortKey(1 - key);
     sourced.setSortKey(1 - key);

@@ -240,14 +240,13 @@ void tst_PrintCommand::printsOnChosenPrinter()
     // The rows are read from a source that counts the reads.
     ListView list;
     fill(list, 0);
-    FieldList texts;
     int reads = 0;
     std::vector<int> tags(rows);
     std::iota(tags.begin(), tags.end(), 1);
     list.setSourceRows(
-        [&](int tag) -> const FieldList & {
+        [&](int tag) -> FieldList {
             ++reads;
-            return texts = rowTexts(tag);
+            return rowTexts(tag);
         },
         tags);
     PrintCommand command(g.paths, g.editor, g.options, &list, &m_owner);
@@ -360,14 +359,13 @@ void tst_PrintCommand::stoppedOrFailedJobPrintsNothing()
     // The second page cannot read its rows: the job fails there, and its first page stays away too.
     ListView failing;
     fill(failing, 0);
-    FieldList texts;
     std::vector<int> tags(50);
     std::iota(tags.begin(), tags.end(), 1);
     failing.setSourceRows(
-        [&texts](int tag) -> const FieldList & {
+        [](int tag) -> FieldList {
             if (tag == 45)
                 throw std::runtime_error("no such record");
-            return texts = rowTexts(tag);
+            return rowTexts(tag);
         },
         tags);
     PrintCommand failingCommand(g.paths, g.editor, g.options, &failing, &m_owner);
