@@ -138,7 +138,12 @@ void TrackTable::squeeze()
 int TrackTable::AddTrack(const TrackRecord &record)
 {
     ++m_version;
-    const Slot slot = store(record);
+    appendSlot(store(record));
+    return int(m_slots.size());
+}
+
+void TrackTable::appendSlot(const Slot &slot)
+{
     if (m_hasTracks) {
         m_slots.push_back(slot);
     } else {
@@ -146,7 +151,6 @@ int TrackTable::AddTrack(const TrackRecord &record)
         m_slots.front() = slot;
         m_hasTracks = true;
     }
-    return int(m_slots.size());
 }
 
 bool TrackTable::appendLine(QByteArrayView line)
@@ -154,14 +158,7 @@ bool TrackTable::appendLine(QByteArrayView line)
     if (line.size() >= qsizetype(kEmpty) || std::count(line.begin(), line.end(), kTab) != TrackRecord::kFieldCount - 1)
         return false;
     ++m_version;
-    const Slot slot = storeBytes(line.data(), line.size());
-    if (m_hasTracks) {
-        m_slots.push_back(slot);
-    } else {
-        release(m_slots.front());
-        m_slots.front() = slot;
-        m_hasTracks = true;
-    }
+    appendSlot(storeBytes(line.data(), line.size()));
     return true;
 }
 

@@ -138,6 +138,8 @@ private:
     };
 
     Slot store(const TrackRecord &record);
+    // Puts `slot` after the last track (in place of the empty slot of a table without tracks).
+    void appendSlot(const Slot &slot);
     Slot storeBytes(const char *bytes, qsizetype length);
     char *room(qsizetype length, Slot &slot);
     void release(const Slot &slot);
