@@ -32,7 +32,7 @@ void BaseSession::LoadBase()
     m_loader->cancel();
     const QString path = m_paths.baseFilePath();
     m_baseUnsaved = false;
-    if (QFileInfo(path).size() < m_backgroundFrom) {
+    if (QFileInfo(path).size() < kBackgroundLoadFrom) {
         baseRead(path, m_catalogue.readBase(path));
         return;
     }

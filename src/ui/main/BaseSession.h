@@ -28,8 +28,8 @@ public:
     // nothing is written (a save writes nothing and answers false, a close lets the load go).
     void LoadBase();
     bool isLoading() const;
-    // Base files from this size on are read in the background; smaller ones at once.
-    void setBackgroundLoadFrom(qint64 bytes) { m_backgroundFrom = bytes; }
+    // Base files from this size on are read in the background; smaller ones, read in a few tens of
+    // milliseconds, at once.
     static constexpr qint64 kBackgroundLoadFrom = qint64(4) << 20;
     // Writes the open base and the Tracklist. False when a file could not be written (the user has been
     // told which, and the previous file is intact).
@@ -82,5 +82,4 @@ private:
     QStringList m_failedWrites; // files the last save could not write, for the question that follows
     BaseLoader *m_loader;
     QString m_loadingPath;
-    qint64 m_backgroundFrom = kBackgroundLoadFrom;
 };
